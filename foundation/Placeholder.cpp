@@ -1,0 +1,1 @@
+void qel_foundation_placeholder() {}
