@@ -526,6 +526,20 @@ TEST(CTStringFormat, LargeValuesAndLongTextsFit)
     CTString number = Formatted(L"%40d|%.50d", 1, 2);
     EXPECT_EQ(40u + 1u + 50u, number.GetLength());
 
+    // Precisions beyond the fixed minimum estimates still fit with their sign and exponent.
+    struct Precise {
+        const wchar_t* format;
+        double value;
+    };
+    CTString negative = Formatted(L"%.40d", -5);
+    EXPECT_EQ(41u, negative.GetLength());
+    for (const Precise& p : {Precise{L"%.200e", -1.5e300}, Precise{L"%.150G", -2.0 / 3e-200}}) {
+        wchar_t reference[2000] = {};
+        _snwprintf(reference, 1999, p.format, p.value);
+        CTString precise = Formatted(p.format, p.value);
+        EXPECT_STREQ(reference, precise.GetBuffer()) << p.format;
+    }
+
     CTString pointer = Formatted(L"%p", reinterpret_cast<void*>(0x1234));
     EXPECT_STREQ(L"0000000000001234", pointer.GetBuffer());
 }
