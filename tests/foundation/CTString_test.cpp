@@ -173,6 +173,8 @@ TEST_F(WipeWatch, EveryBufferGivenUpIsZeroOverItsWholeCapacity)
         s.TrimRight(L'v');
         s.Replace(CTString(L"b"), CTString(L"BBBB"), false);
         s.XmlEscape();
+        s.XmlUnescape();
+        s.Format(L"%s and %d more characters than before", s.GetBuffer(), 1000);
         s.Empty();
         s.AssignText(L"again");
         s.AssignText(nullptr);
@@ -198,6 +200,13 @@ TEST(CTStringEdit, AppendingLeavesTheStringAloneForSelfNullAndNul)
     EXPECT_STREQ(L"abc", s.GetBuffer());
     s.Append(CTString(L"de")).AddText(L"f").AppendString(CTString(L"g"));
     EXPECT_STREQ(L"abcdefg", s.GetBuffer());
+
+    // A text taken from the string's own buffer survives the buffer being replaced.
+    CTString own(L"0123456789");
+    own.AppendText(own.GetBufferAt(5));
+    EXPECT_STREQ(L"012345678956789", own.GetBuffer());
+    own.AssignText(own.GetBufferAt(10));
+    EXPECT_STREQ(L"56789", own.GetBuffer());
 
     CTString none;
     none.Append(CTString(L""));
