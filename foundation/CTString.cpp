@@ -738,10 +738,19 @@ unsigned CTString::FormatV(const wchar_t* format, va_list args)
     unsigned count = EstimateFormat(format, walk);
     va_end(walk);
 
-    Reserve(count + 1);
+    // Format into a scratch string first: an argument may point into this string's own buffer,
+    // which Reserve could free or the output overwrite while it is still being read.
     // The Microsoft formatter: %s is a wide text here, %S a narrow one, %I64d a 64-bit integer.
-    vswprintf_s(m_buffer, m_capacity, format, args);
-    return ReleaseBuffer();
+    CTString result;
+    result.Reserve(count + 1);
+    vswprintf_s(result.m_buffer, result.m_capacity, format, args);
+    unsigned length = result.ReleaseBuffer();
+
+    Reserve(count + 1);
+    wmemcpy(m_buffer, result.m_buffer, length);
+    m_buffer[length] = 0;
+    m_length = length;
+    return length;
 }
 
 // ---------------------------------------------------------------------------------------------

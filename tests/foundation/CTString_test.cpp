@@ -553,11 +553,21 @@ TEST(CTStringFormat, LargeValuesAndLongTextsFit)
     EXPECT_STREQ(L"0000000000001234", pointer.GetBuffer());
 }
 
-TEST(CTStringFormat, ReplacesThePreviousText)
+TEST(CTStringFormat, ReplacesThePreviousTextEvenWhenItIsAnArgument)
 {
     CTString s(L"a much longer previous text");
     EXPECT_EQ(2u, s.Format(L"%d", 12));
     EXPECT_STREQ(L"12", s.GetBuffer());
+
+    // Growing frees the old buffer, and formatting in place would overwrite the argument as it reads it.
+    CTString grows(L"abc");
+    grows.Format(L"%s-%s", grows.GetBuffer(), grows.GetBuffer());
+    EXPECT_STREQ(L"abc-abc", grows.GetBuffer());
+    CTString roomy(L"xyz");
+    roomy.Reserve(200);
+    roomy.Format(L"<%s>%s", roomy.GetBuffer(), roomy.GetBufferAt(1));
+    EXPECT_STREQ(L"<xyz>yz", roomy.GetBuffer());
+    EXPECT_EQ(200u, roomy.GetCapacity());
 }
 
 // ---------------------------------------------------------------------------------------------
