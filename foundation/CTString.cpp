@@ -297,6 +297,8 @@ CTString& CopyInto(CTString& out, const wchar_t* text, unsigned count)
 
 CTString& CTString::Left(CTString& out, unsigned count) const
 {
+    if (&out == this)
+        return CTString(*this).Left(out, count);   // out is emptied first
     out.Empty();
     unsigned length = GetLength();
     if (length == 0)
@@ -306,6 +308,8 @@ CTString& CTString::Left(CTString& out, unsigned count) const
 
 CTString& CTString::Right(CTString& out, unsigned count) const
 {
+    if (&out == this)
+        return CTString(*this).Right(out, count);   // out is emptied first
     out.Empty();
     unsigned length = GetLength();
     if (length == 0)
@@ -317,6 +321,8 @@ CTString& CTString::Right(CTString& out, unsigned count) const
 
 CTString& CTString::Mid(CTString& out, unsigned start, unsigned count) const
 {
+    if (&out == this)
+        return CTString(*this).Mid(out, start, count);   // out is emptied first
     out.Empty();
     unsigned length = GetLength();
     if (length == 0)

@@ -240,6 +240,15 @@ TEST(CTStringEdit, SubStrings)
         ASSERT_NE(nullptr, out.GetBuffer()) << c.what;
         EXPECT_STREQ(c.expected, out.GetBuffer()) << c.what;
     }
+    // The string itself as out.
+    CTString self(L"abcdef");
+    self.Mid(self, 1, 3);
+    EXPECT_STREQ(L"bcd", self.GetBuffer());
+    self.Left(self, 2);
+    EXPECT_STREQ(L"bc", self.GetBuffer());
+    self.Right(self, 1);
+    EXPECT_STREQ(L"c", self.GetBuffer());
+
     // A source without text leaves out without buffer.
     CTString none;
     none.Left(out, 3);
