@@ -133,6 +133,16 @@ TEST_F(EngineDrawTest, GradientBrushRows) {
   EXPECT_EQ(colour, bmp.At(2, 0));
   EXPECT_EQ(colour, bmp.At(2, 29));
   EXPECT_EQ(nullptr, CreateGradientBrush(bmp.dc, 0, colour, 0));
+
+  // Without GradientFill each part is solid: its end colour mixed 80 % toward its start colour.
+  engine->SetBoundFunctions(savedTransparentBlt, nullptr, savedLayered);
+  HBRUSH flat = CreateGradientBrush(bmp.dc, 30, colour, 0);
+  FillRect(bmp.dc, &rc, flat);
+  DeleteObject(flat);
+  EXPECT_EQ(RGB(204, 224, 244), bmp.At(1, 0));
+  EXPECT_EQ(RGB(204, 224, 244), bmp.At(1, 9));
+  EXPECT_EQ(RGB(0, 96, 193), bmp.At(1, 10));
+  EXPECT_EQ(RGB(0, 96, 193), bmp.At(1, 29));
 }
 
 GpRect PathBounds(GdipPathHolder& holder) {
@@ -200,6 +210,26 @@ TEST_F(EngineDrawTest, RoundedHighlightHasRoundCornersAndALightBody) {
   MemoryBitmap thin(2, 24);
   EXPECT_TRUE(DrawRoundedHighlight(thin.dc, RECT{0, 0, 2, 24}, blue, 3));
   EXPECT_EQ(RGB(255, 255, 255), thin.At(0, 12));
+}
+
+TEST_F(EngineDrawTest, TallEmfIsCentredSideways) {
+  HGLOBAL memory = MakeEmf(100, 200, RGB(0, 128, 192));
+  IStream* stream = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, &stream));
+  HIMAGELIST images = ImageList_Create(32, 32, ILC_COLOR32, 1, 1);
+  ASSERT_EQ(0, RenderEmfToImageList(stream, images, 32, 32));
+  stream->Release();
+  IMAGEINFO info = {};
+  ASSERT_TRUE(ImageList_GetImageInfo(images, 0, &info));
+  int cx = 0, cy = 0;
+  std::vector<DWORD> px = ReadPixels(info.hbmImage, &cx, &cy);
+  auto alpha = [&](int x, int y) { return px[size_t(y) * cx + info.rcImage.left + x] >> 24; };
+  // 16 x 32 drawn: 8 columns free left and right.
+  for (int x : {0, 6, 25, 31}) EXPECT_EQ(0u, alpha(x, 16)) << "column " << x;
+  for (int x : {9, 16, 22}) EXPECT_EQ(0xFFu, alpha(x, 16)) << "column " << x;
+  EXPECT_EQ(0xFFu, alpha(16, 1));
+  EXPECT_EQ(0xFFu, alpha(16, 30));
+  ImageList_Destroy(images);
 }
 
 TEST_F(EngineDrawTest, EmfIsCentredInTheImage) {
@@ -303,6 +333,8 @@ TEST_F(EngineDrawTest, FrameControlBitmapAtEachDpi) {
   }
 }
 
+BOOL WINAPI ThemeActive() { return TRUE; }
+
 DWORD WINAPI MagentaWindow(int index) { return index == COLOR_WINDOW ? RGB(255, 0, 255) : GetSysColor(index); }
 
 TEST_F(EngineDrawTest, CheckBoxImageMaskColourAndClassicFallback) {
@@ -325,6 +357,17 @@ TEST_F(EngineDrawTest, CheckBoxImageMaskColourAndClassicFallback) {
   mask = RGB(0, 255, 0);
   ASSERT_TRUE(engine->RenderCheckBoxImage(nullptr, DFCS_BUTTONCHECK, 1, RECT{0, 0, 16, 16}, &bitmap, &mask));
   EXPECT_EQ(RGB(0, 255, 0), mask);
+
+  // Visual styles said to be active but no theme can be opened: the classic glyph, not nothing.
+  engine->themeApi.SetModule(nullptr, false);
+  engine->themeApi.SetEntry(CTThemeApi::eIsThemeActive, reinterpret_cast<FARPROC>(ThemeActive));
+  mask = CLR_INVALID;
+  ASSERT_TRUE(engine->RenderCheckBoxImage(nullptr, DFCS_BUTTONCHECK | DFCS_CHECKED, 1, RECT{0, 0, 16, 16}, &bitmap,
+                                          &mask));
+  px = ReadPixels(bitmap, &cx, &cy);
+  int drawn = 0;
+  for (DWORD p : px) drawn += PixelColour(p) != RGB(0, 0, 255);
+  EXPECT_GT(drawn, 50);
 
   // Without visual styles the classic glyph is drawn.
   engine->themeApi.SetModule(nullptr, false);
