@@ -76,6 +76,10 @@ TEST_F(EngineDrawTest, GradientEndsAndSolidFallback) {
   EXPECT_TRUE(ColourNear(bmp.At(3, 0), RGB(255, 255, 255), 4));
   EXPECT_TRUE(ColourNear(bmp.At(3, 63), RGB(0, 0, 0), 8));
   EXPECT_TRUE(ColourNear(bmp.At(3, 32), RGB(128, 128, 128), 8));
+  MemoryBitmap rows(4, 2);
+  engine->GradientFill(rows.dc, RECT{0, 0, 4, 2}, RGB(255, 255, 255), RGB(0, 0, 0), 2);
+  EXPECT_TRUE(ColourNear(rows.At(0, 0), RGB(255, 255, 255), 4));
+  EXPECT_LE(GetRValue(rows.At(0, 1)), 128);  // the second of two rows is already half-way or darker
 
   // Kind 1 runs left to right.
   MemoryBitmap wide(64, 4);
