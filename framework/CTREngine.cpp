@@ -4,6 +4,7 @@
 #include <gdiplus.h>
 #include <shlwapi.h>
 
+#include <cstddef>
 #include <cstdlib>
 
 #include "framework/CTColour.h"
@@ -107,9 +108,10 @@ bool CTREngine::FreePalette() {
 bool CTREngine::BuildPalette() {
   FreePalette();
 
+  // The 500-byte layout without the padded border width is accepted by every version.
   NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof(metrics);
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+  metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
     menuFont = CreateFontIndirectW(&metrics.lfMenuFont);
 
   COLORREF highlight = sysColor(COLOR_HIGHLIGHT);
