@@ -96,7 +96,8 @@ void FormatLocaleName(LCID locale, CTString& out)
 }
 
 // ---------------------------------------------------------------------------------------------
-// CTString edits of multi-language text
+// CTString edits of multi-language text. They assign through CTString::Assign so that the
+// remembered answer of a CTStringLocale stays as it was.
 
 void CTString::SetLocaleText(const CTString& name, const CTString& text)
 {
@@ -105,12 +106,12 @@ void CTString::SetLocaleText(const CTString& name, const CTString& text)
 
     if (IsDefaultName(locale)) {
         if (first < 0) {
-            Assign(text);
+            CTString::Assign(text);
             return;
         }
         CTString rebuilt(text);
         rebuilt.AppendText(m_buffer + first);
-        Assign(rebuilt);
+        CTString::Assign(rebuilt);
         return;
     }
 
@@ -137,7 +138,7 @@ void CTString::SetLocaleText(const CTString& name, const CTString& text)
             AssignPart(rebuilt, m_buffer, found.start);
             rebuilt.Append(section);
             rebuilt.AppendText(m_buffer + found.end);
-            Assign(rebuilt);
+            CTString::Assign(rebuilt);
             return;
         }
     }
@@ -159,7 +160,7 @@ void CTString::RemoveLocaleText(const CTString& name)
             CTString rebuilt;
             AssignPart(rebuilt, m_buffer, found.start);
             rebuilt.AppendText(m_buffer + found.end);
-            Assign(rebuilt);
+            CTString::Assign(rebuilt);
             return;
         }
     }
