@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "foundation/CAttribute.h"
 #include "foundation/CTString.h"
 #include "foundation/Lzo.h"
 
@@ -291,6 +292,17 @@ CDataString& CDataString::WriteGuid(const GUID* guid)
     return *this;
 }
 
+CDataString& CDataString::WriteAttribute(const CAttribute& value)
+{
+    int type = value.GetType();
+    WriteInt32(type);
+    if (CAttribute::IsTextType(type))
+        WriteString(value.GetString());
+    else
+        WriteInt64(value.GetValue());
+    return *this;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Readers
 
@@ -413,6 +425,25 @@ CDataString& CDataString::ReadGuid(GUID* out)
         readOffset_ += 5 + length;
     }
     memcpy(out, bytes, 16);
+    return *this;
+}
+
+CDataString& CDataString::ReadAttribute(CAttribute& out)
+{
+    if (failed_)
+        return *this;
+    // Missing parts read as type 0, an empty text or the value 0; the display text is regenerated.
+    int type = 0;
+    ReadInt32(type);
+    if (CAttribute::IsTextType(type)) {
+        CTString text;
+        ReadString(text);
+        out.SetText(type, text);
+    } else {
+        __int64 value = 0;
+        ReadInt64(value);
+        out.SetValue(type, value);
+    }
     return *this;
 }
 

@@ -58,6 +58,13 @@ bool CTCryptString::Decipher()
         return false;
     const wchar_t* encoded = GetBuffer() + prefix;
     const DWORD encodedChars = GetLength() - static_cast<DWORD>(prefix);
+    // Only the Base64 alphabet Encipher writes: the decoder would also skip blanks and line ends.
+    for (DWORD i = 0; i < encodedChars; ++i) {
+        const wchar_t ch = encoded[i];
+        if (!((ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z') || (ch >= L'0' && ch <= L'9') ||
+              ch == L'+' || ch == L'/' || ch == L'='))
+            return false;
+    }
 
     DWORD size = 0;
     if (!CryptStringToBinaryW(encoded, encodedChars, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr) ||

@@ -675,7 +675,8 @@ unsigned EstimateFormat(const wchar_t* format, va_list args)
                 va_arg(args, __int64);
             else
                 va_arg(args, int);
-            count += Larger(32, width + precision);
+            // Room for a sign or prefix beside precision digits: "%.40d" of -5 is 41 characters.
+            count += Larger(32, width + precision + 2);
             break;
         case L'e':
         case L'E':
@@ -685,7 +686,8 @@ unsigned EstimateFormat(const wchar_t* format, va_list args)
         case L'A':
             isText = false;
             va_arg(args, double);
-            count += Larger(128, width + precision);
+            // Sign, digit, point, precision digits and a three-digit exponent: p + 8 at most.
+            count += Larger(128, width + precision + 8);
             break;
         case L'f': {
             isText = false;

@@ -1,9 +1,12 @@
 // The tagged binary stream: byte layouts, reads, failure and recovery, compression, hostile input.
 #include "foundation/CDataString.h"
+#include "foundation/CAttribute.h"
+#include "foundation/CTTime.h"
 #include "foundation/CTString.h"
 #include "foundation/Lzo.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -464,4 +467,45 @@ TEST(CDataString, ABlockThatCannotBeExpandedCanBeSteppedOver)
     EXPECT_TRUE(s.SeekTag(1));
     EXPECT_TRUE(s.ReadInt32(value));
     EXPECT_EQ(9, value);
+}
+
+TEST(CDataString, AttributesKeepTypeAndValueAndRegenerateTheirText)
+{
+    CDataString s;
+    s.WriteAttribute(CAttribute(CAttribute::Date, static_cast<__int64>(86400)));
+    s << CAttribute(CTString(L"Name"));
+    s.WriteAttribute(CAttribute(CAttribute::Text2, L""));
+    s.WriteAttribute(CAttribute(CAttribute::Integer, static_cast<__int64>(-9)));
+    Bytes expectedText = {1, 0, 0, 0, 0, 0x85, 8, 0, 0, 0, 'N', 0, 'a', 0, 'm', 0, 'e', 0};
+    Bytes all = Of(s);
+    EXPECT_TRUE(std::search(all.begin(), all.end(), expectedText.begin(), expectedText.end()) != all.end());
+
+    CAttribute date, name, empty, number;
+    s >> date >> name;
+    s.ReadAttribute(empty).ReadAttribute(number);
+    EXPECT_FALSE(s.HasFailed());
+    EXPECT_EQ(CAttribute::Date, date.GetType());
+    EXPECT_EQ(86400, date.GetValue());
+    CTString dateText;
+    int32_t day = 86400;
+    FormatUnixDate(&day, dateText);
+    EXPECT_FALSE(dateText.IsEmpty());
+    EXPECT_STREQ(dateText.GetBuffer(), date.GetText()) << "the date text is made again";
+    EXPECT_EQ(0, name.GetType());
+    EXPECT_STREQ(L"Name", name.GetText());
+    EXPECT_EQ(7, empty.GetType());
+    EXPECT_STREQ(L"", empty.GetText());
+    EXPECT_EQ(-9, number.GetValue());
+    EXPECT_STREQ(L"-9", number.GetText());
+
+    CDataString nothing;
+    CAttribute fromNothing(CAttribute::Integer, static_cast<__int64>(5));
+    nothing.ReadAttribute(fromNothing);
+    EXPECT_EQ(0, fromNothing.GetType());
+    EXPECT_STREQ(L"", fromNothing.GetText());
+    EXPECT_TRUE(nothing.HasFailed());
+
+    CAttribute untouched(CAttribute::Integer, static_cast<__int64>(5));
+    nothing.ReadAttribute(untouched);
+    EXPECT_EQ(5, untouched.GetValue()) << "a stream already failed leaves the output alone";
 }

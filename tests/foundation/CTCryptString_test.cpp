@@ -44,7 +44,7 @@ TEST(CTCryptString, RejectsOtherTextsAndLeavesThemUnchanged)
     const std::wstring prefix = CTCryptString::kPrefix;
     for (const std::wstring& text : {std::wstring(L"plain password"), std::wstring(L""), prefix,
                                      prefix + L"bm90IHByb3RlY3RlZA==", prefix + L"!!not base64!!", tampered,
-                                     truncated}) {
+                                     truncated, stored + L" ", stored.substr(0, 20) + L"\r\n" + stored.substr(20)}) {
         CTCryptString value(text.c_str());
         EXPECT_FALSE(value.Decipher()) << text;
         EXPECT_EQ(text, Text(value));

@@ -173,6 +173,8 @@ TEST_F(WipeWatch, EveryBufferGivenUpIsZeroOverItsWholeCapacity)
         s.TrimRight(L'v');
         s.Replace(CTString(L"b"), CTString(L"BBBB"), false);
         s.XmlEscape();
+        s.XmlUnescape();
+        s.Format(L"%s and %d more characters than before", s.GetBuffer(), 1000);
         s.Empty();
         s.AssignText(L"again");
         s.AssignText(nullptr);
@@ -198,6 +200,13 @@ TEST(CTStringEdit, AppendingLeavesTheStringAloneForSelfNullAndNul)
     EXPECT_STREQ(L"abc", s.GetBuffer());
     s.Append(CTString(L"de")).AddText(L"f").AppendString(CTString(L"g"));
     EXPECT_STREQ(L"abcdefg", s.GetBuffer());
+
+    // A text taken from the string's own buffer survives the buffer being replaced.
+    CTString own(L"0123456789");
+    own.AppendText(own.GetBufferAt(5));
+    EXPECT_STREQ(L"012345678956789", own.GetBuffer());
+    own.AssignText(own.GetBufferAt(10));
+    EXPECT_STREQ(L"56789", own.GetBuffer());
 
     CTString none;
     none.Append(CTString(L""));
@@ -525,6 +534,20 @@ TEST(CTStringFormat, LargeValuesAndLongTextsFit)
 
     CTString number = Formatted(L"%40d|%.50d", 1, 2);
     EXPECT_EQ(40u + 1u + 50u, number.GetLength());
+
+    // Precisions beyond the fixed minimum estimates still fit with their sign and exponent.
+    struct Precise {
+        const wchar_t* format;
+        double value;
+    };
+    CTString negative = Formatted(L"%.40d", -5);
+    EXPECT_EQ(41u, negative.GetLength());
+    for (const Precise& p : {Precise{L"%.200e", -1.5e300}, Precise{L"%.150G", -2.0 / 3e-200}}) {
+        wchar_t reference[2000] = {};
+        _snwprintf(reference, 1999, p.format, p.value);
+        CTString precise = Formatted(p.format, p.value);
+        EXPECT_STREQ(reference, precise.GetBuffer()) << p.format;
+    }
 
     CTString pointer = Formatted(L"%p", reinterpret_cast<void*>(0x1234));
     EXPECT_STREQ(L"0000000000001234", pointer.GetBuffer());
