@@ -297,6 +297,8 @@ CTString& CopyInto(CTString& out, const wchar_t* text, unsigned count)
 
 CTString& CTString::Left(CTString& out, unsigned count) const
 {
+    if (&out == this)
+        return CTString(*this).Left(out, count);   // out is emptied first
     out.Empty();
     unsigned length = GetLength();
     if (length == 0)
@@ -306,6 +308,8 @@ CTString& CTString::Left(CTString& out, unsigned count) const
 
 CTString& CTString::Right(CTString& out, unsigned count) const
 {
+    if (&out == this)
+        return CTString(*this).Right(out, count);   // out is emptied first
     out.Empty();
     unsigned length = GetLength();
     if (length == 0)
@@ -317,6 +321,8 @@ CTString& CTString::Right(CTString& out, unsigned count) const
 
 CTString& CTString::Mid(CTString& out, unsigned start, unsigned count) const
 {
+    if (&out == this)
+        return CTString(*this).Mid(out, start, count);   // out is emptied first
     out.Empty();
     unsigned length = GetLength();
     if (length == 0)
@@ -738,10 +744,19 @@ unsigned CTString::FormatV(const wchar_t* format, va_list args)
     unsigned count = EstimateFormat(format, walk);
     va_end(walk);
 
-    Reserve(count + 1);
+    // Format into a scratch string first: an argument may point into this string's own buffer,
+    // which Reserve could free or the output overwrite while it is still being read.
     // The Microsoft formatter: %s is a wide text here, %S a narrow one, %I64d a 64-bit integer.
-    vswprintf_s(m_buffer, m_capacity, format, args);
-    return ReleaseBuffer();
+    CTString result;
+    result.Reserve(count + 1);
+    vswprintf_s(result.m_buffer, result.m_capacity, format, args);
+    unsigned length = result.ReleaseBuffer();
+
+    Reserve(count + 1);
+    wmemcpy(m_buffer, result.m_buffer, length);
+    m_buffer[length] = 0;
+    m_length = length;
+    return length;
 }
 
 // ---------------------------------------------------------------------------------------------

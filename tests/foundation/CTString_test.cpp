@@ -240,6 +240,15 @@ TEST(CTStringEdit, SubStrings)
         ASSERT_NE(nullptr, out.GetBuffer()) << c.what;
         EXPECT_STREQ(c.expected, out.GetBuffer()) << c.what;
     }
+    // The string itself as out.
+    CTString self(L"abcdef");
+    self.Mid(self, 1, 3);
+    EXPECT_STREQ(L"bcd", self.GetBuffer());
+    self.Left(self, 2);
+    EXPECT_STREQ(L"bc", self.GetBuffer());
+    self.Right(self, 1);
+    EXPECT_STREQ(L"c", self.GetBuffer());
+
     // A source without text leaves out without buffer.
     CTString none;
     none.Left(out, 3);
@@ -553,11 +562,21 @@ TEST(CTStringFormat, LargeValuesAndLongTextsFit)
     EXPECT_STREQ(L"0000000000001234", pointer.GetBuffer());
 }
 
-TEST(CTStringFormat, ReplacesThePreviousText)
+TEST(CTStringFormat, ReplacesThePreviousTextEvenWhenItIsAnArgument)
 {
     CTString s(L"a much longer previous text");
     EXPECT_EQ(2u, s.Format(L"%d", 12));
     EXPECT_STREQ(L"12", s.GetBuffer());
+
+    // Growing frees the old buffer, and formatting in place would overwrite the argument as it reads it.
+    CTString grows(L"abc");
+    grows.Format(L"%s-%s", grows.GetBuffer(), grows.GetBuffer());
+    EXPECT_STREQ(L"abc-abc", grows.GetBuffer());
+    CTString roomy(L"xyz");
+    roomy.Reserve(200);
+    roomy.Format(L"<%s>%s", roomy.GetBuffer(), roomy.GetBufferAt(1));
+    EXPECT_STREQ(L"<xyz>yz", roomy.GetBuffer());
+    EXPECT_EQ(200u, roomy.GetCapacity());
 }
 
 // ---------------------------------------------------------------------------------------------
