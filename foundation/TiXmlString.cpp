@@ -4,26 +4,31 @@
 #include <cstring>
 #include <cwchar>
 
-TiXmlString::TiXmlString(TiXmlString&& other) noexcept
-    : buffer_(other.buffer_), capacity_(other.capacity_), length_(other.length_) {
-    other.buffer_ = nullptr;
-    other.capacity_ = other.length_ = 0;
+TiXmlString::TiXmlString(TiXmlString&& other) noexcept {
+    *this = static_cast<TiXmlString&&>(other);
 }
 
 TiXmlString& TiXmlString::operator=(TiXmlString&& other) noexcept {
-    if (this != &other) {
-        Clear();
-        buffer_ = other.buffer_;
-        capacity_ = other.capacity_;
-        length_ = other.length_;
-        other.buffer_ = nullptr;
-        other.capacity_ = other.length_ = 0;
+    if (this == &other)
+        return *this;
+    if (other.buffer_ == other.inline_) {
+        Assign(other.buffer_, other.length_);
+        other.length_ = 0;
+        other.inline_[0] = 0;
+        return *this;
     }
+    Clear();
+    buffer_ = other.buffer_;
+    capacity_ = other.capacity_;
+    length_ = other.length_;
+    other.buffer_ = nullptr;
+    other.capacity_ = other.length_ = 0;
     return *this;
 }
 
 void TiXmlString::Clear() {
-    free(buffer_);
+    if (buffer_ != inline_)
+        free(buffer_);
     buffer_ = nullptr;
     capacity_ = length_ = 0;
 }
@@ -34,7 +39,7 @@ void TiXmlString::Assign(const wchar_t* text) {
         return;
     }
     size_t n = wcslen(text);
-    Assign(text, n > 0xFFFFFFF0u ? 0xFFFFFFF0u : (uint32_t)n);
+    Assign(text, n > 0x7FFFFFF0u ? 0x7FFFFFF0u : (uint32_t)n);
 }
 
 void TiXmlString::Assign(const wchar_t* text, uint32_t count) {
@@ -42,21 +47,30 @@ void TiXmlString::Assign(const wchar_t* text, uint32_t count) {
         Clear();
         return;
     }
-    if (buffer_ && count < capacity_ && (text < buffer_ || text >= buffer_ + capacity_)) {
-        wmemcpy(buffer_, text, count);
+    if (buffer_ && count < capacity_) {
+        wmemmove(buffer_, text, count);  // the text may lie inside this buffer
         buffer_[count] = 0;
         length_ = count;
         return;
     }
-    // Exactly length + 1 characters; the old buffer may hold the source, so free it last.
-    wchar_t* fresh = (wchar_t*)malloc(((size_t)count + 1) * sizeof(wchar_t));
-    if (!fresh)
-        return;
-    wmemcpy(fresh, text, count);
+    // Exactly length + 1 characters; the old block may hold the source, so free it last.
+    wchar_t* fresh;
+    uint32_t capacity;
+    if (count < kInlineCapacity && buffer_ != inline_) {
+        fresh = inline_;
+        capacity = kInlineCapacity;
+    } else {
+        fresh = (wchar_t*)malloc(((size_t)count + 1) * sizeof(wchar_t));
+        capacity = count + 1;
+        if (!fresh)
+            return;
+    }
+    wmemmove(fresh, text, count);
     fresh[count] = 0;
-    free(buffer_);
+    if (buffer_ != inline_)
+        free(buffer_);
     buffer_ = fresh;
-    capacity_ = count + 1;
+    capacity_ = capacity;
     length_ = count;
 }
 
@@ -70,20 +84,39 @@ void TiXmlString::AssignString(const TiXmlString& other) {
     Assign(other.buffer_, other.length_);
 }
 
+bool TiXmlString::Reallocate(uint32_t newCapacity) {
+    if (!buffer_ && newCapacity <= kInlineCapacity) {
+        buffer_ = inline_;
+        capacity_ = kInlineCapacity;
+        length_ = 0;
+        inline_[0] = 0;
+        return true;
+    }
+    wchar_t* fresh;
+    if (buffer_ == inline_ || !buffer_) {
+        fresh = (wchar_t*)malloc((size_t)newCapacity * sizeof(wchar_t));
+        if (!fresh)
+            return false;
+        if (buffer_)
+            wmemcpy(fresh, buffer_, length_ + 1);
+        else
+            fresh[0] = length_ = 0;
+    } else {
+        fresh = (wchar_t*)realloc(buffer_, (size_t)newCapacity * sizeof(wchar_t));
+        if (!fresh)
+            return false;
+    }
+    buffer_ = fresh;
+    capacity_ = newCapacity;
+    return true;
+}
+
 bool TiXmlString::Grow(uint32_t newLength) {
     if (buffer_ && newLength < capacity_)
         return true;
     if (newLength > 0x7FFFFFF0u)
         return false;
-    uint32_t newCapacity = newLength * 2 + 2;
-    wchar_t* fresh = (wchar_t*)realloc(buffer_, (size_t)newCapacity * sizeof(wchar_t));
-    if (!fresh)
-        return false;
-    if (!buffer_)
-        length_ = 0;
-    buffer_ = fresh;
-    capacity_ = newCapacity;
-    return true;
+    return Reallocate(newLength * 2 + 2);
 }
 
 bool TiXmlString::Reserve(uint32_t count) {
@@ -91,16 +124,7 @@ bool TiXmlString::Reserve(uint32_t count) {
         return true;
     if (count > 0x7FFFFFF0u)
         return false;
-    wchar_t* fresh = (wchar_t*)realloc(buffer_, ((size_t)count + 1) * sizeof(wchar_t));
-    if (!fresh)
-        return false;
-    if (!buffer_) {
-        length_ = 0;
-        fresh[0] = 0;
-    }
-    buffer_ = fresh;
-    capacity_ = count + 1;
-    return true;
+    return Reallocate(count + 1);
 }
 
 void TiXmlString::Append(const wchar_t* text) {
@@ -114,32 +138,25 @@ void TiXmlString::Append(const wchar_t* text, uint32_t count) {
     uint32_t n = 0;
     while (n < count && text[n])
         ++n;
-    if (n == 0)
-        return;
-    uint32_t old = Length();
-    if (old + (uint64_t)n > 0x7FFFFFF0u)
-        return;
-    // The text may lie inside this string's own buffer, which Grow can move.
-    if (buffer_ && text >= buffer_ && text < buffer_ + capacity_) {
-        size_t offset = text - buffer_;
-        if (!Grow(old + n))
-            return;
-        text = buffer_ + offset;
-    } else if (!Grow(old + n)) {
-        return;
-    }
-    wmemmove(buffer_ + old, text, n);
-    length_ = old + n;
-    buffer_[length_] = 0;
+    AppendRun(text, n);
 }
 
 void TiXmlString::AppendRun(const wchar_t* text, uint32_t count) {
     if (!text || count == 0)
         return;
     uint32_t old = Length();
-    if (old + (uint64_t)count > 0x7FFFFFF0u || !Grow(old + count))
+    if (old + (uint64_t)count > 0x7FFFFFF0u)
         return;
-    wmemcpy(buffer_ + old, text, count);
+    // The text may lie inside this string's own buffer, which Grow can move.
+    if (Owns(text)) {
+        size_t offset = text - buffer_;
+        if (!Grow(old + count))
+            return;
+        text = buffer_ + offset;
+    } else if (!Grow(old + count)) {
+        return;
+    }
+    wmemmove(buffer_ + old, text, count);
     length_ = old + count;
     buffer_[length_] = 0;
 }

@@ -3,7 +3,8 @@
 
 // The XML model's own string: a UTF-16 buffer with a length and a capacity. Unlike CTString it
 // grows by doubling and releases its buffer without wiping, since documents hold no secrets and
-// replies run to many megabytes.
+// replies run to many megabytes. Short texts (most names and many values) live in a small buffer
+// inside the string: a parsed reply would otherwise spend most of its time in the heap.
 class TiXmlString {
 public:
     TiXmlString() = default;
@@ -47,11 +48,16 @@ public:
     uint32_t FindQuote() const;
 
     static constexpr uint32_t npos = 0xFFFFFFFFu;
+    // Characters, terminator included, that fit without a heap block.
+    static constexpr uint32_t kInlineCapacity = 12;
 
 private:
     bool Grow(uint32_t newLength);
+    bool Reallocate(uint32_t newCapacity);
+    bool Owns(const wchar_t* p) const { return buffer_ && p >= buffer_ && p < buffer_ + capacity_; }
 
     wchar_t* buffer_ = nullptr;
     uint32_t capacity_ = 0;  // characters including the terminator
     uint32_t length_ = 0;
+    wchar_t inline_[kInlineCapacity];
 };

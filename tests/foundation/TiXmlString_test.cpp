@@ -7,16 +7,30 @@ TEST(TiXmlString, AssignAndGrowth) {
     TiXmlString s;
     EXPECT_EQ(0u, s.Length());
     EXPECT_STREQ(L"", s.c_str());
+    // Beyond the inline buffer: exactly length + 1 on assignment, 2 x new length + 2 on growth.
+    const wchar_t* twenty = L"abcdefghijklmnopqrst";
+    s.Assign(twenty);
+    EXPECT_EQ(21u, s.Capacity());
+    s.Append(L"uv");
+    EXPECT_EQ(46u, s.Capacity());
+    EXPECT_STREQ(L"abcdefghijklmnopqrstuv", s.c_str());
+
+    // Short texts, appends that stop at the end of the text, and appending a string to itself
+    // across the move from the inline buffer to the heap.
     s.Assign(L"abc");
-    EXPECT_EQ(4u, s.Capacity());  // exactly length + 1
     s.Append(L"de");
-    EXPECT_STREQ(L"abcde", s.c_str());
-    EXPECT_EQ(12u, s.Capacity());  // 2 x new length + 2
     s.Append(L"xyz", 2);
-    s.Append(L"q", 5);  // stops at the end of the text
+    s.Append(L"q", 5);
     EXPECT_STREQ(L"abcdexyq", s.c_str());
-    s.Append(s.c_str());  // from its own buffer, across a reallocation
+    s.Append(s.c_str());
     EXPECT_STREQ(L"abcdexyqabcdexyq", s.c_str());
+    s.Assign(s.c_str() + 8);  // from its own buffer
+    EXPECT_STREQ(L"abcdexyq", s.c_str());
+    TiXmlString moved(static_cast<TiXmlString&&>(s));
+    EXPECT_STREQ(L"abcdexyq", moved.c_str());
+    EXPECT_EQ(0u, s.Length());
+    TiXmlString longMoved(static_cast<TiXmlString&&>(TiXmlString(twenty)));
+    EXPECT_STREQ(twenty, longMoved.c_str());
     s.Assign(nullptr);
     EXPECT_EQ(0u, s.Capacity());
     EXPECT_EQ(0u, s.Length());
