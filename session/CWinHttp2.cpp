@@ -655,7 +655,8 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
         if (!m_inFlight.Remove(request))
             break;
         DWORD error = static_cast<DWORD>(a);
-        if (error == kErrInvalidServerResponse && ++m_retries < kMaxRetries) {
+        // An upgraded socket that fails is reported closed and completed, never re-sent.
+        if (error == kErrInvalidServerResponse && !request->m_socket && ++m_retries < kMaxRetries) {
             auto* retry = new RetryMessage_;
             retry->m_request = request;
             retry->m_client = this;
