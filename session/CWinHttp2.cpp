@@ -271,9 +271,9 @@ void CWinHttp2::Send(const CTString& verb, const CTString& path, const HeaderLis
     if (body && body->GetSize())
         request->m_body.Swap(*body);
     DWORD size = request->m_body.GetSize();
-    BOOL sent = WinHttpSendRequest(handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                   size ? request->m_body.GetData() : WINHTTP_NO_REQUEST_DATA, size, size,
-                                   reinterpret_cast<DWORD_PTR>(this));
+    BOOL sent = m_sendRequest(handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                              size ? request->m_body.GetData() : WINHTTP_NO_REQUEST_DATA, size, size,
+                              reinterpret_cast<DWORD_PTR>(this));
     if (!sent) {
         // Complete it with its error like any failed request, so that it frees its slot and the
         // pending count returns to zero.

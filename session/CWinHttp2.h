@@ -187,6 +187,10 @@ public:
     volatile BYTE m_stop = 0;
     CTString m_host;
 
+    // WinHttpSendRequest; tests replace it to make a send fail at once.
+    using SendRequestFn = BOOL(WINAPI*)(HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR);
+    SendRequestFn m_sendRequest = &WinHttpSendRequest;
+
 private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD code, void* info, DWORD length);
     void OnStatus(HINTERNET handle, DWORD code, void* info, DWORD length);

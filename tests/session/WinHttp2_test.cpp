@@ -459,6 +459,31 @@ TEST_F(WinHttp2Test, CloseWithRequestsInFlightCallsNothingAndDropsTheWaitingOnes
     EXPECT_EQ(0, client.GetPendingCount());
 }
 
+TEST_F(WinHttp2Test, SendThatFailsAtOnceCompletesWithItsErrorAndFreesItsSlot)
+{
+    const auto& server = Server();
+    CWinHttp2 client;
+    ASSERT_TRUE(Open(client, BaseUrl(L"https", server.httpsPort)));
+    client.m_sendRequest = [](HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR) -> BOOL {
+        SetLastError(ERROR_WINHTTP_CONNECTION_ERROR);
+        return FALSE;
+    };
+    auto worker = Post(client, L"w11/a.php", 5, "a=1");
+    auto ui = Post(client, L"w11/b.php", 0);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return worker->done && ui->done; }));
+    EXPECT_EQ(ERROR_WINHTTP_CONNECTION_ERROR, worker->error);
+    EXPECT_NE(mainThread, worker->thread);
+    EXPECT_EQ(ERROR_WINHTTP_CONNECTION_ERROR, ui->error);
+    EXPECT_EQ(mainThread, ui->thread);
+    EXPECT_EQ(0, client.GetPendingCount());
+    EXPECT_EQ(0u, client.m_inFlight.GetCount());
+
+    client.m_sendRequest = &WinHttpSendRequest;
+    auto after = Post(client, L"w11/c.php", 5);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return after->done.load(); }));
+    EXPECT_EQ(-1, after->error);
+}
+
 TEST_F(WinHttp2Test, WithoutConnectionSendsAreDropped)
 {
     CWinHttp2 client;
