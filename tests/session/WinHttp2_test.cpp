@@ -114,6 +114,14 @@ TEST_F(WinHttp2Test, PostRoundTripPutsTheExactRequestOnTheWire)
     ASSERT_TRUE(Open(client, base));
     EXPECT_FALSE(client.Connect(CTString(base.c_str())));   // already connected: no change
 
+    int counts = 0, dataNotices = 0;
+    client.m_channels[CTString(L"request_count")] = [&](CWinHttp2::HttpEvent& event) {
+        EXPECT_EQ(mainThread, GetCurrentThreadId());
+        EXPECT_TRUE(event.m_map.empty());
+        ++counts;
+    };
+    client.m_channels[CTString(L"request_data_available")] = [&](CWinHttp2::HttpEvent&) { ++dataNotices; };
+
     std::wstring origin = L"Origin: " + base;
     CWinHttp2::HeaderList headers{CTString(L"Content-Type: application/x-www-form-urlencoded; charset=UTF-8"),
                                   CTString(origin.c_str())};
@@ -154,6 +162,9 @@ TEST_F(WinHttp2Test, PostRoundTripPutsTheExactRequestOnTheWire)
     EXPECT_EQ(-1, ui->error);
     EXPECT_EQ(mainThread, ui->thread);
     EXPECT_EQ(0, client.GetPendingCount());
+    // One "request_count" notice per finished response, at least one data notice each.
+    ASSERT_TRUE(fixture::PumpUntil([&] { return counts == 2; }));
+    EXPECT_GE(dataNotices, 2);
 }
 
 TEST_F(WinHttp2Test, CertificateCapturedOnceAndClearedByClose)
