@@ -298,6 +298,52 @@ TEST_F(WinHttp2Test, InvalidResponsesAreResentWhileTheSessionCounterIsBelow100)
     EXPECT_EQ(mainThread, third->thread);
 }
 
+TEST_F(WinHttp2Test, AfterARequestErrorWaitingRequestsStartOnlyBelowFourInFlight)
+{
+    const auto& server = Server();
+    fixture::Script(server, "/w12/bad.php", json::array({{{"gate", "w12b"}, {"mode", "garbage"}, {"count", -1}}}));
+    fixture::Script(server, "/w12/ok.php", json::array({{{"gate", "w12o"}, {"count", -1}}}));
+    CWinHttp2 client;
+    ASSERT_TRUE(Open(client, BaseUrl(L"http", server.httpPort)));
+    client.m_retries = CWinHttp2::kMaxRetries;   // no re-sends: each invalid response is an error at once
+    std::vector<std::shared_ptr<Outcome>> bad, ok;
+    for (int i = 0; i < 6; ++i)
+        bad.push_back(Post(client, L"w12/bad.php", 5));
+    for (int i = 0; i < 5; ++i)
+        ok.push_back(Post(client, (L"w12/ok.php?n=" + std::to_wstring(i)).c_str(), 5));
+    auto done = [](const std::vector<std::shared_ptr<Outcome>>& list) {
+        int n = 0;
+        for (auto& o : list) n += o->done ? 1 : 0;
+        return n;
+    };
+    ASSERT_TRUE(fixture::PumpUntil([&] { return fixture::Held(server, "w12b") == 6 && fixture::Held(server, "w12o") == 3; }));
+    EXPECT_EQ(2u, client.m_waiting.GetCount());
+
+    // Five errors leave four in flight: not fewer than four, so nothing starts.
+    fixture::Release(server, "w12b", 5);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(bad) == 5; }));
+    EXPECT_EQ(4u, client.m_inFlight.GetCount());
+    EXPECT_EQ(2u, client.m_waiting.GetCount());
+
+    // The sixth leaves three: one waiting request starts, which makes four again.
+    fixture::Release(server, "w12b", 1);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(bad) == 6; }));
+    EXPECT_EQ(4u, client.m_inFlight.GetCount());
+    EXPECT_EQ(1u, client.m_waiting.GetCount());
+    for (auto& o : bad)
+        EXPECT_EQ(12152, o->error);
+
+    // A successful end fills up to eight.
+    fixture::Release(server, "w12o", 1);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(ok) == 1; }));
+    EXPECT_EQ(0u, client.m_waiting.GetCount());
+    fixture::Release(server, "w12o");
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(ok) == 5; }));
+    for (auto& o : ok)
+        EXPECT_EQ(-1, o->error);
+    EXPECT_EQ(0, client.GetPendingCount());
+}
+
 TEST_F(WinHttp2Test, RefusedConnectionAndTimeoutCompleteWithTheirErrors)
 {
     const auto& server = Server();
