@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <gtest/gtest-spi.h>
 #include <algorithm>
 #include <string>
 #include <thread>
@@ -394,6 +395,25 @@ TEST(CTWndMessageBox, BoxesShownOnAnotherThreadAreAnsweredThere)
     EXPECT_EQ(result, IDRETRY);
     EXPECT_EQ(answeredOn, workerId);
     EXPECT_NE(answeredOn, GetCurrentThreadId());
+}
+
+INT_PTR g_unexpectedResult = 0;
+
+void ShowUnexpectedBox()
+{
+    CTWndMessageBox box;
+    g_unexpectedResult = box.Show(nullptr, Module(), L"Nobody expects this", L"Surprise", 4);
+}
+
+TEST(CTWndMessageBox, AnUnexpectedBoxFailsTheTestInsteadOfWaiting)
+{
+    g_unexpectedResult = 0;
+    EXPECT_NONFATAL_FAILURE(ShowUnexpectedBox(), "unexpected message box \"Surprise\"");
+    EXPECT_EQ(g_unexpectedResult, IDCANCEL);
+
+    g_unexpectedResult = 0;
+    EXPECT_NONFATAL_FAILURE_ON_ALL_THREADS(std::thread(ShowUnexpectedBox).join(), "Nobody expects this");
+    EXPECT_EQ(g_unexpectedResult, IDCANCEL);
 }
 
 } // namespace
