@@ -201,6 +201,7 @@ private:
     void Queue(Callback_* callback);
     void QueueChannel(const wchar_t* name, int status = -1);
     void Complete(Request_* request, DWORD error);
+    void FailNow(Request_* request, DWORD error);
     void RestartWaiting(int below);
     void CaptureCertificate(HINTERNET request);
     void ArmReceive(Request_* request);
