@@ -84,7 +84,9 @@ protected:
     bool Open(CWinHttp2& client, const std::wstring& url)
     {
         client.OpenSession(CTString(L"QELTest/1.2.3.4"));
-        return client.Connect(CTString(url.c_str()));
+        // Without the marshalling window (no display for Wine) nothing reaches this thread.
+        EXPECT_TRUE(client.m_wnd.m_hWnd != nullptr) << "marshalling window not created";
+        return client.m_wnd.m_hWnd && client.Connect(CTString(url.c_str()));
     }
 
     std::shared_ptr<Outcome> Post(CWinHttp2& client, const wchar_t* path, int flags, const char* body = nullptr,
