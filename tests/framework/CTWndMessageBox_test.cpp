@@ -1,3 +1,4 @@
+// ctest-env: LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
 #include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>
 #include <algorithm>
