@@ -350,7 +350,7 @@ bool CTMenu::MeasureItem(MEASUREITEMSTRUCT* mis)
     }
     CTREngine* engine = CTREngine::Instance();
     HDC hdc = GetDC(nullptr);
-    HGDIOBJ oldFont = SelectObject(hdc, engine->menuFont ? static_cast<HGDIOBJ>(engine->menuFont)
+    HGDIOBJ oldFont = SelectObject(hdc, engine->m_menuFont ? static_cast<HGDIOBJ>(engine->m_menuFont)
                                                          : GetStockObject(DEFAULT_GUI_FONT));
     if (record->kind == CTMenuItemData::Title) {
         SIZE icon = IconSize(m_titleIcon);
@@ -399,7 +399,7 @@ bool CTMenu::DrawItem(const DRAWITEMSTRUCT* dis)
     // 1. Background.
     if (!disabled || kind == CTMenuItemData::BarSubMenu) {
         if (selected && kind == CTMenuItemData::BarSubMenu) {
-            FillRect(hdc, &item, engine->menuBackBrush ? engine->menuBackBrush : GetSysColorBrush(COLOR_MENU));
+            FillRect(hdc, &item, engine->m_menuBackBrush ? engine->m_menuBackBrush : GetSysColorBrush(COLOR_MENU));
             m_selectedBarId = dis->itemID;
             m_selectedBarRect = item;
             m_selectedBarText.Assign(record->text);
@@ -414,7 +414,7 @@ bool CTMenu::DrawItem(const DRAWITEMSTRUCT* dis)
                 RECT inset = {item.left, item.top + 1, item.right, item.bottom - 1};
                 engine->FillHot(hdc, inset);
             } else {
-                FillRect(hdc, &item, engine->menuBackBrush ? engine->menuBackBrush : GetSysColorBrush(COLOR_MENU));
+                FillRect(hdc, &item, engine->m_menuBackBrush ? engine->m_menuBackBrush : GetSysColorBrush(COLOR_MENU));
             }
         } else {
             FillRect(hdc, &item, GetSysColorBrush(COLOR_WINDOW));
@@ -423,7 +423,7 @@ bool CTMenu::DrawItem(const DRAWITEMSTRUCT* dis)
         FillColour(hdc, item, MixColour(GetSysColor(COLOR_BTNFACE), 0.6));
     } else {
         FillRect(hdc, &item, GetSysColorBrush(COLOR_WINDOW));
-        if (selected && engine->highlightPen) Outline(hdc, item, engine->highlightPen);
+        if (selected && engine->m_highlightPen) Outline(hdc, item, engine->m_highlightPen);
     }
 
     // 2. Image.
@@ -445,9 +445,9 @@ bool CTMenu::DrawItem(const DRAWITEMSTRUCT* dis)
         RECT box = {item.left + (K - cx) / 2 + 5, item.top + 4, 0, 0};
         box.right = box.left + cx;
         box.bottom = box.top + cy;
-        if (engine->highlightPen) {
+        if (engine->m_highlightPen) {
             RECT frame = {box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
-            Outline(hdc, frame, engine->highlightPen);
+            Outline(hdc, frame, engine->m_highlightPen);
         }
         if (HBITMAP mark = LoadBitmapW(nullptr, MAKEINTRESOURCEW(32760 /* OBM_CHECK */))) {
             BITMAP bm = {};
@@ -467,7 +467,7 @@ bool CTMenu::DrawItem(const DRAWITEMSTRUCT* dis)
 
     // 4. Text.
     if (kind != CTMenuItemData::Separator) {
-        HGDIOBJ oldFont = SelectObject(hdc, engine->menuFont ? static_cast<HGDIOBJ>(engine->menuFont)
+        HGDIOBJ oldFont = SelectObject(hdc, engine->m_menuFont ? static_cast<HGDIOBJ>(engine->m_menuFont)
                                                              : GetStockObject(DEFAULT_GUI_FONT));
         COLORREF colour = (disabled && kind != CTMenuItemData::Title)
                               ? MixColour(GetSysColor(COLOR_MENUTEXT), 0.5)
@@ -490,7 +490,7 @@ bool CTMenu::DrawItem(const DRAWITEMSTRUCT* dis)
         } else if (kind != CTMenuItemData::BarSubMenu) {
             text.left += K + 12;
         }
-        if (kind == CTMenuItemData::BarSubMenu && engine->themed) OffsetRect(&text, 0, -1);
+        if (kind == CTMenuItemData::BarSubMenu && engine->m_themed) OffsetRect(&text, 0, -1);
         if (tab >= 0) text.right -= K;
         UINT format = kind == CTMenuItemData::BarSubMenu ? DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_HIDEPREFIX
                                                          : DT_SINGLELINE | DT_VCENTER;

@@ -105,7 +105,7 @@ bool CTWndSize::Init(HWND hwnd, bool sizeGrip, int minWidth, int minHeight, bool
 {
     m_hwnd = hwnd;
     m_sizeGrip = sizeGrip;
-    ScreenDpi& dpi = CTREngine::Instance()->dpi;
+    ScreenDpi& dpi = CTREngine::Instance()->m_dpi;
     dpi.Load();
     m_minWidth = MulDiv(minWidth, dpi.x, 96);
     m_minHeight = MulDiv(minHeight, dpi.y, 96);
@@ -310,7 +310,7 @@ void CTWndSize::PaintGrip()
     PAINTSTRUCT ps = {};
     HDC hdc = BeginPaint(m_hwnd, &ps);
     if (hdc) {
-        CTThemeApi& theme = CTREngine::Instance()->themeApi;
+        CTThemeApi& theme = CTREngine::Instance()->m_themeApi;
         HTHEME status = theme.IsAppThemed() ? theme.OpenThemeData(m_hwnd, L"STATUS") : nullptr;
         SIZE size = {GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)};
         if (status) {

@@ -53,7 +53,7 @@ bool CTWndToolbar::Create(HWND parent, void* ownerData, DWORD style, int iconKin
     ::SendMessageW(hwnd, TB_SETEXTENDEDSTYLE, 0, static_cast<LPARAM>(exStyle));
     ::SendMessageW(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
-    ScreenDpi& dpi = CTREngine::Instance()->dpi;
+    ScreenDpi& dpi = CTREngine::Instance()->m_dpi;
     if (iconKind == IconLarge) {
         m_iconWidth = s_systemMetrics(SM_CXICON);
         m_iconHeight = s_systemMetrics(SM_CYICON);
@@ -348,7 +348,7 @@ bool CTWndToolbar::OnReflectNotify(WPARAM, NMHDR* hdr, LRESULT* result)
         auto* cd = reinterpret_cast<NMTBCUSTOMDRAW*>(hdr);
         if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) {
             DWORD padding = static_cast<DWORD>(::SendMessageW(m_hWnd, TB_GETPADDING, 0, 0));
-            ScreenDpi& dpi = CTREngine::Instance()->dpi;
+            ScreenDpi& dpi = CTREngine::Instance()->m_dpi;
             m_padX = dpi.Scale(LOWORD(padding));
             m_padY = dpi.Scale(HIWORD(padding));
             *result = CDRF_NOTIFYITEMDRAW;
@@ -481,7 +481,7 @@ LRESULT CTWndToolbar::PaintButton(NMTBCUSTOMDRAW* cd)
     if (layout.showText && textBuffer[0]) {
         SetTextColor(hdc, textColour);
         SetBkMode(hdc, TRANSPARENT);
-        if (engine->menuFont) SelectObject(hdc, engine->menuFont);
+        if (engine->m_menuFont) SelectObject(hdc, engine->m_menuFont);
         UINT format = DT_END_ELLIPSIS | ((m_style & TBSTYLE_LIST) ? DT_SINGLELINE | DT_VCENTER : DT_CENTER);
         if (rows > 1) format |= DT_WORDBREAK | DT_EDITCONTROL;
         RECT text = layout.text;

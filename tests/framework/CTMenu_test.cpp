@@ -375,7 +375,7 @@ TEST_F(CTMenuTest, DrawingLabelAcceleratorCheckBoxAndSeparator)
     {
         MemoryBitmap bmp(W, H);
         ASSERT_TRUE(draw(bmp, ItemData(menu.m_menu, kPlain), ODS_SELECTED));
-        EXPECT_TRUE(ColourNear(bmp.At(W - 3, 2), BrushColour(engine->hotBrush), 0));
+        EXPECT_TRUE(ColourNear(bmp.At(W - 3, 2), BrushColour(engine->m_hotBrush), 0));
     }
 
     // A checked item without an image still gets its framed check box.
@@ -383,9 +383,9 @@ TEST_F(CTMenuTest, DrawingLabelAcceleratorCheckBoxAndSeparator)
         MemoryBitmap bmp(W, H);
         ASSERT_TRUE(draw(bmp, ItemData(menu.m_menu, kChecked), ODS_CHECKED));
         int boxLeft = (K - GetSystemMetrics(SM_CXMENUCHECK)) / 2 + 5;
-        EXPECT_TRUE(ColourNear(bmp.At(boxLeft - 1, 3), PenColour(engine->highlightPen), 0));
+        EXPECT_TRUE(ColourNear(bmp.At(boxLeft - 1, 3), PenColour(engine->m_highlightPen), 0));
         EXPECT_TRUE(ColourNear(bmp.At(boxLeft - 1, 3 + GetSystemMetrics(SM_CYMENUCHECK) / 2),
-                               PenColour(engine->highlightPen), 0));
+                               PenColour(engine->m_highlightPen), 0));
     }
 
     // The separator: a line at the middle from the end of the icon column.

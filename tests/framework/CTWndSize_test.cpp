@@ -64,8 +64,8 @@ protected:
     void SetUp() override
     {
         engine = CTREngine::Instance();
-        savedDpi = engine->dpi;
-        engine->dpi.Set(96, 96);
+        savedDpi = engine->m_dpi;
+        engine->m_dpi.Set(96, 96);
         wchar_t name[64];
         _snwprintf(name, 64, L"SizeTest-%lu-%lu", GetCurrentProcessId(), GetTickCount());
         name[63] = 0;
@@ -73,7 +73,7 @@ protected:
     }
     void TearDown() override
     {
-        engine->dpi = savedDpi;
+        engine->m_dpi = savedDpi;
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, CTWndSize::kPlacementKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
             RegDeleteValueW(key, valueName.c_str());
@@ -190,7 +190,7 @@ TEST_F(CTWndSizeTest, MinimumFollowsTheScreenDpi)
         {144, 0, 0, true, 400, 400, 400, 400},
     };
     for (const Case& c : cases) {
-        engine->dpi.Set(c.dpi, c.dpi);
+        engine->m_dpi.Set(c.dpi, c.dpi);
         SizeDialog dlg;
         MakeSquare(dlg);
         dlg.Init(dlg.m_hWnd, false, c.minW, c.minH, c.apply);

@@ -62,14 +62,14 @@ protected:
     void SetUp() override
     {
         engine = CTREngine::Instance();
-        savedDpi = engine->dpi;
-        engine->dpi.Set(96, 96);
+        savedDpi = engine->m_dpi;
+        engine->m_dpi.Set(96, 96);
         g_smallMetric = 16;
         CTWndToolbar::s_systemMetrics = FakeMetrics;
     }
     void TearDown() override
     {
-        engine->dpi = savedDpi;
+        engine->m_dpi = savedDpi;
         CTWndToolbar::s_systemMetrics = ::GetSystemMetrics;
     }
 
@@ -122,7 +122,7 @@ TEST_F(CTWndToolbarTest, IconSizeKindsAndStandardImages)
     };
     int smallCount = -1;
     for (const Case& c : cases) {
-        engine->dpi.Set(c.dpi, c.dpi);
+        engine->m_dpi.Set(c.dpi, c.dpi);
         g_smallMetric = c.smallMetric;
         CTWndToolbar tb;
         ASSERT_TRUE(tb.Create(parent.hwnd, nullptr, TBSTYLE_FLAT, c.kind, TBSTYLE_EX_DRAWDDARROWS));
@@ -418,14 +418,14 @@ TEST_F(CTWndToolbarTest, DropDownArrowBackgroundsEllipsisAndAfterPaintNotice)
         MemoryBitmap hot(120, 30), pressed(120, 30), checked(120, 30);
         Paint(tb, hot, 121, rc, CDIS_HOT);
         LOGBRUSH lb = {};
-        GetObjectW(engine->hotBrush, sizeof(lb), &lb);
+        GetObjectW(engine->m_hotBrush, sizeof(lb), &lb);
         EXPECT_TRUE(ColourNear(hot.At(119, 29), lb.lbColor, 0));
         Paint(tb, pressed, 121, rc, CDIS_SELECTED);
-        GetObjectW(engine->selectedBrush, sizeof(lb), &lb);
+        GetObjectW(engine->m_selectedBrush, sizeof(lb), &lb);
         EXPECT_TRUE(ColourNear(pressed.At(119, 29), lb.lbColor, 0));
         tb.SetButtonState(121, TBSTATE_ENABLED | TBSTATE_CHECKED);
         Paint(tb, checked, 121, rc, 0);
-        GetObjectW(engine->lightBrush, sizeof(lb), &lb);
+        GetObjectW(engine->m_lightBrush, sizeof(lb), &lb);
         EXPECT_TRUE(ColourNear(checked.At(119, 29), lb.lbColor, 0)); // the framed rectangle
         tb.SetButtonState(121, TBSTATE_ENABLED);
     }
