@@ -1,1 +1,0 @@
-void qel_foundation_placeholder() {}
