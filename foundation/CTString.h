@@ -4,6 +4,7 @@
 #include "foundation/CLinkedList.h"
 
 class CTStringA;
+class CTByteArray;
 
 // The system's growable UTF-16 string. A string may be empty with no buffer at all or with a buffer
 // holding only the terminator. Every buffer is zero-filled over its whole capacity before it is freed,
@@ -113,6 +114,8 @@ public:
     CTString& AppendLong(long value);
     CTString& AppendUInt64(unsigned __int64 value);
     CTString& AppendQWORD(unsigned __int64 value);   // same effect as AppendUInt64
+    // Standard Base64 into bytes (foundation/Base64.cpp); an unpadded text decodes as if padded.
+    bool Base64Decode(CTByteArray& out) const;
 
     wchar_t* m_buffer = nullptr;   // owned, new[]; null when there is no buffer
     unsigned m_capacity = 0;       // in characters; 0 exactly when there is no buffer
