@@ -1,5 +1,6 @@
 #include "foundation/CFileVersion.h"
 #include <stdlib.h>
+#include <initializer_list>
 
 CFileVersion::CFileVersion(const wchar_t* path)
 {

@@ -1,4 +1,5 @@
 #include "foundation/CTImage.h"
+#include "foundation/CTByteArray.h"
 #include <objbase.h>
 #include <ole2.h>
 #include <gdiplus.h>
@@ -262,6 +263,11 @@ HRESULT CTImage::CreateFromGdiplusBitmap(GpBitmap* bitmap)
         return E_FAIL;
     }
     return S_OK;
+}
+
+HRESULT CTImage::LoadFromMemory(const CTByteArray& bytes)
+{
+    return LoadFromMemory(bytes.GetData(), bytes.GetSize());
 }
 
 HRESULT CTImage::LoadFromMemory(const void* data, size_t size)

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <stddef.h>
 
+class CTByteArray;
 namespace Gdiplus { class GpBitmap; }
 
 // The system's image: a DIB section with its size, bits and a device context on demand,
@@ -46,6 +47,7 @@ public:
     HRESULT CreateFromGdiplusBitmap(Gdiplus::GpBitmap* bitmap);
 
     // Decodes PNG, JPEG, GIF, BMP, ICO ... from memory; S_OK or E_FAIL (the image is then empty).
+    HRESULT LoadFromMemory(const CTByteArray& bytes);
     HRESULT LoadFromMemory(const void* data, size_t size);
 
     // c = (c * a + 127) / 255 for the colour channels of every pixel whose alpha is not 255.

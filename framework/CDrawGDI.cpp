@@ -9,7 +9,7 @@ GDI::Font::~Font() {
 }
 
 HFONT GDI::GetFont(const LOGFONTW& logFont) {
-  for (CLinkedListObject* item = fonts.GetHead(); item; item = item->next) {
+  for (CLinkedListObject* item = fonts.GetHead(); item; item = item->GetNext()) {
     auto* entry = static_cast<Font*>(item);
     if (memcmp(&entry->logFont, &logFont, sizeof(LOGFONTW)) == 0) return entry->font;
   }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "framework/CTColour.h"
-#include "framework/ResourceModule.h"
+#include "framework/CTApp.h"
 
 namespace {
 
@@ -195,7 +195,7 @@ HICON LoadScaledDown(HMODULE module, UINT id, int cx, int cy) {
 
 bool CTIcon::Load(UINT id, int cx, int cy) {
   Free();
-  HMODULE module = ResourceModuleFor(RT_GROUP_ICON, MAKEINTRESOURCEW(id));
+  HMODULE module = CTApp::Instance()->FindResourceModule(RT_GROUP_ICON, MAKEINTRESOURCEW(id));
   icon = LoadScaledDown(module, id, cx, cy);
   if (!icon)
     icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy, LR_DEFAULTSIZE));

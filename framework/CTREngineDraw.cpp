@@ -7,7 +7,7 @@
 
 #include "framework/CTColour.h"
 #include "framework/CTREngine.h"
-#include "framework/ResourceModule.h"
+#include "framework/CTApp.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -254,7 +254,7 @@ HICON LoadEmfIconFromMemory(HGLOBAL memory, int cx, int cy) {
 }
 
 HICON LoadEmfIcon(UINT id, int cx, int cy) {
-  HMODULE module = ResourceModuleFor(L"EMF", MAKEINTRESOURCEW(id));
+  HMODULE module = CTApp::Instance()->FindResourceModule(L"EMF", MAKEINTRESOURCEW(id));
   HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), L"EMF");
   if (!resource) return nullptr;
   DWORD size = SizeofResource(module, resource);

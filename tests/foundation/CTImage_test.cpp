@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <vector>
+#include <zlib.h>
 #include "foundation/CTImage.h"
 
 using namespace Gdiplus;
@@ -145,6 +146,10 @@ TEST(CTImage, BadBytesFailCleanlyAndLeaveTheImageEmpty)
     const BYTE side[4] = { 0x00, 0x01, 0x86, 0xA0 };
     std::copy(side, side + 4, huge.begin() + 16);
     std::copy(side, side + 4, huge.begin() + 20);
+    // With its checksum mended, so that only the size is wrong.
+    const uLong crc = crc32(0, huge.data() + 12, 17);
+    const BYTE crcBytes[4] = { BYTE(crc >> 24), BYTE(crc >> 16), BYTE(crc >> 8), BYTE(crc) };
+    std::copy(crcBytes, crcBytes + 4, huge.begin() + 29);
     std::vector<BYTE> gif = { 'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0 };
     gif.resize(64, 0);
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "framework/CTApp.h"
 #include "framework/CTColour.h"
 #include "framework/CTIcon.h"
 #include "framework/MemoryBitmap.h"
@@ -118,6 +119,7 @@ TEST(CTIcon, OwnershipAndCopies) {
 }
 
 TEST(CTIcon, LoadsFromTheProgramAtTheRequestedSize) {
+  CTApp::Instance()->Init(GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL, L"Icons");
   CTIcon big(301, 32);
   ASSERT_TRUE(big.IsValid());
   EXPECT_EQ(32, big.width);
