@@ -29,15 +29,9 @@ CThread::~CThread()
             if (m_hasMessageQueue)
                 PostQuitMessage(0);
         } else {
-            // The worker may not have made its message queue yet, so a quit posted now could be
-            // lost and the wait below would never end: keep asking until the thread is gone.
-            while (m_thread) {
-                bool hasQueue = m_hasMessageQueue;
-                if (hasQueue)
-                    PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
-                if (Wait(hasQueue ? INFINITE : 20) != STILL_ACTIVE)
-                    break;
-            }
+            if (m_hasMessageQueue && IsRunning())
+                PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+            Wait(INFINITE);
         }
     }
     CloseThreadHandle();

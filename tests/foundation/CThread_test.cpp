@@ -200,35 +200,56 @@ TEST(CThread, SelfDeletingThreadDeletesItselfEvenWhenItEndsAtOnce)
     EXPECT_EQ(count, g_selfDeleted.load());
 }
 
-TEST(CThread, DestroyingARunningLoopThreadEndsItWithoutHanging)
-{
-    // Destroyed right after Start, before the worker has made its message queue: the quit
-    // must still reach it.
-    for (int i = 0; i < 20; ++i) {
-        auto* thread = new LoopThread;
-        ASSERT_TRUE(thread->Start());
-        if (i % 2)
-            WaitForSingleObject(thread->ready.GetHandle(), 10000);
-        delete thread;
+namespace {
+HANDLE g_loopReady = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+HANDLE g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+// Touch no members of their own: the base destructor stops them after the derived part is gone.
+struct PlainLoopThread : CThread {
+    bool OnInit() override
+    {
+        SetEvent(g_loopReady);
+        return true;
     }
-    // And a worker without a loop is waited for until it ends by itself.
-    auto* blocking = new BlockingThread;
-    ASSERT_TRUE(blocking->Start());
-    HANDLE handle = nullptr;
-    DuplicateHandle(GetCurrentProcess(), blocking->GetHandle(), GetCurrentProcess(), &handle, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    HANDLE release = nullptr;
-    DuplicateHandle(GetCurrentProcess(), blocking->release.GetHandle(), GetCurrentProcess(), &release, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    HANDLE releaser = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, [](void* event) -> unsigned {
-        Sleep(50);
-        SetEvent(static_cast<HANDLE>(event));
+};
+struct WaitingThread : CThread {
+    DWORD Run() override
+    {
+        WaitForSingleObject(g_release, INFINITE);
         return 0;
-    }, release, 0, nullptr));
-    delete blocking;
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(handle, 0)) << "the destructor returned before the worker ended";
+    }
+};
+HANDLE CopyOf(HANDLE handle)
+{
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+} // namespace
+
+TEST(CThread, DestroyingARunningThreadStopsALoopAndWaitsForAWorker)
+{
+    auto* loop = new PlainLoopThread;
+    ASSERT_TRUE(loop->Start());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_loopReady, 10000));
+    HANDLE loopHandle = CopyOf(loop->GetHandle());
+    delete loop;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(loopHandle, 0)) << "the loop still runs";
+    CloseHandle(loopHandle);
+
+    // A worker without a loop is waited for until it ends by itself.
+    auto* worker = new WaitingThread;
+    ASSERT_TRUE(worker->Start());
+    HANDLE workerHandle = CopyOf(worker->GetHandle());
+    HANDLE releaser = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, [](void*) -> unsigned {
+        Sleep(50);
+        SetEvent(g_release);
+        return 0;
+    }, nullptr, 0, nullptr));
+    delete worker;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(workerHandle, 0)) << "the destructor returned before the worker ended";
     WaitForSingleObject(releaser, INFINITE);
     CloseHandle(releaser);
-    CloseHandle(release);
-    CloseHandle(handle);
+    CloseHandle(workerHandle);
 }
 
 TEST(CThread, WaitThreadHandleLeavesTheHandleOpen)
