@@ -9,16 +9,18 @@
 
 // A GDI+ path and the last non-zero status of any call made on it.
 struct GdipPathHolder {
-  Gdiplus::GpPath* path = nullptr;
-  Gdiplus::GpStatus lastStatus = Gdiplus::Ok;
+    Gdiplus::GpPath* path = nullptr;
+    Gdiplus::GpStatus lastStatus = Gdiplus::Ok;
 
-  GdipPathHolder();
-  ~GdipPathHolder();
-  GdipPathHolder(const GdipPathHolder&) = delete;
-  GdipPathHolder& operator=(const GdipPathHolder&) = delete;
-  void Record(Gdiplus::GpStatus status) {
-    if (status != Gdiplus::Ok) lastStatus = status;
-  }
+    GdipPathHolder();
+    ~GdipPathHolder();
+    GdipPathHolder(const GdipPathHolder&) = delete;
+    GdipPathHolder& operator=(const GdipPathHolder&) = delete;
+    void Record(Gdiplus::GpStatus status)
+    {
+        if (status != Gdiplus::Ok)
+            lastStatus = status;
+    }
 };
 
 // A 1 x height pattern brush of a vertical gradient (kind 0, 1) or a solid colour (kind 2).

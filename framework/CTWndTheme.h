@@ -10,24 +10,24 @@
 // class such as "Treeview") instead of the classic sunken edge. Without visual styles the
 // window keeps its classic border.
 class CTWndTheme : public CTWnd2 {
- public:
-  CTWndTheme();
-  ~CTWndTheme() override;
+public:
+    CTWndTheme();
+    ~CTWndTheme() override;
 
-  bool SetThemeClass(const wchar_t* className);
-  bool OpenTheme();
-  bool CloseTheme();
-  bool PaintThemedBorder(HDC windowDc);
-  LRESULT DefaultNcCalcSize(WPARAM wParam, LPARAM lParam);
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-  virtual void ReopenTheme();
+    bool SetThemeClass(const wchar_t* className);
+    bool OpenTheme();
+    bool CloseTheme();
+    bool PaintThemedBorder(HDC windowDc);
+    LRESULT DefaultNcCalcSize(WPARAM wParam, LPARAM lParam);
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    virtual void ReopenTheme();
 
-  CTThemeApi* m_themeApi = nullptr;
-  HTHEME m_theme = nullptr;
-  CTString m_themeClass;
+    CTThemeApi* m_themeApi = nullptr;
+    HTHEME m_theme = nullptr;
+    CTString m_themeClass;
 
- private:
-  bool HasBorder() const;
+private:
+    bool HasBorder() const;
 };
 
 // The theme class whose border a bordered standard control should wear: "Treeview" for tree
