@@ -54,7 +54,7 @@ void CTWndDraw::SetText(const CTString& text) {
 void CTWndDraw::ParseText() {
   CTString text;
   if (m_hWnd) GetWindowTextString(m_hWnd, text);
-  doc.LoadText(text.GetBuffer(), &CTREngine::Instance()->fontCache);
+  doc.LoadText(text.GetBuffer(), &CTREngine::Instance()->m_fontCache);
   dirty = true;
   if (m_hWnd) InvalidateRect(m_hWnd, nullptr, FALSE);
 }

@@ -208,7 +208,7 @@ CTString CTWndHeader::BuildMarkup(unsigned __int64 flags, COLORREF textColour, c
 }
 
 void CTWndHeader::LoadMarkup(const CTString& markup) {
-  doc.LoadText(markup.GetBuffer(), &CTREngine::Instance()->fontCache);
+  doc.LoadText(markup.GetBuffer(), &CTREngine::Instance()->m_fontCache);
   Changed();
 }
 
@@ -235,7 +235,7 @@ bool CTWndHeader::SetIcon(HICON handle) {
 }
 
 void CTWndHeader::ComputeAreas(const RECT& client, RECT* text, RECT* iconArea) const {
-  ScreenDpi& dpi = CTREngine::Instance()->dpi;
+  ScreenDpi& dpi = CTREngine::Instance()->m_dpi;
   if (!dpi.loaded) dpi.Load();
   *text = client;
   *iconArea = client;

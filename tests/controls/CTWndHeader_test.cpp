@@ -159,7 +159,7 @@ TEST(CTWndHeader, ColoursFromTheStyle) {
 }
 
 TEST(CTWndHeader, IconGapFollowsTheScreenDpi) {
-  ScreenDpi& dpi = CTREngine::Instance()->dpi;
+  ScreenDpi& dpi = CTREngine::Instance()->m_dpi;
   ScreenDpi saved = dpi;
   Band band(0x1);
   band.header.SetIcon(LoadIconW(nullptr, IDI_APPLICATION));
