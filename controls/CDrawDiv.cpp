@@ -234,6 +234,7 @@ void CDrawDiv::Position(HDC dc, GDI* gdi, CDrawDiv* enclosing, POINT* pen) {
 
 void CDrawDiv::Paint(HDC dc, GDI* gdi, CDrawDiv*) {
   PaintBackground(dc, gdi);
+  hasUnnamedRect = FindById(CTString(), &unnamedRect);
   for (CDrawBase* c = FirstChild(); c; c = c->NextSibling()) c->Paint(dc, gdi, this);
 }
 

@@ -20,6 +20,10 @@ class CDrawDiv : public CDrawBase {
   CLinkedList children;        // of CDrawBase, owned
   CDrawDiv* parent = nullptr;  // the enclosing box; none for a document's root
   std::map<std::wstring, int, ColumnLess> columns;
+  // What FindById reports for an empty identifier, taken once per paint for the wrapped texts
+  // inside (a search per text would make painting quadratic).
+  bool hasUnnamedRect = false;
+  RECT unnamedRect = {};
 
   // Boxes nested deeper than this are kept empty: each level of boxes fits its children twice,
   // so the layout work grows with 2^depth and a deeply nested text would never finish.

@@ -180,8 +180,7 @@ void CDrawText::Paint(HDC dc, GDI* gdi, CDrawDiv* enclosing) {
     OffsetRect(&rc, 0, (rc.bottom - descent) - rc.top);
   } else {
     OffsetRect(&rc, 0, ScaleY(gdi, fontSizeWritten));
-    RECT box = {};
-    if (enclosing && enclosing->FindById(CTString(), &box) && rc.top < box.top) rc.top = bounds.top;
+    if (enclosing && enclosing->hasUnnamedRect && rc.top < enclosing->unnamedRect.top) rc.top = bounds.top;
   }
   const wchar_t* s = text.GetBuffer() ? text.GetBuffer() : L"";
   DrawTextW(dc, s, static_cast<int>(text.GetLength()), &rc, flags);
