@@ -147,6 +147,16 @@ TEST(CTWndDraw, NewTextWhileHotRestoresTheCursor) {
   ReleaseCapture();
 }
 
+TEST(CTWndDraw, MovingTheWindowRendersTheCacheAgain) {
+  DrawWindow w(kPanel);
+  ASSERT_NE(w.wnd.cache, nullptr);
+  HBITMAP before = w.wnd.cache;
+  SetWindowPos(w.item, nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_NE(w.wnd.cache, nullptr);
+  EXPECT_NE(w.wnd.cache, before);
+  EXPECT_FALSE(w.wnd.dirty);
+}
+
 // Copies the window from the screen and saves it as PNG; the file is kept for a look.
 bool SaveWindowPng(HWND hwnd, const std::wstring& path, std::vector<COLORREF>* pixels, int* cx, int* cy) {
   RECT rc;

@@ -194,4 +194,32 @@ TEST(CTWndHeader, MouseGoesThroughExceptForTheCloseButton) {
   EXPECT_GT(tb.left, 300);
 }
 
+TEST(CTWndHeader, ExplicitTextColourInksTheCloseGlyph) {
+  Band band(0x1 | 0x2);
+  band.header.SetTextColour(RGB(200, 0, 0));
+  band.header.ApplyStyle();
+  ASSERT_NE(band.header.toolbarImages, nullptr);
+  MemoryBitmap bm(32, 32, RGB(0, 255, 0));
+  ASSERT_TRUE(ImageList_Draw(band.header.toolbarImages, 0, bm.dc, 0, 0, ILD_NORMAL));
+  int inked = 0;
+  for (int y = 0; y < 32; y++)
+    for (int x = 0; x < 32; x++) inked += bm.At(x, y) == RGB(211, 51, 51);
+  EXPECT_GT(inked, 4);
+}
+
+TEST(CTWndHeader, IconSitsOnATranslucentBacking) {
+  Band band(0x1);
+  band.header.SetBackColour(RGB(0, 0, 128));
+  band.header.SetIcon(LoadIconW(nullptr, IDI_APPLICATION));
+  MemoryBitmap bm(400, 48);
+  band.header.Render(bm.dc, true);
+  RECT client = {0, 0, 400, 48}, text, icon;
+  band.header.ComputeAreas(client, &text, &icon);
+  // Corner of the icon area: white blended over the dark blue; beyond it the band's own fill.
+  COLORREF backing = bm.At(icon.left + 1, 44);
+  COLORREF fill = bm.At(text.left + 200, 44);
+  EXPECT_GT(GetRValue(backing), GetRValue(fill) + 20);
+  EXPECT_GT(GetGValue(backing), GetGValue(fill) + 20);
+}
+
 }  // namespace
