@@ -411,6 +411,7 @@ bool CTREngine::RenderCheckBoxImage(HWND hwnd, UINT frameFlags, int themeState, 
             m_themeApi.CloseThemeData(theme);
         }
     }
+    // A theme that cannot be opened or drawn leaves the classic glyph rather than an empty box.
     if (!drawn)
         DrawFrameControl(mem, &glyph, DFC_BUTTON, frameFlags);
 
