@@ -24,10 +24,7 @@ CTWndHeader::~CTWndHeader() {
   DropBrush();
   if (cache) DeleteObject(cache);
   cache = nullptr;
-  if (toolbar && IsWindow()) DestroyWindow(toolbar);
-  toolbar = nullptr;
-  if (toolbarImages) ImageList_Destroy(toolbarImages);
-  toolbarImages = nullptr;
+  toolbar.Clear();
 }
 
 bool CTWndHeader::RegisterClass(HINSTANCE module) {
@@ -95,18 +92,11 @@ void CTWndHeader::ApplyStyle() {
 
 void CTWndHeader::CreateCloseButton() {
   ModifyExStyle(0, WS_EX_CONTROLPARENT);
-  if (toolbar) DestroyWindow(toolbar);
-  if (toolbarImages) ImageList_Destroy(toolbarImages);
-  toolbar = nullptr;
-  toolbarImages = nullptr;
-  HINSTANCE module = GetModuleHandleW(nullptr);
-  toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_TRANSPARENT | TBSTYLE_TOOLTIPS |
-                                TBSTYLE_FLAT | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                            0, 0, 0, 0, m_hWnd, nullptr, module, nullptr);
-  if (!toolbar) return;
-  ::SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  ::SendMessageW(toolbar, TB_SETMAXTEXTROWS, 0, 0);
+  toolbar.Clear();
+  if (!toolbar.Create(m_hWnd, GetModuleHandleW(nullptr), WS_TABSTOP | TBSTYLE_TRANSPARENT | TBSTYLE_TOOLTIPS,
+                      CTWndToolbar::IconSmall, 0))
+    return;
+  ::SendMessageW(toolbar.m_hWnd, TB_SETMAXTEXTROWS, 0, 0);
   int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
   RECT glyph = {0, 0, cx, cy};
   HBITMAP bitmap = nullptr;
@@ -123,33 +113,24 @@ void CTWndHeader::CreateCloseButton() {
     SelectObject(dc, old);
     DeleteDC(dc);
   }
-  toolbarImages = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 1);
+  int image = -1;
   if (bitmap) {
-    ImageList_AddMasked(toolbarImages, bitmap, mask);
+    toolbar.AddMaskedBitmap(bitmap, mask, &image);
     DeleteObject(bitmap);
   }
-  ::SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages));
-  TBBUTTON button = {};
-  button.iBitmap = 0;
-  button.idCommand = IDCLOSE;
-  button.fsState = TBSTATE_ENABLED;
-  button.fsStyle = 0;
-  button.iString = -1;
-  ::SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+  toolbar.AppendButton(image, IDCLOSE, TBSTATE_ENABLED, 0, nullptr);
   RECT client = {};
   GetClientRect(m_hWnd, &client);
   PlaceCloseButton(client.right, client.bottom);
 }
 
 void CTWndHeader::PlaceCloseButton(int cx, int cy) {
-  if (!toolbar) return;
-  SIZE size = {};
-  ::SendMessageW(toolbar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-  toolbarWidth = size.cx;
-  toolbarHeight = size.cy;
+  if (!toolbar.m_hWnd) return;
+  toolbarWidth = toolbar.GetMaxWidth();
+  toolbarHeight = toolbar.GetMaxHeight();
   int y = cy / 2 - toolbarWidth / 2;
   int x = cx - toolbarWidth - y;
-  MoveWindow(toolbar, x, y, toolbarWidth, toolbarHeight, TRUE);
+  MoveWindow(toolbar.m_hWnd, x, y, toolbarWidth, toolbarHeight, TRUE);
 }
 
 void CTWndHeader::SetBackColour(COLORREF colour) {
@@ -373,7 +354,10 @@ bool CTWndHeader::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* res
   }
 }
 
-bool CTWndHeader::OnNotify(WPARAM, NMHDR*, LRESULT*) { return false; }
+bool CTWndHeader::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) {
+  // Tool tips and the flat custom drawing of the close button.
+  return toolbar.OnReflectNotify(wParam, hdr, result);
+}
 
 bool CTWndHeader::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT*) {
   if (LOWORD(wParam) == IDCLOSE && m_hWnd) PostMessageW(GetParent(m_hWnd), WM_COMMAND, wParam, lParam);

@@ -6,6 +6,7 @@
 #include "foundation/CTImage.h"
 #include "framework/CTIcon.h"
 #include "framework/CTWnd2.h"
+#include "framework/CTWndToolbar.h"
 
 // "TDialogHeader": the coloured band at the top of dialogs and forms with an icon, a title (the
 // window text) and an optional subtitle, or any mark-up in mark-up mode. It renders into a
@@ -31,8 +32,7 @@ class CTWndHeader : public CTWnd2 {
   bool dirty = true;
   CTString subtitle;
   unsigned __int64 flags = 0;
-  HWND toolbar = nullptr;  // the close button
-  HIMAGELIST toolbarImages = nullptr;
+  CTWndToolbar toolbar;  // the close button
   int toolbarWidth = 0;
   int toolbarHeight = 0;
   CTImage backImage;

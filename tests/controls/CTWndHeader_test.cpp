@@ -177,19 +177,19 @@ TEST(CTWndHeader, IconGapFollowsTheScreenDpi) {
 TEST(CTWndHeader, MouseGoesThroughExceptForTheCloseButton) {
   Band band(0x1 | 0x2);
   EXPECT_EQ(SendMessageW(band.header.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(5, 5)), HTTRANSPARENT);
-  ASSERT_NE(band.header.toolbar, nullptr);
+  ASSERT_NE(band.header.toolbar.m_hWnd, nullptr);
   EXPECT_GT(band.header.toolbarWidth, 0);
   RECT button = {};
-  ASSERT_TRUE(SendMessageW(band.header.toolbar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button)));
+  ASSERT_TRUE(SendMessageW(band.header.toolbar.m_hWnd, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button)));
   int x = (button.left + button.right) / 2, y = (button.top + button.bottom) / 2;
-  SendMessageW(band.header.toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-  SendMessageW(band.header.toolbar, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  SendMessageW(band.header.toolbar.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageW(band.header.toolbar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
   Pump();
   ASSERT_EQ(g_commands.size(), 1u);
   EXPECT_EQ(LOWORD(g_commands[0].second), IDCLOSE);
   // The button sits at the right edge, centred vertically.
   RECT tb = {};
-  GetWindowRect(band.header.toolbar, &tb);
+  GetWindowRect(band.header.toolbar.m_hWnd, &tb);
   MapWindowPoints(nullptr, band.header.m_hWnd, reinterpret_cast<POINT*>(&tb), 2);
   EXPECT_GT(tb.left, 300);
 }
@@ -198,9 +198,9 @@ TEST(CTWndHeader, ExplicitTextColourInksTheCloseGlyph) {
   Band band(0x1 | 0x2);
   band.header.SetTextColour(RGB(200, 0, 0));
   band.header.ApplyStyle();
-  ASSERT_NE(band.header.toolbarImages, nullptr);
+  ASSERT_NE(band.header.toolbar.m_images, nullptr);
   MemoryBitmap bm(32, 32, RGB(0, 255, 0));
-  ASSERT_TRUE(ImageList_Draw(band.header.toolbarImages, 0, bm.dc, 0, 0, ILD_NORMAL));
+  ASSERT_TRUE(ImageList_Draw(band.header.toolbar.m_images, band.header.toolbar.GetButtonImage(IDCLOSE), bm.dc, 0, 0, ILD_NORMAL));
   int inked = 0;
   for (int y = 0; y < 32; y++)
     for (int x = 0; x < 32; x++) inked += bm.At(x, y) == RGB(211, 51, 51);
