@@ -161,6 +161,20 @@ TEST(CTWndDraw, MovingTheWindowRendersTheCacheAgain) {
   EXPECT_FALSE(w.wnd.dirty);
 }
 
+TEST(CTWndDraw, ExtraStyleBitsAreAddedWhenAdopted) {
+  DrawWindow w(L"<Text>x</Text>");
+  CTWndDraw bordered;
+  HWND item = CreateWindowExW(0, CTWndDraw::kClassName, L"<Text id=\"t\">y</Text>", WS_CHILD | WS_VISIBLE, 0, 0, 100,
+                              30, w.host, reinterpret_cast<HMENU>(77), GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(bordered.AttachDlgItem(w.host, 77, WS_BORDER));
+  EXPECT_TRUE(GetWindowLongW(item, GWL_STYLE) & WS_BORDER);
+  EXPECT_STREQ(bordered.m_themeClass.GetBuffer(), L"Treeview");
+  RECT rc;
+  EXPECT_TRUE(bordered.GetElementRect(CTString(L"t"), &rc));
+  EXPECT_FALSE(CTWndDraw().AttachDlgItem(w.host, 4321, 0));  // no such item
+  bordered.Destroy();
+}
+
 // Has the window print itself (its cached rendering over the host's background) into a bitmap
 // and saves that as PNG; the file is kept for a look.
 bool SaveWindowPng(HWND hwnd, const std::wstring& path, std::vector<COLORREF>* pixels, int* cx, int* cy) {
