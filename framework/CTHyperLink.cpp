@@ -23,12 +23,16 @@ HFONT CTHyperLink::CopyFont(HFONT source, int underline) const
     return CreateFontIndirectW(&lf);
 }
 
-void CTHyperLink::ChangeHidden(void (*change)(CTHyperLink&, const void*), const void* arg)
+bool CTHyperLink::HideForChange()
 {
     bool visible = IsWindowVisible(m_hWnd) != FALSE;
     if (visible) ::ShowWindow(m_hWnd, SW_HIDE);
-    change(*this, arg);
-    if (visible) ::ShowWindow(m_hWnd, SW_SHOW);
+    return visible;
+}
+
+void CTHyperLink::ShowAfterChange(bool wasVisible)
+{
+    if (wasVisible) ::ShowWindow(m_hWnd, SW_SHOW);
 }
 
 bool CTHyperLink::AttachDlgItem(HWND dialog, int id)
@@ -60,15 +64,12 @@ bool CTHyperLink::ClearStyle(DWORD bits)
     if (bits & Underline) {
         auto current = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
         if (HFONT font = CopyFont(current, (m_linkStyle & Underline) ? 1 : 0)) {
-            ChangeHidden(
-                [](CTHyperLink& link, const void* arg) {
-                    HFONT replacement = static_cast<HFONT>(const_cast<void*>(arg));
-                    ::SendMessageW(link.m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), FALSE);
-                    if (link.m_font) DeleteObject(link.m_font);
-                    link.m_font = replacement;
-                    link.SizeToText();
-                },
-                font);
+            bool visible = HideForChange();
+            ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            if (m_font) DeleteObject(m_font);
+            m_font = font;
+            SizeToText();
+            ShowAfterChange(visible);
         }
     }
     if (bits & HoverColour) RedrawParent();
@@ -78,27 +79,23 @@ bool CTHyperLink::ClearStyle(DWORD bits)
 void CTHyperLink::SetText(const wchar_t* text)
 {
     if (!m_hWnd) return;
-    ChangeHidden(
-        [](CTHyperLink& link, const void* arg) {
-            ::SetWindowTextW(link.m_hWnd, static_cast<const wchar_t*>(arg));
-            link.SizeToText();
-        },
-        text ? text : L"");
+    bool visible = HideForChange();
+    ::SetWindowTextW(m_hWnd, text ? text : L"");
+    SizeToText();
+    ShowAfterChange(visible);
     RedrawParent();
 }
 
 void CTHyperLink::SetFont(HFONT font)
 {
     if (!m_hWnd) return;
-    ChangeHidden(
-        [](CTHyperLink& link, const void* arg) {
-            HFONT copy = link.CopyFont(static_cast<HFONT>(const_cast<void*>(arg)), -1);
-            if (link.m_font) DeleteObject(link.m_font);
-            link.m_font = copy;
-            ::SendMessageW(link.m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(copy), TRUE);
-            link.SizeToText();
-        },
-        font);
+    bool visible = HideForChange();
+    HFONT copy = CopyFont(font, -1);
+    if (m_font) DeleteObject(m_font);
+    m_font = copy;
+    ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(copy), TRUE);
+    SizeToText();
+    ShowAfterChange(visible);
 }
 
 void CTHyperLink::SizeToText()

@@ -57,6 +57,7 @@ private:
     using CTWnd2::AttachDlgItem;
     // underline: 1 on, 0 off, -1 as in the source
     HFONT CopyFont(HFONT source, int underline) const;
-    // Hides the item while it changes and shows it again only when it was visible before.
-    void ChangeHidden(void (*change)(CTHyperLink&, const void*), const void* arg);
+    // The item is hidden while it changes and shown again only when it was visible before.
+    bool HideForChange();
+    void ShowAfterChange(bool wasVisible);
 };

@@ -26,7 +26,9 @@ CTRegKey::CTRegKey(UINT stringId, HMODULE module, const wchar_t* subPath, int in
 bool CTRegKey::SetPath(UINT stringId, HMODULE module, const wchar_t* subPath)
 {
     CTString format, full;
-    if (format.LoadString(stringId, module))
+    // Without a module the text comes from the module the application object picks.
+    bool loaded = module ? format.LoadString(stringId, module) : format.LoadString(stringId);
+    if (loaded)
         full.Format(format.GetBuffer(), subPath ? subPath : L"");
     if (m_index != 0) {
         CTString suffix;

@@ -17,6 +17,7 @@ public:
     CTString m_path;       // below the root, without the root word
 
     CTRegKey() = default;
+    // A null module loads the format from the module the application object picks for strings.
     CTRegKey(UINT stringId, HMODULE module, const wchar_t* subPath, int index = 0);
     ~CTRegKey() = default;
     CTRegKey(const CTRegKey&) = delete;

@@ -100,6 +100,16 @@ TEST_F(CTHyperLinkTest, AttachingUnderlinesSizesAndTakesTheText)
     EXPECT_EQ(extent.cx, rc.right - rc.left);
     EXPECT_EQ(extent.cy, rc.bottom - rc.top);
 
+    // A font of its own choice is copied as it is.
+    HFONT given = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    left.SetFont(given);
+    EXPECT_NE(given, left.m_font);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(left.m_font), SendMessageW(left.m_hWnd, WM_GETFONT, 0, 0));
+    GetObjectW(left.m_font, sizeof(lf), &lf);
+    EXPECT_FALSE(lf.lfUnderline);
+    rc = RectInParent(left.m_hWnd);
+    EXPECT_EQ(TextExtent(left.m_hWnd, L"Left").cx, rc.right - rc.left);
+
     // Hand cursor and mouse input.
     ASSERT_NE(nullptr, CTHyperLink::HandCursor());
     EXPECT_EQ(TRUE, SendMessageW(left.m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(left.m_hWnd), HTCLIENT));

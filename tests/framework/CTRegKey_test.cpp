@@ -61,6 +61,8 @@ TEST_F(CTRegKeyTest, PathFromTheStringResourceAndIndex)
     CTRegKey plain(104, nullptr, sub.c_str());
     EXPECT_EQ(HKEY_CURRENT_USER, plain.m_root);
     EXPECT_EQ(Path(), Text(plain.m_path));
+    CTRegKey fromModule(104, GetModuleHandleW(nullptr), sub.c_str());
+    EXPECT_EQ(Path(), Text(fromModule.m_path));
 
     // Index 7 under "Settings" names the sub-key "Settings\0007".
     CTRegKey indexed(104, nullptr, Sub(L"Settings").c_str(), 7);
