@@ -239,6 +239,10 @@ TEST(DBServer, EndpointsRoundTripThroughTheSampleDirectory)
                          Route(1047, 3));
     session.db.DirIDsToPaths({30, 41}, Route(1028, 4));
     session.db.QelGetDeploymentWindow(50, Route(1063, 5));
+    CAttributes slot;
+    slot.SetNumber(L"PARENT", 50);
+    slot.Set(L"END_DATE", CAttribute(CAttribute::Date, static_cast<__int64>(1700086400)));
+    session.db.PostForm(CTString(L"api\\api_qelCreateDeploymentSlot.php"), slot, Route(1084, 6));
 
     auto paths = session.Wait(1027, 1);
     ASSERT_TRUE(paths);
@@ -265,6 +269,16 @@ TEST(DBServer, EndpointsRoundTripThroughTheSampleDirectory)
     ASSERT_TRUE(window);
     EXPECT_EQ("50", Attr(Child(window->doc, L"parameters"), L"PARENT"));
     EXPECT_EQ(7, CountChildren(window->doc, L"day"));
+
+    // The slot page's path holds a backslash; WinHTTP sends it escaped and the fixture reads it as "/".
+    auto created = session.Wait(1084, 6);
+    ASSERT_TRUE(created);
+    EXPECT_EQ(0, created->result);
+    EXPECT_EQ("50", Attr(Child(created->doc, L"parameters"), L"PARENT"));
+    json sent = FindRequest("/api", "PARENT=50&END_DATE=1700086400");
+    ASSERT_FALSE(sent.is_null());
+    std::string target = sent["target"].get<std::string>();
+    EXPECT_EQ("/api%5Capi_qelCreateDeploymentSlot.php", target);
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
