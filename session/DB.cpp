@@ -110,7 +110,7 @@ void DB::Disconnect()
     }
     m_transport->Close();
     m_origin.Empty();
-    m_channels.Empty();
+    m_wsChannels.Empty();
     m_wsToken.Empty();
     m_wsHeaders.clear();
 }

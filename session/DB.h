@@ -176,16 +176,16 @@ public:
     void OnDataAvailable();
     void OnWsStatus(TxRx& notice);
 
-    // The realtime socket members (filled by the realtime channel, cleared by Disconnect).
     std::unique_ptr<IHttpTransport> m_transport;
-    CTString m_channels;
+    // The realtime socket members (filled by the realtime channel, cleared by Disconnect).
+    CTString m_wsChannels;     // the channel list of the socket request
     CTString m_wsToken;
     IHttpTransport::HeaderList m_wsHeaders;
 
     int m_sendState = 0;       // 0 until the first Connect, then 1
     CTString m_origin;         // "Origin: " and the base URL
     CTString m_baseUrl;        // scheme, host and optional path; no trailing "/"
-    HandlerMap m_handlers;
+    HandlerMap m_handlers;     // only under m_handlerLock: use Bind, Unbind, IsBound and Raise
     DWORD m_lastDownload = 0;  // GetTickCount of the last "download" event
     DWORD m_downloadInterval = kDownloadInterval;
 
