@@ -17,6 +17,9 @@ public:
     CTString(const CTString& other);
     explicit CTString(const CTStringA& text);
     CTString(UINT id, HMODULE module);
+    // Loads string id from the module CTApp::FindResourceModule picks (language module, main resource
+    // module, executable); defined by the window framework, which owns that choice.
+    explicit CTString(UINT id);
     ~CTString() override;
 
     CTString& operator=(const CTString& other) { return Assign(other); }
@@ -100,6 +103,10 @@ public:
     // Loads string id from the string table of the given module; false leaves the string unchanged,
     // also for an entry of length 0.
     bool LoadString(UINT id, HMODULE module);
+    // The same from the module CTApp::FindResourceModule picks (defined by the window framework).
+    bool LoadString(UINT id);
+    // Formats with string id as the format (loaded as above); an id without string empties the string.
+    unsigned FormatResource(UINT id, ...);
 
     // Multi-language text: default text, then sections of U+00A6, locale name, U+00A6, text.
     void SetLocaleText(const CTString& name, const CTString& text);

@@ -1,0 +1,436 @@
+// The document model: navigation, editing, copying, printing in both layouts, escaping, and the
+// UTF-8 file functions.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "foundation/TiXmlDocument.h"
+
+namespace {
+
+std::wstring TempPath(const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + L"qel-xml-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* f = nullptr;
+    ASSERT_EQ(0, _wfopen_s(&f, path.c_str(), L"wb"));
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    FILE* f = nullptr;
+    if (_wfopen_s(&f, path.c_str(), L"rb") != 0)
+        return bytes;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, n);
+    fclose(f);
+    return bytes;
+}
+
+std::wstring ToString(const TiXmlNode& node) {
+    TiXmlString out;
+    TiXmlNode::AppendToString(out, node);
+    return out.c_str();
+}
+
+std::wstring Encode(const wchar_t* text) {
+    TiXmlString out;
+    TiXmlBase::EncodeString(text, out);
+    return out.c_str();
+}
+
+// The sample of the printing rules: a declaration and <a b="1">x</a>.
+void BuildSample(TiXmlDocument& doc) {
+    doc.LinkEndChild(new TiXmlDeclaration(L"yes"));
+    auto* a = static_cast<TiXmlElement*>(doc.LinkEndChild(new TiXmlElement(L"a")));
+    a->SetAttribute(L"b", L"1");
+    a->LinkEndChild(new TiXmlText(L"x"));
+}
+
+// Structure, names, attributes and texts of two trees.
+void ExpectSameTree(const TiXmlNode* a, const TiXmlNode* b) {
+    ASSERT_EQ(a->GetType(), b->GetType());
+    EXPECT_STREQ(a->Value(), b->Value());
+    if (const TiXmlElement* ea = a->ToElement()) {
+        const TiXmlAttribute* x = ea->FirstAttribute();
+        const TiXmlAttribute* y = b->ToElement()->FirstAttribute();
+        for (; x && y; x = x->Next(), y = y->Next()) {
+            EXPECT_STREQ(x->Name(), y->Name());
+            EXPECT_STREQ(x->Value(), y->Value());
+        }
+        EXPECT_EQ(x == nullptr, y == nullptr);
+    }
+    const TiXmlNode* ca = a->FirstChild();
+    const TiXmlNode* cb = b->FirstChild();
+    for (; ca && cb; ca = ca->NextSibling(), cb = cb->NextSibling())
+        ExpectSameTree(ca, cb);
+    EXPECT_EQ(ca == nullptr, cb == nullptr) << a->Value();
+}
+
+struct TiXmlDocumentTest : ::testing::Test {
+    void SetUp() override { TiXmlBase::SetCondenseWhiteSpace(false); }
+    void TearDown() override { TiXmlBase::SetCondenseWhiteSpace(true); }
+};
+
+}  // namespace
+
+TEST_F(TiXmlDocumentTest, NewDocumentState) {
+    TiXmlDocument doc;
+    EXPECT_EQ(TiXmlNode::DOCUMENT, doc.GetType());
+    EXPECT_FALSE(doc.Error());
+    EXPECT_EQ(0, doc.ErrorId());
+    EXPECT_STREQ(L"", doc.ErrorDesc());
+    EXPECT_EQ(0, doc.ErrorRow());
+    EXPECT_EQ(0, doc.ErrorCol());
+    EXPECT_EQ(-1, doc.Row());
+    EXPECT_EQ(4, doc.TabSize());
+    TiXmlDeclaration decl(nullptr);
+    EXPECT_STREQ(L"1.0", decl.Version());
+    EXPECT_STREQ(L"UTF-8", decl.Encoding());
+    EXPECT_STREQ(L"", decl.Standalone());
+}
+
+TEST_F(TiXmlDocumentTest, Navigation) {
+    TiXmlDocument doc;
+    doc.Parse(L"<!--x--><r>b<b/><c/><b>t</b><c/></r>", nullptr, 0);
+    ASSERT_FALSE(doc.Error());
+    TiXmlElement* r = doc.RootElement();
+    ASSERT_STREQ(L"r", r->Value());
+    EXPECT_EQ(&doc, r->GetDocument());
+    EXPECT_EQ(&doc, doc.GetDocument());
+    TiXmlElement detached(L"d");
+    EXPECT_EQ(nullptr, detached.GetDocument());
+
+    // The text "b" shares the name; the element search goes past it.
+    EXPECT_EQ(TiXmlNode::TEXT, r->FirstChildNamed(L"b")->GetType());
+    TiXmlElement* b1 = r->FirstChildElementNamed(L"b");
+    ASSERT_NE(nullptr, b1);
+    EXPECT_EQ(nullptr, b1->FirstChild());
+    TiXmlElement* b2 = b1->NextSiblingElementNamed(L"b");
+    ASSERT_NE(nullptr, b2);
+    EXPECT_STREQ(L"t", b2->FirstChild()->Value());
+    EXPECT_EQ(nullptr, b2->NextSiblingElementNamed(L"b"));
+    EXPECT_EQ(nullptr, r->FirstChildNamed(nullptr));
+    EXPECT_EQ(nullptr, r->FirstChildNamed(L"B"));  // exact case
+
+    EXPECT_STREQ(L"c", b1->NextSiblingElement()->Value());
+    int count = 0;
+    for (TiXmlNode* n = r->IterateChildren(nullptr); n; n = r->IterateChildren(n))
+        ++count;
+    EXPECT_EQ(5, count);
+    count = 0;
+    for (TiXmlNode* n = r->IterateChildren(L"c", nullptr); n; n = r->IterateChildren(L"c", n))
+        ++count;
+    EXPECT_EQ(2, count);
+}
+
+TEST_F(TiXmlDocumentTest, Attributes) {
+    TiXmlElement e(L"e");
+    e.SetAttribute(L"a", L"1");
+    e.SetAttribute(L"b", L"");
+    e.SetAttribute(L"c", L"3");
+    e.SetAttribute(L"a", L"one");  // in place: keeps its position
+    e.SetAttributeInt(L"n", -42);
+    e.SetAttributeInt64(L"big", 1234567890123456789LL);
+    std::wstring order;
+    for (TiXmlAttribute* a = e.FirstAttribute(); a; a = a->Next())
+        order += std::wstring(a->Name()) + L"=" + a->Value() + L";";
+    EXPECT_EQ(L"a=one;b=;c=3;n=-42;big=1234567890123456789;", order);
+
+    EXPECT_STREQ(L"", e.GetAttribute(L"b"));
+    EXPECT_EQ(nullptr, e.GetAttribute(L"z"));
+    int n = 7;
+    EXPECT_EQ(nullptr, e.GetAttributeInt(L"z", &n));
+    EXPECT_EQ(0, n);
+    EXPECT_STREQ(L"-42", e.GetAttributeInt(L"n", &n));
+    EXPECT_EQ(-42, n);
+    e.SetAttribute(L"m", L"12abc");
+    e.GetAttributeInt(L"m", &n);
+    EXPECT_EQ(12, n);
+    int64_t big = 0;
+    e.GetAttributeInt64(L"big", &big);
+    EXPECT_EQ(1234567890123456789LL, big);
+
+    // Remove unlinks without deleting; an attribute not in the set changes nothing.
+    TiXmlAttribute* c = e.attributeSet.Find(L"c");
+    e.attributeSet.Remove(c);
+    EXPECT_EQ(nullptr, e.GetAttribute(L"c"));
+    TiXmlAttribute stranger(L"s", L"1");
+    e.attributeSet.Remove(&stranger);
+    EXPECT_STREQ(L"one", e.FirstAttribute()->Value());
+    delete c;
+
+    TiXmlElement empty(L"x");
+    EXPECT_EQ(nullptr, empty.FirstAttribute());
+}
+
+TEST_F(TiXmlDocumentTest, EditingAndCopies) {
+    TiXmlDocument doc;
+    doc.Parse(L"<r k=\"v\"><a>1</a><b/></r>", nullptr, 0);
+    TiXmlElement* r = doc.RootElement();
+    TiXmlElement other(L"o");
+    EXPECT_FALSE(r->RemoveChild(&other));
+    EXPECT_FALSE(r->RemoveChild(nullptr));
+    EXPECT_TRUE(r->RemoveChild(r->FirstChildNamed(L"a")));
+    EXPECT_STREQ(L"b", r->FirstChild()->Value());
+    EXPECT_EQ(nullptr, r->FirstChild()->PreviousSibling());
+
+    TiXmlNode* copy = doc.InsertEndChildCopy(*r);
+    ASSERT_NE(nullptr, copy);
+    EXPECT_EQ(&doc, copy->Parent());
+    EXPECT_STREQ(L"v", copy->ToElement()->GetAttribute(L"k"));
+    EXPECT_EQ(-1, copy->Row());  // locations are not copied
+    ExpectSameTree(r, copy);
+
+    doc.SetUserData(&other);
+    TiXmlDocument dup(doc);
+    ExpectSameTree(&doc, &dup);
+    EXPECT_EQ(&other, dup.GetUserData());
+
+    TiXmlDocument assigned;
+    assigned.Parse(L"<old/>", nullptr, 0);
+    assigned.Assign(doc);
+    ExpectSameTree(&doc, &assigned);
+    // Assigning a document to itself keeps its content.
+    assigned.Assign(assigned);
+    ExpectSameTree(&doc, &assigned);
+
+    TiXmlDocument bad;
+    bad.Parse(L"<a></b>", nullptr, 0);
+    TiXmlNode* clone = bad.Clone();
+    auto* badCopy = static_cast<TiXmlDocument*>(clone);
+    EXPECT_TRUE(badCopy->Error());
+    EXPECT_STREQ(L"Error reading end tag.", badCopy->ErrorDesc());
+    EXPECT_EQ(TIXML_ERROR_READING_END_TAG, badCopy->ErrorId());
+    delete clone;
+
+    r->Clear();
+    EXPECT_EQ(nullptr, r->FirstChild());
+    EXPECT_EQ(nullptr, r->LastChild());
+}
+
+TEST_F(TiXmlDocumentTest, DeepTreeDeletesWithoutRecursion) {
+    auto* doc = new TiXmlDocument();
+    TiXmlNode* at = doc;
+    for (int i = 0; i < 200000; ++i)
+        at = at->LinkEndChild(new TiXmlElement(L"e"));
+    at->LinkEndChild(new TiXmlText(L"leaf"));
+    delete doc;
+    SUCCEED();
+}
+
+TEST_F(TiXmlDocumentTest, EncodeString) {
+    struct Case {
+        const wchar_t* in;
+        const wchar_t* out;
+    } cases[] = {
+        {L"a<b", L"a&lt;b"},
+        {L"&#x41;", L"&#x41;"},
+        {L"x&#x20AC;y&z", L"x&#x20AC;y&amp;z"},
+        {L"&#x41", L"&#x41"},  // runs to the end
+        {L"&#65;", L"&amp;#65;"},
+        {L"<>\"'&", L"&lt;&gt;&quot;&apos;&amp;"},
+        {L"\t\n\r\x01\x1f", L"&#x09;&#x0A;&#x0D;&#x01;&#x1F;"},
+        {L"\u00e9\u20ac\U0001F600 ", L"\u00e9\u20ac\U0001F600 "},
+        {L"", L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.out, Encode(c.in)) << c.in;
+}
+
+TEST_F(TiXmlDocumentTest, PrintToStringLayout) {
+    TiXmlDocument sample;
+    BuildSample(sample);
+    EXPECT_EQ(L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n<a b=\"1\">x</a>\n\n",
+              ToString(sample));
+
+    TiXmlDocument doc;
+    auto* r = static_cast<TiXmlElement*>(doc.LinkEndChild(new TiXmlElement(L"r")));
+    r->SetAttribute(L"q", L"say \"hi\"");
+    auto* c = static_cast<TiXmlElement*>(r->LinkEndChild(new TiXmlElement(L"c")));
+    c->LinkEndChild(new TiXmlElement(L"d"));
+    r->LinkEndChild(new TiXmlElement(L"e"));
+    auto* comment = new TiXmlComment();
+    comment->SetValue(L"n");
+    r->LinkEndChild(comment);
+    auto* unknown = new TiXmlUnknown();
+    unknown->SetValue(L"!X");
+    r->LinkEndChild(unknown);
+    r->LinkEndChild(new TiXmlText(L"a\tb"));
+    doc.LinkEndChild(new TiXmlComment());  // after the root: not written
+    EXPECT_EQ(L"<r q='say &quot;hi&quot;'>\n"
+              L"    <c>\n"
+              L"        <d />\n"
+              L"    </c>\n"
+              L"    <e />\n"
+              L"    <!--n--><!X>a&#x09;b</r>\n\n",
+              ToString(doc));
+
+    TiXmlDeclaration decl(L"");
+    decl.encoding.Assign(L"a&b");
+    EXPECT_EQ(L"<?xml version=\"1.0\" encoding=\"a&amp;b\" ?>", ToString(decl));
+}
+
+TEST_F(TiXmlDocumentTest, PrintLayoutInSavedFile) {
+    std::wstring path = TempPath(L"sample.xml");
+    TiXmlDocument sample;
+    BuildSample(sample);
+    ASSERT_TRUE(sample.SaveFile(path.c_str()));
+    EXPECT_EQ("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n<a b=\"1\">x</a>\r\n",
+              ReadBytes(path));
+
+    TiXmlDocument doc;
+    auto* r = static_cast<TiXmlElement*>(doc.LinkEndChild(new TiXmlElement(L"r")));
+    auto* c = static_cast<TiXmlElement*>(r->LinkEndChild(new TiXmlElement(L"c")));
+    c->SetAttribute(L"v", L"\u00e9\"");
+    c->LinkEndChild(new TiXmlElement(L"d"));
+    r->LinkEndChild(new TiXmlText(L"t<"));
+    auto* comment = new TiXmlComment();
+    comment->SetValue(L" k ");
+    r->LinkEndChild(comment);
+    doc.LinkEndChild(new TiXmlElement(L"second"));
+    ASSERT_TRUE(doc.SaveFile(path.c_str()));
+    EXPECT_EQ("\xEF\xBB\xBF<r>\r\n"
+              "    <c v='\xC3\xA9&quot;'>\r\n"
+              "        <d />\r\n"
+              "    </c>t&lt;\r\n"
+              "    <!-- k -->\r\n"
+              "</r>\r\n"
+              "<second />\r\n",
+              ReadBytes(path));
+
+    // Print to a stream opened the way the export writers open theirs.
+    FILE* f = nullptr;
+    ASSERT_EQ(0, _wfopen_s(&f, path.c_str(), L"w, ccs=UTF-8"));
+    sample.Print(f, 0);
+    fclose(f);
+    EXPECT_EQ("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n<a b=\"1\">x</a>\r\n",
+              ReadBytes(path));
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(TiXmlDocumentTest, LoadFileCases) {
+    std::wstring path = TempPath(L"load.xml");
+    const std::string body = "<r>\r\n  <t>M\xC3\xBCller\r\nline</t>\r\n</r>\r\n";
+    for (const char* prefix : {"", "\xEF\xBB\xBF"}) {
+        WriteBytes(path, prefix + body);
+        TiXmlDocument doc;
+        EXPECT_TRUE(doc.LoadFile(path.c_str())) << doc.ErrorDesc();
+        EXPECT_STREQ(path.c_str(), doc.Value());
+        EXPECT_EQ(0, doc.Row());  // the parse sets it
+        TiXmlElement* t = doc.RootElement()->FirstChildElementNamed(L"t");
+        ASSERT_NE(nullptr, t);
+        EXPECT_STREQ(L"M\u00fcller\nline", t->FirstChild()->Value());
+        EXPECT_EQ(1, t->Row());
+        EXPECT_EQ(2, t->Column());
+    }
+
+    // Empty file: false without an error. A mark alone: an empty document.
+    WriteBytes(path, "");
+    TiXmlDocument empty;
+    EXPECT_FALSE(empty.LoadFile(path.c_str()));
+    EXPECT_FALSE(empty.Error());
+    WriteBytes(path, "\xEF\xBB\xBF");
+    TiXmlDocument markOnly;
+    EXPECT_FALSE(markOnly.LoadFile(path.c_str()));
+    EXPECT_EQ(TIXML_ERROR_DOCUMENT_EMPTY, markOnly.ErrorId());
+
+    // Invalid UTF-8 reads as U+FFFD rather than failing or stopping.
+    WriteBytes(path, "<a v='\xFF'>x\xC3(\xE2\x82</a>");
+    TiXmlDocument invalid;
+    EXPECT_TRUE(invalid.LoadFile(path.c_str())) << invalid.ErrorDesc();
+    EXPECT_STREQ(L"\uFFFD", invalid.RootElement()->GetAttribute(L"v"));
+    std::wstring text = invalid.RootElement()->FirstChild()->Value();
+    EXPECT_EQ(0u, text.find(L"x\uFFFD("));
+
+    // A malformed file reports the parser's error with its place.
+    WriteBytes(path, "\xEF\xBB\xBF<a>\r\n<b></c>");
+    TiXmlDocument malformed;
+    EXPECT_FALSE(malformed.LoadFile(path.c_str()));
+    EXPECT_EQ(TIXML_ERROR_READING_END_TAG, malformed.ErrorId());
+    EXPECT_EQ(1, malformed.ErrorRow());
+    EXPECT_EQ(3, malformed.ErrorCol());
+
+    // A missing file: error 2 and the path as the value, replacing an earlier parse error.
+    DeleteFileW(path.c_str());
+    EXPECT_FALSE(malformed.LoadFile(path.c_str()));
+    EXPECT_EQ(TIXML_ERROR_OPENING_FILE, malformed.ErrorId());
+    EXPECT_STREQ(L"Failed to open file", malformed.ErrorDesc());
+    EXPECT_STREQ(path.c_str(), malformed.Value());
+    EXPECT_EQ(nullptr, malformed.FirstChild());
+}
+
+TEST_F(TiXmlDocumentTest, SaveFileFailureRecordsNothing) {
+    TiXmlDocument doc;
+    BuildSample(doc);
+    std::wstring path = TempPath(L"no-such-folder\\x.xml");
+    EXPECT_FALSE(doc.SaveFile(path.c_str()));
+    EXPECT_FALSE(doc.Error());
+}
+
+TEST_F(TiXmlDocumentTest, RoundTripsGeneratedTrees) {
+    // Texts with markup characters, control characters, non-ASCII and surrogate pairs survive
+    // printing and reading back, through a string and through a file.
+    std::mt19937 rng(1234);
+    const std::wstring alphabet =
+        L"abcXYZ019 <>&\"'\t\n;#x\u00e9\u00fc\u00df\u20ac\u4e2d\u0416\U0001F600\U00010348";
+    auto randomText = [&](bool nonBlank) {
+        std::wstring s;
+        int len = 1 + rng() % 12;
+        for (int i = 0; i < len; ++i) {
+            size_t k = rng() % alphabet.size();
+            if (alphabet[k] >= 0xD800 && alphabet[k] <= 0xDBFF)
+                s += alphabet.substr(k, 2);
+            else if (alphabet[k] >= 0xDC00 && alphabet[k] <= 0xDFFF)
+                s += alphabet.substr(k - 1, 2);
+            else
+                s += alphabet[k];
+        }
+        if (nonBlank)
+            s += L"z";
+        return s;
+    };
+    std::wstring path = TempPath(L"roundtrip.xml");
+    for (int round = 0; round < 20; ++round) {
+        TiXmlDocument doc;
+        doc.LinkEndChild(new TiXmlDeclaration(L""));
+        auto* root = static_cast<TiXmlElement*>(doc.LinkEndChild(new TiXmlElement(L"reply")));
+        std::vector<TiXmlElement*> open{root};
+        for (int i = 0; i < 60; ++i) {
+            TiXmlElement* parent = open[rng() % open.size()];
+            if (parent->FirstChild() && parent->FirstChild()->GetType() == TiXmlNode::TEXT)
+                continue;  // an element holds either one text or elements
+            auto* e = static_cast<TiXmlElement*>(parent->LinkEndChild(new TiXmlElement(L"o\u00e9-1")));
+            for (int k = rng() % 4; k > 0; --k)
+                e->SetAttribute((L"a" + std::to_wstring(k)).c_str(), randomText(false).c_str());
+            if (rng() % 2)
+                e->LinkEndChild(new TiXmlText(randomText(true).c_str()));
+            else
+                open.push_back(e);
+        }
+
+        TiXmlString printed;
+        TiXmlNode::AppendToString(printed, doc);
+        TiXmlDocument reread;
+        reread.Parse(printed.c_str(), nullptr, 0);
+        ASSERT_FALSE(reread.Error()) << reread.ErrorDesc();
+        ExpectSameTree(&doc, &reread);
+
+        ASSERT_TRUE(doc.SaveFile(path.c_str()));
+        TiXmlDocument loaded;
+        ASSERT_TRUE(loaded.LoadFile(path.c_str())) << loaded.ErrorDesc();
+        loaded.SetValue(L"");
+        ExpectSameTree(&doc, &loaded);
+    }
+    DeleteFileW(path.c_str());
+}
