@@ -4,6 +4,8 @@
 #include "foundation/CLinkedList.h"
 #include "foundation/CTString.h"
 
+class CTByteArray;
+
 // An ordered set of named typed values (request fields, cookies, header lines, style attributes, the
 // stored certificate record). Names are unique ignoring case; the set keeps insertion order, which is
 // the order its users write the fields out in.
@@ -69,6 +71,11 @@ public:
     void ParseNameValueList(const CTString& text, const CTString& separators);
 
     static bool NamesEqual(const CTString& a, const CTString& b);
+
+    // Appends the "application/x-www-form-urlencoded" body of the set to out (foundation/FormUrlEncode.cpp):
+    // pairs in set order joined by "&" (one first when out is not empty), UTF-8, escaped with
+    // FormUrlEncode; dates (types 2 and 10) as signed Unix seconds, every other type as its text.
+    void FormEncode(CTByteArray& out) const;
 
     // mutable: the list's walks are non-const operations, the set's lookups are not.
     mutable CLinkedList m_items;
