@@ -1,6 +1,6 @@
 // Reading a large object reply into the directory cache, next to parsing the same reply's XML alone.
 // The reply holds 50,000 objects (about 30 MB of text); a half-size reply shows how the cost grows.
-// Run under Wine: wine build/bench/dir_bench.exe
+// Run under Wine: scripts/bench.sh, or wine build/bench/bench_dir.exe
 #include "foundation/TiXmlDocument.h"
 #include "session/Dir.h"
 

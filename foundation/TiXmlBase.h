@@ -1,15 +1,10 @@
 #pragma once
 #include <cstdio>
 
+#include "foundation/TiXmlLocationTracker.h"
 #include "foundation/TiXmlString.h"
 
 class TiXmlDocument;
-
-// Row and column, zero-based; -1, -1 when not set.
-struct TiXmlLocation {
-    int row = -1;
-    int col = -1;
-};
 
 // Encoding codes of a parse: the text is UTF-16 in every case; the code only changes byte-order
 // mark skipping, case folding in keyword tests and column counting.
@@ -38,19 +33,6 @@ enum {
     TIXML_ERROR_DOCUMENT_EMPTY,
     TIXML_ERROR_EMBEDDED_NULL,
     TIXML_ERROR_STRING_COUNT
-};
-
-// Counts rows and columns incrementally while one document is parsed, so that every node can be
-// stamped with the place of its first character in linear time overall.
-struct TiXmlLocationTracker {
-    TiXmlLocation cursor{0, 0};
-    const wchar_t* position = nullptr;  // counted up to here
-    int tabSize = 4;
-    int depth = 0;  // elements open on the parser's stack
-    TiXmlDocument* document = nullptr;  // where errors go; found from the parents when null
-
-    // Advances the cursor to p (a position at or after the last one).
-    void Stamp(const wchar_t* p, int encoding);
 };
 
 // Where printing goes: a C runtime stream (written as wide text, so the stream's mode decides the

@@ -1,6 +1,7 @@
 // Reading a UTF-16 text into the tree: a forgiving, single-pass, recursive reader. The first
 // error is recorded in the owning document with its row and column; what was read before it
 // stays in the tree.
+#include <cstdlib>
 #include <cwchar>
 #include <cwctype>
 #include <new>
@@ -32,59 +33,81 @@ void StampNode(TiXmlBase* node, const wchar_t* p, TiXmlLocationTracker* tracker,
     }
 }
 
-}  // namespace
+// Names of an element's attributes by hash, built once an element has many: the plain walk of
+// the set for each new attribute would make a hostile element of 10^5 attributes quadratic.
+class AttributeIndex {
+public:
+    AttributeIndex() = default;
+    AttributeIndex(const AttributeIndex&) = delete;
+    AttributeIndex& operator=(const AttributeIndex&) = delete;
+    ~AttributeIndex() { free(slots_); }
 
-void TiXmlLocationTracker::Stamp(const wchar_t* p, int encoding) {
-    if (tabSize < 1 || !p)
-        return;
-    if (!position || p < position) {
-        // Positions only move forward within one parse; an earlier one keeps the cursor.
-        if (!position)
-            position = p;
-        return;
+    bool Active() const { return slots_ != nullptr; }
+    // Back to walking the set (memory was short).
+    void Drop() {
+        free(slots_);
+        slots_ = nullptr;
+        mask_ = count_ = 0;
     }
-    int row = cursor.row;
-    int col = cursor.col;
-    const wchar_t* q = position;
-    while (q < p) {
-        wchar_t c = *q;
-        if (c >= 0x20 && c != 0xEF) {
-            ++col;
-            ++q;
-            continue;
-        }
-        switch (c) {
-        case L'\t':
-            col += tabSize - col % tabSize;
-            ++q;
-            break;
-        case L'\n':
-            ++row;
-            col = 0;
-            ++q;
-            if (q < p && *q == L'\r')
-                ++q;
-            break;
-        case L'\r':
-            ++row;
-            col = 0;
-            ++q;
-            if (q < p && *q == L'\n')
-                ++q;
-            break;
-        default:
-            if (encoding == TIXML_ENCODING_UTF8 && c == 0xEF && IsUtf8MarkUnits(q)) {
-                q += 3;
-            } else {
-                ++col;
-                ++q;
-            }
+
+    // Indexes every attribute of the set; false when memory is short (the walk then serves).
+    bool Build(const TiXmlAttributeSet& set) {
+        for (TiXmlAttribute* a = set.First(); a; a = a->next == &set.sentinel ? nullptr : a->next)
+            if (!Insert(a))
+                return false;
+        return true;
+    }
+
+    TiXmlAttribute* Find(const TiXmlString& name) const {
+        for (uint32_t i = Hash(name) & mask_;; i = (i + 1) & mask_) {
+            if (!slots_[i])
+                return nullptr;
+            if (slots_[i]->name.Equals(name))
+                return slots_[i];
         }
     }
-    cursor.row = row;
-    cursor.col = col;
-    position = p;
-}
+
+    bool Insert(TiXmlAttribute* a) {
+        if ((count_ + 1) * 2 > mask_ + 1 && !Resize(mask_ ? (mask_ + 1) * 2 : 64))
+            return false;
+        uint32_t i = Hash(a->name) & mask_;
+        while (slots_[i])
+            i = (i + 1) & mask_;
+        slots_[i] = a;
+        ++count_;
+        return true;
+    }
+
+private:
+    static uint32_t Hash(const TiXmlString& s) {
+        uint32_t h = 2166136261u;
+        for (const wchar_t* p = s.c_str(); *p; ++p)
+            h = (h ^ *p) * 16777619u;
+        return h;
+    }
+
+    bool Resize(uint32_t size) {
+        auto** fresh = (TiXmlAttribute**)calloc(size, sizeof(TiXmlAttribute*));
+        if (!fresh)
+            return false;
+        TiXmlAttribute** old = slots_;
+        uint32_t oldSize = mask_ ? mask_ + 1 : 0;
+        slots_ = fresh;
+        mask_ = size - 1;
+        count_ = 0;
+        for (uint32_t i = 0; i < oldSize; ++i)
+            if (old[i])
+                Insert(old[i]);
+        free(old);
+        return true;
+    }
+
+    TiXmlAttribute** slots_ = nullptr;
+    uint32_t mask_ = 0;
+    uint32_t count_ = 0;
+};
+
+}  // namespace
 
 bool TiXmlBase::IsWhiteSpace(wchar_t c) {
     if (c < 128)
@@ -235,6 +258,8 @@ const wchar_t* TiXmlBase::ReadText(const wchar_t* p, TiXmlString& out, bool trim
             const wchar_t* run = p;
             while (*p && *p != L'&' && *p != first)
                 ++p;
+            if (!*p)
+                return nullptr;  // no end tag: the text is unterminated and is not kept
             bool atEnd = *p == first && (endLength == 1 || wcsncmp(p, endTag, endLength) == 0);
             if (p > run) {
                 if (firstRun && atEnd)
@@ -245,8 +270,6 @@ const wchar_t* TiXmlBase::ReadText(const wchar_t* p, TiXmlString& out, bool trim
             firstRun = false;
             if (atEnd)
                 return p + endLength;
-            if (!*p)
-                return nullptr;  // no end tag: the text is unterminated
             if (*p == L'&') {
                 p = GetEntity(p, entity, &entityLength);
                 if (!p)
@@ -388,6 +411,8 @@ const wchar_t* TiXmlElement::Parse(const wchar_t* p, TiXmlLocationTracker* track
         return nullptr;
     }
 
+    AttributeIndex index;
+    uint32_t attributes = 0;
     for (;;) {
         const wchar_t* remembered = p;
         p = SkipWhiteSpace(p, encoding);
@@ -430,7 +455,9 @@ const wchar_t* TiXmlElement::Parse(const wchar_t* p, TiXmlLocationTracker* track
             delete attribute;
             return nullptr;
         }
-        if (TiXmlAttribute* existing = attributeSet.Find(attribute->name.c_str())) {
+        TiXmlAttribute* existing =
+            index.Active() ? index.Find(attribute->name) : attributeSet.Find(attribute->name.c_str());
+        if (existing) {
             // A repeated name: the later value wins, and reading stops with an error so that a
             // reply cut short here is not taken for a whole one.
             existing->value = static_cast<TiXmlString&&>(attribute->value);
@@ -439,6 +466,12 @@ const wchar_t* TiXmlElement::Parse(const wchar_t* p, TiXmlLocationTracker* track
             return nullptr;
         }
         attributeSet.Add(attribute);
+        if (index.Active()) {
+            if (!index.Insert(attribute))
+                index.Drop();
+        } else if (++attributes == 32 && !index.Build(attributeSet)) {
+            index.Drop();
+        }
     }
 }
 

@@ -262,9 +262,11 @@ LRESULT CALLBACK CTWnd2::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
     LRESULT result = 0;
     bool handled = false;
-    for (CLinkedListObject* item = wnd->m_hooks.GetHead(); item && !handled; item = item->m_next) {
+    for (CLinkedListObject* item = wnd->m_hooks.GetHead(); item && !handled;) {
+        CLinkedListObject* next = item->m_next; // a hook may leave the chain while it handles
         CTWnd2* hook = static_cast<CTWnd2Chain*>(item)->wnd;
         if (hook) handled = hook->Dispatch(msg, wParam, lParam, &result);
+        item = next;
     }
     if (!handled) handled = wnd->Dispatch(msg, wParam, lParam, &result);
     if (!handled && wnd->m_restoreFocus) {

@@ -276,6 +276,7 @@ INT_PTR CTWndMessageBox::Run()
     SetCursor(previous);
     HeapFree(GetProcessHeap(), 0, tmpl);
     m_hWnd = nullptr;
+    m_header.m_hWnd = nullptr; // destroyed with the dialog
     return result == -1 ? 0 : result;
 }
 

@@ -12,3 +12,9 @@ if [ ! -f "$WINEPREFIX/.qel-ready" ]; then
   wineserver -w 9>&- || true
   touch "$WINEPREFIX/.qel-ready"
 fi
+# Xvfb runs no window manager: with managed windows Wine waits up to two seconds for one each time a
+# top-level window is hidden (every dialog that ends), so the test prefix keeps its windows unmanaged.
+if [ ! -f "$WINEPREFIX/.qel-unmanaged" ]; then
+  WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&- </dev/null || true
+  touch "$WINEPREFIX/.qel-unmanaged"
+fi

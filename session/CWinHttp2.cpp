@@ -271,9 +271,9 @@ void CWinHttp2::Send(const CTString& verb, const CTString& path, const HeaderLis
     if (body && body->GetSize())
         request->m_body.Swap(*body);
     DWORD size = request->m_body.GetSize();
-    BOOL sent = WinHttpSendRequest(handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                   size ? request->m_body.GetData() : WINHTTP_NO_REQUEST_DATA, size, size,
-                                   reinterpret_cast<DWORD_PTR>(this));
+    BOOL sent = m_sendRequest(handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                              size ? request->m_body.GetData() : WINHTTP_NO_REQUEST_DATA, size, size,
+                              reinterpret_cast<DWORD_PTR>(this));
     if (!sent) {
         // Complete it with its error like any failed request, so that it frees its slot and the
         // pending count returns to zero.
@@ -459,6 +459,16 @@ void CWinHttp2::Complete(Request_* request, DWORD error)
     Queue(request);
 }
 
+void CWinHttp2::FailNow(Request_* request, DWORD error)
+{
+    // A call that fails at once sends no notification: end the request here, as a request error
+    // would, so that it cannot hold its slot for ever.
+    if (!m_inFlight.Remove(request))
+        return;
+    Complete(request, error ? error : ERROR_WINHTTP_INTERNAL_ERROR);
+    RestartWaiting(kRestartBelowAfterError);
+}
+
 void CWinHttp2::RestartWaiting(int below)
 {
     while (static_cast<int>(m_inFlight.GetCount()) < below) {
@@ -535,10 +545,8 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
 
     switch (code) {
     case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
-        if (!WinHttpReceiveResponse(request->m_request, nullptr) && m_inFlight.Remove(request)) {
-            Complete(request, GetLastError());
-            RestartWaiting(kRestartBelowAfterError);
-        }
+        if (!WinHttpReceiveResponse(request->m_request, nullptr))
+            FailNow(request, GetLastError());
         break;
 
     case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE: {
@@ -589,7 +597,8 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
                 }
             }
         }
-        WinHttpQueryDataAvailable(request->m_request, nullptr);
+        if (!WinHttpQueryDataAvailable(request->m_request, nullptr))
+            FailNow(request, GetLastError());
         break;
     }
 
@@ -597,10 +606,14 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
         if (a > 0) {
             request->m_read.SetSize(static_cast<unsigned>(a));
             DWORD got = 0;
-            if (WinHttpReadData(request->m_request, request->m_read.GetData(), static_cast<DWORD>(a), &got))
-                AppendResponse(request, request->m_read.GetData(), got ? got : static_cast<unsigned>(a));
-            WinHttpQueryDataAvailable(request->m_request, nullptr);
+            if (!WinHttpReadData(request->m_request, request->m_read.GetData(), static_cast<DWORD>(a), &got)) {
+                FailNow(request, GetLastError());
+                break;
+            }
+            AppendResponse(request, request->m_read.GetData(), got ? got : static_cast<unsigned>(a));
             QueueChannel(kDataAvailable);
+            if (!WinHttpQueryDataAvailable(request->m_request, nullptr))
+                FailNow(request, GetLastError());
         } else {
             if (!m_inFlight.Remove(request))
                 break;

@@ -187,6 +187,10 @@ public:
     volatile BYTE m_stop = 0;
     CTString m_host;
 
+    // WinHttpSendRequest; tests replace it to make a send fail at once.
+    using SendRequestFn = BOOL(WINAPI*)(HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR);
+    SendRequestFn m_sendRequest = &WinHttpSendRequest;
+
 private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD code, void* info, DWORD length);
     void OnStatus(HINTERNET handle, DWORD code, void* info, DWORD length);
@@ -197,6 +201,7 @@ private:
     void Queue(Callback_* callback);
     void QueueChannel(const wchar_t* name, int status = -1);
     void Complete(Request_* request, DWORD error);
+    void FailNow(Request_* request, DWORD error);
     void RestartWaiting(int below);
     void CaptureCertificate(HINTERNET request);
     void ArmReceive(Request_* request);

@@ -206,6 +206,26 @@ TEST_F(TiXmlParserTest, RepeatedAttributeKeepsLaterValueAndReportsIt) {
     EXPECT_EQ(9, doc.ErrorCol());
 }
 
+TEST_F(TiXmlParserTest, ManyAttributes) {
+    // Enough attributes to read through the name index, with a repeat far down the list.
+    const int n = 100000;
+    std::wstring text = L"<a";
+    for (int i = 0; i < n; ++i)
+        text += L" n" + std::to_wstring(i) + L"='" + std::to_wstring(i) + L"'";
+    TiXmlDocument doc;
+    doc.Parse((text + L"/>").c_str(), nullptr, 0);
+    ASSERT_FALSE(doc.Error()) << doc.ErrorDesc();
+    TiXmlElement* a = doc.RootElement();
+    EXPECT_STREQ(L"99999", a->GetAttribute(L"n99999"));
+    EXPECT_STREQ(a->LastAttribute()->Name(), L"n99999");
+
+    TiXmlDocument repeated;
+    repeated.Parse((text + L" n40='again'/>").c_str(), nullptr, 0);
+    EXPECT_EQ(TIXML_ERROR_PARSING_ELEMENT, repeated.ErrorId());
+    EXPECT_STREQ(L"again", repeated.RootElement()->GetAttribute(L"n40"));
+    EXPECT_STREQ(L"n99999", repeated.RootElement()->LastAttribute()->Name());
+}
+
 TEST_F(TiXmlParserTest, Declaration) {
     TiXmlDocument doc;
     doc.Parse(L"<?XML version='1.0' encoding='ISO-8859-1' standalone=\"yes\"?><a/>", nullptr, 0);

@@ -167,6 +167,9 @@ TEST_F(CTAppTest, SupportedLocales)
 TEST_F(CTAppTest, ButtonCaptionsFollowTheUserLanguage)
 {
     const bool german = GetUserDefaultLCID() == 1031;
+    wchar_t lang[32] = {};
+    GetEnvironmentVariableW(L"LANG", lang, 32);
+    EXPECT_EQ(german, wcsncmp(lang, L"de_DE", 5) == 0); // the German run really is German
     struct Case {
         UINT id;
         const wchar_t* english;

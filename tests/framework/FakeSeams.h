@@ -12,14 +12,34 @@
 #include "framework/ModalDialogDriver.h"
 #include "framework/PopupMenuDriver.h"
 
+// Installed for the whole program by including this header: a box that no test expects fails the
+// running test and is cancelled at once, from whatever thread it was shown.
+class StrictMessageBoxAnswerer : public MessageBoxAnswerer {
+public:
+    StrictMessageBoxAnswerer() { MessageBoxAnswerer::Install(this); }
+    void OnMessageBox(CTWndMessageBox& box, HWND) override
+    {
+        ADD_FAILURE() << "unexpected message box \"" << Narrow(box.m_caption) << "\": " << Narrow(box.m_text);
+        box.Press(IDCANCEL);
+    }
+    static std::string Narrow(const wchar_t* text)
+    {
+        std::string out;
+        for (; text && *text; ++text) out += *text < 128 ? static_cast<char>(*text) : '?';
+        return out;
+    }
+};
+inline StrictMessageBoxAnswerer g_strictMessageBoxAnswerer;
+
+// Answers the boxes a test expects, in order; while it lives, other boxes fail the test.
 class ScriptedMessageBoxAnswerer : public MessageBoxAnswerer {
 public:
     using Step = std::function<void(CTWndMessageBox& box, HWND dialog)>;
 
-    ScriptedMessageBoxAnswerer() { MessageBoxAnswerer::Install(this); }
+    ScriptedMessageBoxAnswerer() : m_previous(MessageBoxAnswerer::Installed()) { MessageBoxAnswerer::Install(this); }
     ~ScriptedMessageBoxAnswerer() override
     {
-        MessageBoxAnswerer::Install(nullptr);
+        MessageBoxAnswerer::Install(m_previous);
         std::lock_guard<std::mutex> lock(m_mutex);
         EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " expected message box(es) never shown";
     }
@@ -44,21 +64,14 @@ public:
             }
         }
         if (!step) {
-            ADD_FAILURE() << "unexpected message box \"" << Narrow(box.m_caption) << "\": " << Narrow(box.m_text);
-            box.Press(IDCANCEL);
+            g_strictMessageBoxAnswerer.OnMessageBox(box, dialog);
             return;
         }
         step(box, dialog);
     }
 
-    static std::string Narrow(const wchar_t* text)
-    {
-        std::string out;
-        for (; text && *text; ++text) out += *text < 128 ? static_cast<char>(*text) : '?';
-        return out;
-    }
-
 private:
+    MessageBoxAnswerer* m_previous = nullptr;
     std::mutex m_mutex;
     std::deque<Step> m_steps;
     int m_shown = 0;

@@ -1,7 +1,9 @@
 #pragma once
 // Client side of tests/fixtures/fixture_server.py for test programs: where it listens, its test CA
 // in the prefix's Root store, and its plain-HTTP control endpoints (scripts, gates, request record).
-// ctest starts the server before the program (see tests/session/CMakeLists.txt).
+// ctest starts the server before the program (see tests/session/CMakeLists.txt). Programs running at
+// the same time share it, so each test keeps to its own path prefix (scripts, gates and the
+// request record are per path) and never resets the whole server.
 #include <windows.h>
 #include <winhttp.h>
 #include <wincrypt.h>

@@ -84,7 +84,9 @@ protected:
     bool Open(CWinHttp2& client, const std::wstring& url)
     {
         client.OpenSession(CTString(L"QELTest/1.2.3.4"));
-        return client.Connect(CTString(url.c_str()));
+        // Without the marshalling window (no display for Wine) nothing reaches this thread.
+        EXPECT_TRUE(client.m_wnd.m_hWnd != nullptr) << "marshalling window not created";
+        return client.m_wnd.m_hWnd && client.Connect(CTString(url.c_str()));
     }
 
     std::shared_ptr<Outcome> Post(CWinHttp2& client, const wchar_t* path, int flags, const char* body = nullptr,
@@ -113,6 +115,14 @@ TEST_F(WinHttp2Test, PostRoundTripPutsTheExactRequestOnTheWire)
     std::wstring base = BaseUrl(L"https", server.httpsPort);
     ASSERT_TRUE(Open(client, base));
     EXPECT_FALSE(client.Connect(CTString(base.c_str())));   // already connected: no change
+
+    int counts = 0, dataNotices = 0;
+    client.m_channels[CTString(L"request_count")] = [&](CWinHttp2::HttpEvent& event) {
+        EXPECT_EQ(mainThread, GetCurrentThreadId());
+        EXPECT_TRUE(event.m_map.empty());
+        ++counts;
+    };
+    client.m_channels[CTString(L"request_data_available")] = [&](CWinHttp2::HttpEvent&) { ++dataNotices; };
 
     std::wstring origin = L"Origin: " + base;
     CWinHttp2::HeaderList headers{CTString(L"Content-Type: application/x-www-form-urlencoded; charset=UTF-8"),
@@ -154,6 +164,9 @@ TEST_F(WinHttp2Test, PostRoundTripPutsTheExactRequestOnTheWire)
     EXPECT_EQ(-1, ui->error);
     EXPECT_EQ(mainThread, ui->thread);
     EXPECT_EQ(0, client.GetPendingCount());
+    // One "request_count" notice per finished response, at least one data notice each.
+    ASSERT_TRUE(fixture::PumpUntil([&] { return counts == 2; }));
+    EXPECT_GE(dataNotices, 2);
 }
 
 TEST_F(WinHttp2Test, CertificateCapturedOnceAndClearedByClose)
@@ -226,6 +239,9 @@ TEST_F(WinHttp2Test, NineInFlightTheRestWaitInOrderAndNewSendsCanOvertake)
     EXPECT_EQ(9u, client.m_inFlight.GetCount());
     EXPECT_EQ(1u, client.m_waiting.GetCount());
     EXPECT_EQ(10, client.GetPendingCount());
+    auto* waiting = static_cast<CWinHttp2::Queue_*>(client.m_waiting.GetHead());
+    ASSERT_TRUE(waiting);
+    EXPECT_STREQ(L"w4/held.php?n=9", waiting->m_path.GetBuffer());
 
     // One ends: eight in flight, not fewer than eight, so the tenth still waits...
     fixture::Release(server, "w4", 1);
@@ -236,6 +252,7 @@ TEST_F(WinHttp2Test, NineInFlightTheRestWaitInOrderAndNewSendsCanOvertake)
     outcomes.push_back(Post(client, L"w4/held.php?n=10", 5));
     EXPECT_EQ(9u, client.m_inFlight.GetCount());
     EXPECT_EQ(1u, client.m_waiting.GetCount());
+    EXPECT_EQ(waiting, client.m_waiting.GetHead());   // the older request still waits
 
     // Two more end: seven in flight, so the waiting one starts.
     fixture::Release(server, "w4", 2);
@@ -247,9 +264,6 @@ TEST_F(WinHttp2Test, NineInFlightTheRestWaitInOrderAndNewSendsCanOvertake)
     EXPECT_EQ(0, client.GetPendingCount());
     json requests = fixture::Requests(server, "/w4/");
     ASSERT_EQ(11u, requests.size());
-    // The waiting request went out after the one that overtook it.
-    EXPECT_EQ("/w4/held.php?n=10", requests[9]["target"]);
-    EXPECT_EQ("/w4/held.php?n=9", requests[10]["target"]);
     for (auto& o : outcomes) {
         EXPECT_EQ(-1, o->error);
         EXPECT_EQ("ok", o->body);
@@ -285,6 +299,52 @@ TEST_F(WinHttp2Test, InvalidResponsesAreResentWhileTheSessionCounterIsBelow100)
     EXPECT_EQ(-1, third->error);
     EXPECT_EQ("fine", third->body);
     EXPECT_EQ(mainThread, third->thread);
+}
+
+TEST_F(WinHttp2Test, AfterARequestErrorWaitingRequestsStartOnlyBelowFourInFlight)
+{
+    const auto& server = Server();
+    fixture::Script(server, "/w12/bad.php", json::array({{{"gate", "w12b"}, {"mode", "garbage"}, {"count", -1}}}));
+    fixture::Script(server, "/w12/ok.php", json::array({{{"gate", "w12o"}, {"count", -1}}}));
+    CWinHttp2 client;
+    ASSERT_TRUE(Open(client, BaseUrl(L"http", server.httpPort)));
+    client.m_retries = CWinHttp2::kMaxRetries;   // no re-sends: each invalid response is an error at once
+    std::vector<std::shared_ptr<Outcome>> bad, ok;
+    for (int i = 0; i < 6; ++i)
+        bad.push_back(Post(client, L"w12/bad.php", 5));
+    for (int i = 0; i < 5; ++i)
+        ok.push_back(Post(client, (L"w12/ok.php?n=" + std::to_wstring(i)).c_str(), 5));
+    auto done = [](const std::vector<std::shared_ptr<Outcome>>& list) {
+        int n = 0;
+        for (auto& o : list) n += o->done ? 1 : 0;
+        return n;
+    };
+    ASSERT_TRUE(fixture::PumpUntil([&] { return fixture::Held(server, "w12b") == 6 && fixture::Held(server, "w12o") == 3; }));
+    EXPECT_EQ(2u, client.m_waiting.GetCount());
+
+    // Five errors leave four in flight: not fewer than four, so nothing starts.
+    fixture::Release(server, "w12b", 5);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(bad) == 5; }));
+    EXPECT_EQ(4u, client.m_inFlight.GetCount());
+    EXPECT_EQ(2u, client.m_waiting.GetCount());
+
+    // The sixth leaves three: one waiting request starts, which makes four again.
+    fixture::Release(server, "w12b", 1);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(bad) == 6; }));
+    EXPECT_EQ(4u, client.m_inFlight.GetCount());
+    EXPECT_EQ(1u, client.m_waiting.GetCount());
+    for (auto& o : bad)
+        EXPECT_EQ(12152, o->error);
+
+    // A successful end fills up to eight.
+    fixture::Release(server, "w12o", 1);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(ok) == 1; }));
+    EXPECT_EQ(0u, client.m_waiting.GetCount());
+    fixture::Release(server, "w12o");
+    ASSERT_TRUE(fixture::PumpUntil([&] { return done(ok) == 5; }));
+    for (auto& o : ok)
+        EXPECT_EQ(-1, o->error);
+    EXPECT_EQ(0, client.GetPendingCount());
 }
 
 TEST_F(WinHttp2Test, RefusedConnectionAndTimeoutCompleteWithTheirErrors)
@@ -457,6 +517,31 @@ TEST_F(WinHttp2Test, CloseWithRequestsInFlightCallsNothingAndDropsTheWaitingOnes
         held += r["target"] == "/w10/held.php" ? 1 : 0;
     EXPECT_EQ(9, held);
     EXPECT_EQ(0, client.GetPendingCount());
+}
+
+TEST_F(WinHttp2Test, SendThatFailsAtOnceCompletesWithItsErrorAndFreesItsSlot)
+{
+    const auto& server = Server();
+    CWinHttp2 client;
+    ASSERT_TRUE(Open(client, BaseUrl(L"https", server.httpsPort)));
+    client.m_sendRequest = [](HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR) -> BOOL {
+        SetLastError(ERROR_WINHTTP_CONNECTION_ERROR);
+        return FALSE;
+    };
+    auto worker = Post(client, L"w11/a.php", 5, "a=1");
+    auto ui = Post(client, L"w11/b.php", 0);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return worker->done && ui->done; }));
+    EXPECT_EQ(ERROR_WINHTTP_CONNECTION_ERROR, worker->error);
+    EXPECT_NE(mainThread, worker->thread);
+    EXPECT_EQ(ERROR_WINHTTP_CONNECTION_ERROR, ui->error);
+    EXPECT_EQ(mainThread, ui->thread);
+    EXPECT_EQ(0, client.GetPendingCount());
+    EXPECT_EQ(0u, client.m_inFlight.GetCount());
+
+    client.m_sendRequest = &WinHttpSendRequest;
+    auto after = Post(client, L"w11/c.php", 5);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return after->done.load(); }));
+    EXPECT_EQ(-1, after->error);
 }
 
 TEST_F(WinHttp2Test, WithoutConnectionSendsAreDropped)
