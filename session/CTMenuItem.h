@@ -2,29 +2,19 @@
 // A small copyable record of an icon and two numbers its owner sets (the task page of the
 // schedule-group form). Each item owns its own icon handle.
 #include <windows.h>
+#include "framework/CTIcon.h"
 
 class CTMenuItem {
 public:
-    struct Icon {
-        int width = 0;
-        int height = 0;
-        HICON handle = nullptr;   // owned
-    };
-
     CTMenuItem() = default;
     CTMenuItem(const CTMenuItem& other) { Assign(other); }
     CTMenuItem& operator=(const CTMenuItem& other) { return Assign(other); }
-    virtual ~CTMenuItem();
+    virtual ~CTMenuItem() = default;   // the icon frees its handle
 
-    // Copies the values and takes a copy of other's icon.
+    // Copies the values, frees its own icon and takes a copy of other's with other's size.
     virtual CTMenuItem& Assign(const CTMenuItem& other);
-    // Takes ownership of handle, freeing the icon held before.
-    void SetIcon(HICON handle, int width, int height);
 
-    Icon icon;
+    CTIcon icon;
     int value1 = 0;
     int value2 = 0;
-
-private:
-    void FreeIcon();
 };

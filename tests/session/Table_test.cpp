@@ -119,10 +119,11 @@ TEST(TimeZoneList, ReadsTheFirstListOnlyAndKeepsRepeats)
 TEST(CTMenuItem, AssignmentGivesEachItemItsOwnIcon)
 {
     CTMenuItem a;
-    a.SetIcon(CopyIcon(LoadIcon(nullptr, IDI_APPLICATION)), 16, 16);
+    a.icon.icon = CopyIcon(LoadIcon(nullptr, IDI_APPLICATION));
+    a.icon.width = a.icon.height = 16;
     a.value1 = 3;
     a.value2 = 4;
-    ASSERT_TRUE(a.icon.handle);
+    ASSERT_TRUE(a.icon.icon);
     HICON kept = nullptr;
     {
         CTMenuItem b;
@@ -130,14 +131,14 @@ TEST(CTMenuItem, AssignmentGivesEachItemItsOwnIcon)
         EXPECT_EQ(b.value1, 3);
         EXPECT_EQ(b.value2, 4);
         EXPECT_EQ(b.icon.width, 16);
-        ASSERT_TRUE(b.icon.handle);
-        EXPECT_NE(b.icon.handle, a.icon.handle);
-        kept = a.icon.handle;
+        ASSERT_TRUE(b.icon.icon);
+        EXPECT_NE(b.icon.icon, a.icon.icon);
+        kept = a.icon.icon;
     }
     ICONINFO info{};
     EXPECT_TRUE(GetIconInfo(kept, &info));   // b's destruction left a's icon alive
     if (info.hbmColor) DeleteObject(info.hbmColor);
     if (info.hbmMask) DeleteObject(info.hbmMask);
     a = a;
-    EXPECT_EQ(a.icon.handle, kept);
+    EXPECT_EQ(a.icon.icon, kept);
 }
