@@ -456,7 +456,7 @@ std::vector<__int64>& Object::GetLinkArray(std::vector<__int64>& out, const CTSt
 {
     out.clear();
     const Attribute* attribute = FindAttribute(wanted);
-    if (!attribute || !(attribute->flags & Attribute::LinkArray) || !CAttribute::IsTextType(attribute->GetType()))
+    if (!attribute || !(attribute->flags & Attribute::LinkArray))
         return out;
     CTTokenString pieces(attribute->GetString());
     pieces.SetSeparators(L"/", 0);
@@ -556,7 +556,7 @@ void Object::ApplyConsoleDisplayName()
 {
     CAttribute listValue;
     GetAttribute(listValue, L"console_display_name");
-    if (!CAttribute::IsTextType(listValue.GetType()) || listValue.GetString().IsEmpty())
+    if (listValue.GetString().IsEmpty())
         return;
 
     std::vector<CTString> names;
