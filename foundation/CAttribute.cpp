@@ -1,4 +1,5 @@
 #include "foundation/CAttribute.h"
+#include "foundation/CTTokenString.h"
 #include "foundation/CTTime.h"
 #include <shlwapi.h>
 
@@ -269,4 +270,26 @@ void CAttribute::UpdateText()
     default:   // text types and unknown codes keep their text
         break;
     }
+}
+
+CAttribute CAttribute::ConstructFromSpec(const CTString& spec, const CTString& key)
+{
+    CAttribute result;
+    CTTokenString items(spec);
+    items.SetSeparators(L"|", 0);
+    CTString item;
+    for (unsigned i = 0; items.GetToken(i, item); ++i) {
+        // The value ends at a second "=", as the tokenizer splits there.
+        CTTokenString parts(item);
+        parts.SetSeparators(L"=", 0);
+        CTString itemKey, itemValue;
+        if (!parts.GetToken(0, itemKey))
+            continue;
+        parts.GetToken(1, itemValue);
+        if (lstrcmpiW(itemKey.GetBuffer() ? itemKey.GetBuffer() : L"", key.GetBuffer() ? key.GetBuffer() : L"") == 0) {
+            result.SetText(Text, itemValue);
+            break;
+        }
+    }
+    return result;
 }

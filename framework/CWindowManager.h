@@ -8,6 +8,9 @@
 
 class CWindowManager {
 public:
+    // Data a form hands to its pages (framework/CWMFormData.h).
+    class CWMFormData;
+
     // Interface of a managed window; a second base of the window classes beside CTWnd2.
     class CWindow : public CLinkedListObject {
     public:
