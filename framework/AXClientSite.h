@@ -14,7 +14,7 @@ constexpr UINT AX_DATAADVISE = WM_USER + 6;     // wParam format number or -1, l
 bool RegisterAXWindowClass();
 LRESULT CALLBACK AXHostWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-class AXClientSite : public IOleClientSite,
+class AXClientSite final : public IOleClientSite,
                      public IDispatch,
                      public IAdviseSink,
                      public IOleInPlaceSite,

@@ -19,7 +19,7 @@ void LendThemedBorder(HWND hwnd, CLinkedList& bugs)
     bugs.AddTail(bug);
     bug->m_theme.Attach(hwnd, true);
     if (!bug->m_theme.m_theme) {
-        bug->m_theme.SetThemeClass(themeClass);
+        bug->m_theme.SetThemeClass(themeClass.GetBuffer());
         bug->m_theme.OpenTheme();
     }
 }
@@ -414,13 +414,13 @@ void CTWndSplitter::PrintWithThemedBorders(HDC hdc, RECT* rect, HWND hwnd)
 {
     HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
     if (GetWindowLongPtrW(hwnd, DWLP_DLGPROC))
-        brush = reinterpret_cast<HBRUSH>(SendMessageW(hwnd, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(hdc),
+        brush = reinterpret_cast<HBRUSH>(::SendMessageW(hwnd, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(hdc),
                                                       reinterpret_cast<LPARAM>(hwnd)));
     if (brush) FillRect(hdc, rect, brush);
     CLinkedList bugs;
     LendThemedBorder(hwnd, bugs);
     EnumChildWindows(hwnd, LendToChild, reinterpret_cast<LPARAM>(&bugs));
-    SendMessageW(hwnd, WM_PRINT, reinterpret_cast<WPARAM>(hdc), PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED);
+    ::SendMessageW(hwnd, WM_PRINT, reinterpret_cast<WPARAM>(hdc), PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED);
     bugs.DeleteAll();
 }
 

@@ -29,7 +29,7 @@ struct Record {
 };
 Record g_rec;
 
-class FakeFormats : public IEnumFORMATETC {
+class FakeFormats final : public IEnumFORMATETC {
 public:
     LONG refs = 1;
     int next = 0;
@@ -63,7 +63,7 @@ public:
     STDMETHODIMP Clone(IEnumFORMATETC**) override { return E_NOTIMPL; }
 };
 
-class FakeControl : public IOleObject, public IOleInPlaceObject, public IDataObject, public IViewObject,
+class FakeControl final : public IOleObject, public IOleInPlaceObject, public IDataObject, public IViewObject,
                     public IPersistStorage {
 public:
     LONG refs = 0;
