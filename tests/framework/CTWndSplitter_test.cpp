@@ -203,6 +203,10 @@ TEST_F(SplitterTest, AnimatedCollapseSlidesFromSnapshotsAndEndsInTheNewLayout)
     EXPECT_FALSE(s.SetSplit(true, true)); // no second slide while one runs
 
     LRESULT r = 0;
+    // A tick at once: the pane is still fully shown, which is not the end of a collapse.
+    s.OnMessage(WM_TIMER, 1, 0, &r);
+    EXPECT_NE(0u, s.m_slideTimer);
+    EXPECT_EQ(390 - 195, s.m_position);
     g_now += 150;
     s.OnMessage(WM_TIMER, 1, 0, &r);
     EXPECT_NE(0u, s.m_slideTimer);
