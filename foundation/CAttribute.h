@@ -56,7 +56,7 @@ public:
     virtual bool IsLess(const CAttribute& other) const;
 
     void UpdateText();
-    // The value of the first item of an edit specification ("KEY=value|KEY=value") whose key equals key
+    // The value of the first item of an edit-spec text ("KEY=value|KEY=value") whose key equals key
     // ignoring case, as a text; the empty integer value when no item has that key.
     static CAttribute ConstructFromSpec(const CTString& spec, const CTString& key);
     static bool IsTextType(int type) { return type == Text || type == Text2; }

@@ -340,7 +340,7 @@ TEST(ObjectQueries, ValueListTextsAndIndexes)
     index = -7;
     EXPECT_FALSE(o.FindAllowedValueIndex(L"state", L"z", index));
     EXPECT_EQ(index, -7);
-    // The spec reader ends the list at the second "=": only "a".
+    // The edit-spec reader ends the list at the second "=": only "a".
     EXPECT_TRUE(o.FindAllowedValueIndex(L"eq", L"a", index));
     EXPECT_EQ(index, 0);
     EXPECT_FALSE(o.FindAllowedValueIndex(L"eq", L"c", index));
