@@ -29,6 +29,12 @@ public:
         void OnLButtonUp(int x, int y) override { m_owner->OnRootLButtonUp(x, y); }
         void CanvasToClient(RECT* rc) override;
         void ClientToCanvas(RECT* rc) override;
+        // The root's bounds are the client rectangle itself: no scroll offset applies.
+        bool HitTest(int x, int y) override
+        {
+            POINT pt = {x, y};
+            return m_visible && PtInRect(&m_bounds, pt);
+        }
         // The plain object behaviour, for the canvas's own use.
         void BaseCreateResources(HDC dc, bool create) { CGfxObject::CreateResources(dc, create); }
         void BaseDeleteChildren() { CGfxObject::DeleteChildren(); }
