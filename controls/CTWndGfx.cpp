@@ -415,6 +415,13 @@ void CTWndGfx::OnCaptureChanged(HWND newOwner)
     m_lastMouse = {0, 0};
 }
 
+static HINSTANCE AppModule()
+{
+    CTApp* app = CTApp::Instance();
+    HINSTANCE module = app ? app->GetModule() : nullptr;
+    return module ? module : GetModuleHandleW(nullptr);
+}
+
 static void FillToolInfo(TOOLINFOW& ti, CTWndGfx* canvas)
 {
     ti = {};
@@ -422,8 +429,7 @@ static void FillToolInfo(TOOLINFOW& ti, CTWndGfx* canvas)
     ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
     ti.hwnd = canvas->m_hWnd;
     ti.uId = static_cast<UINT_PTR>(canvas->m_id);
-    CTApp* app = CTApp::Instance();
-    ti.hinst = app ? app->GetModule() : GetModuleHandleW(nullptr);
+    ti.hinst = AppModule();
     ti.lpszText = canvas->m_tooltipText.GetBuffer() ? canvas->m_tooltipText.GetBuffer() : const_cast<wchar_t*>(L"");
 }
 
@@ -451,8 +457,7 @@ void CTWndGfx::OnHotChanged(CGfxObject* object, bool entered)
         m_tooltipText = text;
         FillToolInfo(ti, this);
         if (!m_tooltip.m_hWnd) {
-            CTApp* app = CTApp::Instance();
-            HINSTANCE module = app ? app->GetModule() : GetModuleHandleW(nullptr);
+            HINSTANCE module = AppModule();
             HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
                                        module, nullptr);
