@@ -428,6 +428,13 @@ void CTWndTag::DeleteRootChildren()
     CloseEditor();
     m_hot = nullptr;
     m_root.BaseDeleteChildren();
+    // Removal requests still queued name chips that are gone now; a new chip may even take the
+    // address of an old one, so they are dropped with the chips.
+    if (m_hWnd) {
+        MSG msg;
+        while (PeekMessageW(&msg, m_hWnd, kRemoveTag, kRemoveTag, PM_REMOVE | PM_NOYIELD)) {
+        }
+    }
 }
 
 bool CTWndTag::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)

@@ -29,8 +29,19 @@ struct NotifyRecord {
     const wchar_t* text;
 };
 
+// The wParam of every WM_NEXTDLGCTL the host received.
+inline std::vector<WPARAM>& NextControlMoves()
+{
+    static std::vector<WPARAM> moves;
+    return moves;
+}
+
 inline LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_NEXTDLGCTL) {
+        NextControlMoves().push_back(wParam);
+        return 0;
+    }
     if (msg == WM_NOTIFY) {
         auto* nm = reinterpret_cast<NotifyRecord*>(lParam);
         Notices().push_back({nm->hdr.code, nm->text ? nm->text : L"", nm->text == nullptr});
