@@ -3,6 +3,8 @@
 #include "controls/CTWndGfx.h"
 #include "framework/CTREngine.h"
 
+#include <vector>
+
 CGfxCanvasDC::CGfxCanvasDC(HWND window) : hwnd(window)
 {
     dc = GetDC(hwnd);
@@ -26,6 +28,98 @@ void CGfxObject::DeleteBitmap()
 {
     if (m_bitmap) DeleteObject(m_bitmap);
     m_bitmap = nullptr;
+    DeleteMask();
+}
+
+void CGfxObject::DeleteMask()
+{
+    if (m_mask) DeleteObject(m_mask);
+    m_mask = nullptr;
+    m_maskSource = nullptr;
+}
+
+namespace {
+
+// Memory DCs shared by every object's painting: making them per object costs more than the copy.
+HDC SharedDC(int which)
+{
+    static HDC dcs[2] = {CreateCompatibleDC(nullptr), CreateCompatibleDC(nullptr)};
+    return dcs[which];
+}
+
+}  // namespace
+
+void CGfxObject::BlitTransparent(HDC dc, int x, int y, int cx, int cy)
+{
+    HDC mem = SharedDC(0);
+    HGDIOBJ old = SelectObject(mem, m_bitmap);
+    CTREngine::Instance()->TransparentBlt(dc, x, y, cx, cy, mem, cx, cy, kKeyColour);
+    SelectObject(mem, old);
+}
+
+// The same result as a transparent copy with the key colour, from a monochrome mask kept with
+// the picture: three plain copies instead of a transparent one, which builds its masks on every
+// call and dominates the painting of large canvases.
+bool CGfxObject::BlitWithMask(HDC dc, int x, int y, int cx, int cy)
+{
+    HDC src = SharedDC(0), mask = SharedDC(1);
+    if (!src || !mask) return false;
+    BITMAP bm = {};
+    if (!GetObjectW(m_bitmap, sizeof(bm), &bm) || bm.bmWidth < cx || bm.bmHeight < cy) return false;
+    HGDIOBJ oldSrc = SelectObject(src, m_bitmap);
+    if (m_maskSource != m_bitmap || !m_mask) {
+        DeleteMask();
+        m_mask = CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
+        if (!m_mask) {
+            SelectObject(src, oldSrc);
+            return false;
+        }
+        m_maskSource = m_bitmap;
+        HGDIOBJ oldMask = SelectObject(mask, m_mask);
+        COLORREF oldBk = SetBkColor(src, kKeyColour);
+        BitBlt(mask, 0, 0, bm.bmWidth, bm.bmHeight, src, 0, 0, SRCCOPY);  // key pixels become 1
+        SetBkColor(src, oldBk);
+        SelectObject(mask, oldMask);
+        // A picture without key pixels is copied as it is.
+        std::vector<BYTE> bits(static_cast<size_t>((bm.bmWidth + 31) / 32 * 4) * bm.bmHeight);
+        struct { BITMAPINFOHEADER h; RGBQUAD colours[2]; } info = {};
+        info.h.biSize = sizeof(info.h);
+        info.h.biWidth = bm.bmWidth;
+        info.h.biHeight = bm.bmHeight;
+        info.h.biPlanes = 1;
+        info.h.biBitCount = 1;
+        m_maskEmpty = false;
+        if (GetDIBits(src, m_mask, 0, bm.bmHeight, bits.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS)) {
+            // Rows are padded to 32 bits: only the bits of real pixels count.
+            int stride = (bm.bmWidth + 31) / 32 * 4;
+            bool any = false;
+            for (int row = 0; row < bm.bmHeight && !any; ++row)
+                for (int col = 0; col < bm.bmWidth && !any; ++col) {
+                    BYTE byte = bits[static_cast<size_t>(row) * stride + col / 8];
+                    bool set = (byte >> (7 - col % 8)) & 1;
+                    // Index 1 is the colour of a set bit; compare with white to read it.
+                    RGBQUAD c = info.colours[set ? 1 : 0];
+                    any = c.rgbRed == 255 && c.rgbGreen == 255 && c.rgbBlue == 255;
+                }
+            m_maskEmpty = !any;
+        }
+    }
+    if (m_maskEmpty) {
+        BitBlt(dc, x, y, cx, cy, src, 0, 0, SRCCOPY);
+        SelectObject(src, oldSrc);
+        return true;
+    }
+    HGDIOBJ oldMask = SelectObject(mask, m_mask);
+    COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
+    COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    BitBlt(dc, x, y, cx, cy, src, 0, 0, SRCINVERT);
+    BitBlt(dc, x, y, cx, cy, mask, 0, 0, SRCAND);  // keeps the target under key pixels, clears the rest
+    BitBlt(dc, x, y, cx, cy, src, 0, 0, SRCINVERT);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBk);
+    SelectObject(mask, oldMask);
+    SelectObject(src, oldSrc);
+    return true;
 }
 
 HWND CGfxObject::CanvasHwnd()
@@ -42,12 +136,9 @@ void CGfxObject::Paint(HDC dc, const RECT* clip)
     if (!clip || IntersectRect(&common, &rc, clip)) {
         if (!m_bitmap) Render();
         if (m_bitmap) {
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, m_bitmap);
             int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
-            CTREngine::Instance()->TransparentBlt(dc, rc.left, rc.top, cx, cy, mem, cx, cy, kKeyColour);
-            SelectObject(mem, old);
-            DeleteDC(mem);
+            if (!BlitWithMask(dc, rc.left, rc.top, cx, cy))
+                BlitTransparent(dc, rc.left, rc.top, cx, cy);
         }
     }
     PaintChildren(dc, clip);

@@ -96,6 +96,14 @@ public:
     }
     void DeleteBitmap();
     HWND CanvasHwnd();
+
+private:
+    HBITMAP m_mask = nullptr;        // key-colour mask of the cached picture
+    HBITMAP m_maskSource = nullptr;  // the picture it was made from
+    bool m_maskEmpty = false;        // the picture has no key pixels
+    void DeleteMask();
+    bool BlitWithMask(HDC dc, int x, int y, int cx, int cy);
+    void BlitTransparent(HDC dc, int x, int y, int cx, int cy);
 };
 
 // The canvas window's DC for work outside WM_PAINT, saved and given back on scope exit.

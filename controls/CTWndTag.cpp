@@ -91,6 +91,7 @@ void CTWndTag::CGfxClose::CreateResources(HDC dc, bool create)
 {
     if (create) {
         HWND hwnd = CanvasHwnd();
+        DeleteBitmap();
         RECT rc = {0, 0, SX(15), SY(15)};
         CTREngine::Instance()->RenderFrameControl(hwnd, rc, &m_bitmap, &m_mask, DFC_CAPTION, DFCS_CAPTIONCLOSE);
         if (m_bitmap && !HasState(StateHot)) {
