@@ -742,3 +742,37 @@ TEST_F(ReportListTest, HotCellMovesAndRepeatsNothing)
     list.SetHotCell(-1, -1);
     EXPECT_EQ(-1, list.m_hotItem);
 }
+
+TEST_F(ReportListTest, OwnerDrawnHeaderItemShowsTextAndSortArrow)
+{
+    CTListCtrlReport list;
+    Make(list);
+    list.SetColumns(L"Name,100;Size,100", 0, nullptr, nullptr);
+    for (bool descending : {true, false}) {
+        SCOPED_TRACE(descending);
+        MemoryBitmap bitmap(100, 24, RGB(1, 2, 3));
+        DRAWITEMSTRUCT dis = {};
+        dis.CtlType = ODT_HEADER;
+        dis.hwndItem = list.m_header.m_hWnd;
+        dis.hDC = bitmap.dc;
+        dis.rcItem = {0, 0, 100, 24};
+        dis.itemID = 0;
+        list.m_header.m_sortColumn = 0;
+        list.m_header.m_descending = descending;
+        list.DrawHeaderItem(&dis);
+        GdiFlush();
+        int y = 24 / 4;
+        int shadow = 0, face = 0, other = 0;
+        for (int py = 0; py < 24; ++py)
+            for (int px = 0; px < 100; ++px) {
+                COLORREF c = bitmap.At(px, py);
+                if (Near(c, GetSysColor(COLOR_BTNFACE), 2)) ++face;
+                else if (px >= 100 - 3 * y - 2 && Near(c, GetSysColor(COLOR_BTNSHADOW), 2)) ++shadow;
+                else ++other;
+            }
+        EXPECT_GT(face, 100 * 24 / 2);
+        EXPECT_GT(shadow, 3);   // the arrow's shaded edge at the right
+        EXPECT_GT(other, 10);   // the caption's text and the arrow's lit edge
+        EXPECT_TRUE(Near(bitmap.At(2, 2), GetSysColor(COLOR_BTNFACE), 2));
+    }
+}
