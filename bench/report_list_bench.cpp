@@ -44,7 +44,7 @@ struct Figures {
 
 Figures Run(int rows)
 {
-    HWND host = CreateWindowExW(0, L"ReportListBenchHost", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
+    HWND host = CreateWindowExW(0, L"ReportListBenchHost", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 800,
                                 600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     Figures f;
     {
