@@ -158,14 +158,22 @@ bool CTWndWiz::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
     return false;
 }
 
-bool CTWndWiz::OnCommand(WPARAM wParam, LPARAM, LRESULT*)
+bool CTWndWiz::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     UINT id = LOWORD(wParam);
-    if (id != IDCANCEL && id != 12325) return false;
-    if (id == IDCANCEL) OnCancel();
-    else OnFinish();
+    if (id == IDCANCEL) {
+        OnCancel();
+        if (!m_isModal) Destroy();
+        return false;
+    }
+    if (id != 12325) return false;
+    // The sheet asks the page first (PSN_WIZFINISH); a page that refuses keeps the wizard open, and
+    // a finished modeless sheet no longer reports a current page.
+    *result = DefaultProc(WM_COMMAND, wParam, lParam);
+    if (m_hWnd && ::IsWindow(m_hWnd) && SendMessage(PSM_GETCURRENTPAGEHWND)) return true;
+    OnFinish();
     if (!m_isModal) Destroy();
-    return false;
+    return true;
 }
 
 // ---- page --------------------------------------------------------------------------------------

@@ -5,6 +5,13 @@
 
 struct WizTestPage : CTWndWizPage {
     bool skip = false;
+    bool allowFinish = true;
+    int finishes = 0;
+    bool OnWizardFinish() override
+    {
+        ++finishes;
+        return allowFinish;
+    }
     int activations = 0;
     WizTestPage(UINT id, CTWndWizPage** state)
     {
@@ -24,6 +31,8 @@ struct DlgWizTest : CTWndWiz {
     WizTestPage* pages[3] = {};
     HPROPSHEETPAGE handles[3] = {};
     int cancels = 0;
+    int finishes = 0;
+    void OnFinish() override { ++finishes; }
     DlgWizTest()
     {
         for (int i = 0; i < 3; ++i) {
@@ -99,6 +108,33 @@ TEST(CTWndWiz, RunsModelesslySkipsPagesAndCancelsFromTheCloseBox)
     SendMessageW(wiz.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
     EXPECT_EQ(wiz.cancels, 1);
+    EXPECT_FALSE(wiz.IsWindow());
+}
+
+TEST(CTWndWiz, FinishRefusedByThePageKeepsTheWizardOpen)
+{
+    DlgWizTest wiz;
+    wiz.pages[1]->skip = false;
+    wiz.pages[2]->allowFinish = false;
+    ASSERT_NE(wiz.Run(), -1);
+    Pump();
+    SendMessageW(wiz.m_hWnd, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+    Pump();
+    EXPECT_EQ(wiz.current, wiz.pages[1]);
+    SendMessageW(wiz.m_hWnd, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+    Pump();
+    ASSERT_EQ(wiz.current, wiz.pages[2]);
+    HWND finish = GetDlgItem(wiz.m_hWnd, 12325);
+    SendMessageW(finish, BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(wiz.pages[2]->finishes, 1);
+    EXPECT_EQ(wiz.pages[2]->m_navigation, CTWndWizPage::kFinish);
+    EXPECT_EQ(wiz.finishes, 0);
+    ASSERT_TRUE(wiz.IsWindow());
+    wiz.pages[2]->allowFinish = true;
+    SendMessageW(finish, BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(wiz.finishes, 1);
     EXPECT_FALSE(wiz.IsWindow());
 }
 
