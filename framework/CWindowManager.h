@@ -29,6 +29,10 @@ public:
         void Unregister();
     };
 
+    // Tabbed object editor and its pages (CWMForm.h).
+    class CWMForm;
+    class CWMFormPage;
+
     // One manager operation; each public operation builds one and executes it at once.
     struct CJob : CLinkedListObject {
         enum : int { kOpen = 1, kClose = 2, kCloseAll = 3, kRelease = 4, kNotify = 5 };
