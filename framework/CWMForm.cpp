@@ -123,7 +123,10 @@ bool CWMForm::Create(HWND parent, HINSTANCE iconModule, UINT iconId, const wchar
     RegisterHeaderClass(m_resourceModule);
     if (!CreateDialogFromResource(m_resourceModule, MAKEINTRESOURCEW(LOWORD(m_templateId)), parent)) return false;
     if (iconModule && iconId) SetIcons(iconModule, iconId);
-    if (m_headerId && !m_header.AttachDlgItem(m_headerId, m_hWnd, false)) return false;
+    if (m_headerId) {
+        if (!m_header.Attach(m_hWnd, static_cast<int>(m_headerId))) return false;
+        if (iconId) m_header.LoadIcon(iconId);
+    }
     if (m_tabId && !m_tab.AttachDlgItem(m_tabId, m_hWnd, false)) return false;
     HWND apply = GetDlgItem(m_hWnd, kApplyId);
     if (m_key == 0 && apply) {
@@ -381,6 +384,7 @@ bool CWMForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
         if (OnEraseBackground(reinterpret_cast<HDC>(wParam))) return true;
         break;
     case WM_SYSCOLORCHANGE:
+        if (m_header.m_hWnd) m_header.ApplyStyle();
         OnSysColorChange();
         for (auto* item = m_pages.GetHead(); item; item = item->GetNext()) {
             auto* page = static_cast<CWMFormPage*>(item);

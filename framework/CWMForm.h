@@ -7,13 +7,14 @@
 #include "framework/CTWnd2.h"
 #include "framework/CTWndSize.h"
 #include "framework/CWindowManager.h"
+#include "controls/CTWndHeader.h"
 
 class CWindowManager::CWMForm : public CTWnd2, public CWindowManager::CWindow, public CTWndSize {
 public:
     static constexpr UINT kApplyId = 32807;
 
     CTWnd2 m_tab;
-    CTWnd2 m_header; // the "TDialogHeader" band item; the band's drawing lives with the control
+    CTWndHeader m_header;
     DWORD m_templateId = 0;
     DWORD m_tabId = 0;
     DWORD m_headerId = 0;

@@ -73,6 +73,9 @@ TEST(CWMForm, PagesBecomeChildTabsTitledByTheirCaptions)
     ASSERT_TRUE(form.Open());
     HWND tab = Item(form, 1187);
     ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 2);
+    // The template's band item is adopted as the header band, which paints itself.
+    EXPECT_EQ(form.m_header.m_hWnd, Item(form, 105));
+    EXPECT_EQ(CTWnd2::FromHandle(Item(form, 105)), static_cast<CTWnd2*>(&form.m_header));
     EXPECT_STREQ(form.general->GetTitle(), L"General");
     EXPECT_STREQ(form.members->GetTitle(), L"Members");
     for (FormPage* page : {static_cast<FormPage*>(form.general), static_cast<FormPage*>(form.members)}) {
