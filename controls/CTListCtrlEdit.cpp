@@ -502,6 +502,7 @@ CTListCtrlEdit::CControlBase* CTListCtrlEdit::CreateEditor(CTListCtrlEdit* owner
     case KindNumber: editor = new CEdit(owner, cell, item, column, *rc, ES_NUMBER); break;
     case KindPassword: editor = new CEdit(owner, cell, item, column, *rc, ES_PASSWORD); break;
     case KindMultiLine: editor = new CEdit(owner, cell, item, column, *rc, ES_MULTILINE | ES_AUTOVSCROLL); break;
+    case KindLocale: editor = new CEditLocale(owner, cell, item, column, *rc); break;
     case KindTime: editor = new CTime(owner, cell, item, column, *rc); break;
     case KindChoice: editor = new CDDLB(owner, cell, item, column, *rc); break;
     case KindDate: editor = new CDate(owner, cell, item, column, *rc); break;

@@ -364,6 +364,65 @@ bool CTListCtrlEdit::CEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
     return false;
 }
 
+// ---- Multi-language edit ----
+
+void CTListCtrlEdit::CEditLocale::LocaleWindow::Destroy()
+{
+    if (m_editor) m_editor->Close();
+    else CTWnd2::Destroy();
+}
+
+bool CTListCtrlEdit::CEditLocale::LocaleWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    if (!m_editor) return CTWndEditLocale::OnMessage(msg, wParam, lParam, result);
+    return m_editor->Dispatch(msg, wParam, lParam, result);
+}
+
+bool CTListCtrlEdit::CEditLocale::LocaleWindow::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    return m_editor && m_editor->Dispatch(WM_COMMAND, wParam, lParam, result);
+}
+
+CTListCtrlEdit::CEditLocale::CEditLocale(CTListCtrlEdit* owner, Cell* cell, int item, int column, const RECT& rc)
+    : CControlBase(owner, cell, item, column, rc)
+{
+    delete m_window;
+    m_window = new LocaleWindow(this);
+}
+
+CTListCtrlEdit::CEditLocale::~CEditLocale()
+{
+    m_closing = true;
+    Edit()->m_editor = nullptr;
+}
+
+bool CTListCtrlEdit::CEditLocale::Open(const POINT* click)
+{
+    m_rect.left += 1;
+    // No border style: the client edge below frames it. Create measures the language tag.
+    if (!Edit()->Create(Report(), 0, m_rect, WS_VISIBLE | WS_TABSTOP)) return false;
+    Edit()->m_hParent = Report();
+    m_window->ModifyExStyle(0, WS_EX_CLIENTEDGE);
+    SetWindowPos(GetWindow(), nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(Report(), WM_GETFONT, 0, 0));
+    ::SendMessageW(GetWindow(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SetWindowTextW(GetWindow(), m_cell->m_value.GetText());
+    Focus();
+    PlaceCaret(click);
+    return true;
+}
+
+bool CTListCtrlEdit::CEditLocale::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    LRESULT own = 0;
+    bool handled = Edit()->CTWndEditLocale::OnMessage(msg, wParam, lParam, &own);
+    if (handled) *result = own;
+    // The language tag has had its say (focus loss hides it) before the commit and close.
+    if (CControlBase::OnMessage(msg, wParam, lParam, result)) handled = true;
+    return handled;
+}
+
 // ---- Drop-down list ----
 
 bool CTListCtrlEdit::CDDLB::Open(const POINT*)

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "controls/CTListCtrlEdit.h"
+#include "controls/CTWndEditLocale.h"
 #include "framework/CTWnd2.h"
 
 class CTListCtrlEdit::CControlBase {
@@ -89,6 +90,29 @@ public:
     static bool IsNumberChar(wchar_t ch);
     // A signed decimal number at the start of the text (leading blanks allowed); 0 when none.
     static __int64 ReadNumber(const wchar_t* text);
+};
+
+// The multi-language edit: the control shows one language's part, its window text is the whole
+// multi-language text, and the report cell shows the user's own language.
+class CTListCtrlEdit::CEditLocale : public CTListCtrlEdit::CControlBase {
+public:
+    class LocaleWindow : public CTWndEditLocale {
+    public:
+        explicit LocaleWindow(CEditLocale* editor) : m_editor(editor) {}
+        void Destroy() override;
+        bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+        bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+        CEditLocale* m_editor;
+    };
+
+    CEditLocale(CTListCtrlEdit* owner, Cell* cell, int item, int column, const RECT& rc);
+    ~CEditLocale() override;
+    bool Open(const POINT* click) override;
+    int GetKind() const override { return KindLocale; }
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    LocaleWindow* Edit() const { return static_cast<LocaleWindow*>(m_window); }
 };
 
 class CTListCtrlEdit::CDDLB : public CTListCtrlEdit::CControlBase {

@@ -402,6 +402,7 @@ TEST_F(ListEditTest, EachKindOpensItsControlOverTheCell)
         {Edit::KindNumber, L"Edit", 0},
         {Edit::KindPassword, L"Edit", ES_PASSWORD},
         {Edit::KindMultiLine, L"Edit", ES_MULTILINE},
+        {Edit::KindLocale, L"Edit", 0},
         {Edit::KindTime, DATETIMEPICK_CLASSW, DTS_UPDOWN},
         {Edit::KindChoice, L"ComboBox", CBS_DROPDOWNLIST},
         {Edit::KindDate, DATETIMEPICK_CLASSW, DTS_UPDOWN},
@@ -712,6 +713,62 @@ TEST_F(ListEditTest, PasswordEditCommitsItsText)
     EXPECT_EQ(std::wstring(L"better"), std::wstring(Value(0).GetText()));
 }
 
+TEST_F(ListEditTest, MultiLanguageEditCommitsTheWholeText)
+{
+    const std::wstring stored = L"Hello\u00A6de-DE\u00A6Hallo";
+    int item = AddRow(0, Edit::KindLocale, CAttribute(CTString(stored.c_str())));
+    report.m_focusedColumn = 2;
+    Activate(item);
+    HWND e = Editor();
+    ASSERT_NE(nullptr, e);
+    EXPECT_NE(nullptr, dynamic_cast<CTWndEditLocale*>(CTWnd2::FromHandle(e)));
+    EXPECT_EQ(0, GetDlgCtrlID(e));
+    EXPECT_EQ(0, GetWindowLongW(e, GWL_STYLE) & WS_BORDER);
+    // The edit shows the user's language; its window text is the whole text.
+    wchar_t visible[64] = {};
+    CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(e, GCLP_WNDPROC)), e, WM_GETTEXT, 64,
+                    reinterpret_cast<LPARAM>(visible));
+    EXPECT_EQ(std::wstring(L"Hello"), visible);
+    CTString whole;
+    GetWindowTextString(e, whole);
+    EXPECT_EQ(stored, Str(whole));
+
+    // Escape keeps the value; leaving unchanged reports nothing.
+    Key(VK_ESCAPE);
+    Activate(item);
+    Key(VK_RETURN);
+    EXPECT_TRUE(changes.empty());
+
+    // Typing in the default language, then in German after Alt+Right: both parts are kept.
+    Activate(item);
+    e = Editor();
+    SetWindowTextW(e, stored.c_str());
+    ::SendMessageW(e, WM_KEYDOWN, 'H', 0);
+    CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(e, GCLP_WNDPROC)), e, WM_SETTEXT, 0,
+                    reinterpret_cast<LPARAM>(L"Hi"));
+    ::SendMessageW(e, WM_SYSKEYDOWN, VK_RIGHT, 1 << 29);
+    ::SendMessageW(e, WM_KEYDOWN, 'S', 0);
+    CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(e, GCLP_WNDPROC)), e, WM_SETTEXT, 0,
+                    reinterpret_cast<LPARAM>(L"Servus"));
+    Key(VK_RETURN);
+    EXPECT_EQ(L"Hi\u00A6de-DE\u00A6Servus", std::wstring(Value(0).GetText()));
+    EXPECT_EQ(CAttribute::Text, Value(0).GetType());
+    // The report shows the user's own language.
+    EXPECT_EQ(L"Hi", ReportText(item, 2));
+    ASSERT_EQ(1u, changes.size());
+    EXPECT_EQ(L"Hi\u00A6de-DE\u00A6Servus", changes[0].text);
+
+    // Focus loss commits as well.
+    Activate(item);
+    ::SendMessageW(Editor(), WM_KEYDOWN, 'X', 0);
+    CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(Editor(), GCLP_WNDPROC)), Editor(), WM_SETTEXT, 0,
+                    reinterpret_cast<LPARAM>(L"Hey"));
+    ::SetFocus(host);
+    EXPECT_EQ(nullptr, Editor());
+    EXPECT_EQ(L"Hey\u00A6de-DE\u00A6Servus", std::wstring(Value(0).GetText()));
+    EXPECT_EQ(2u, changes.size());
+}
+
 TEST_F(ListEditTest, DropDownCommitsTheChosenIdAndLeavesAnUnlistedValueAlone)
 {
     AddRow(0, Edit::KindChoice, CAttribute(2ull), L"colours");
@@ -848,7 +905,9 @@ TEST_F(ListEditTest, DatesOpenAndLeaveWithoutMoving)
     TIME_ZONE_INFORMATION zone = {};
     GetTimeZoneInformation(&zone);
     const char* tz = getenv("TZ");
-    if (tz && strcmp(tz, "UTC") != 0) EXPECT_NE(0, zone.Bias) << tz;
+    if (tz && strcmp(tz, "UTC") != 0) {
+        EXPECT_NE(0, zone.Bias) << tz;
+    }
     // Around midnight UTC, so that the UTC and local days differ east or west of UTC.
     struct Case {
         int kind;
