@@ -517,6 +517,22 @@ TEST_F(ListEditTest, TextEditCaretLandsWhereClickedOrSelectsAll)
     EXPECT_LE(start, 10u);
 }
 
+TEST_F(ListEditTest, ARealClickOnTheListOpensTheEditorAndTogglesCheckBoxes)
+{
+    int item = AddRow(0, Edit::KindText, CAttribute(CTString(L"clicked")));
+    for (int column : {1, 2}) {
+        RECT rc = SubItemRect(item, column);
+        LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        PostMessageW(report.m_hWnd, WM_LBUTTONUP, 0, at);
+        ::SendMessageW(report.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        Pump();
+    }
+    EXPECT_EQ(1, Value(0, 1).GetValue());
+    ASSERT_NE(nullptr, edit.m_editor);
+    EXPECT_EQ(2, edit.m_editor->m_column);
+    EXPECT_TRUE(edit.m_editor->IsOpen());
+}
+
 TEST_F(ListEditTest, EnterTabAndFocusLossCommitEscapeDoesNot)
 {
     int item = AddRow(0, Edit::KindText, CAttribute(CTString(L"old")));
