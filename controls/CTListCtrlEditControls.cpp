@@ -123,10 +123,13 @@ void CTListCtrlEdit::CControlBase::PlaceCaret(const POINT* click)
     }
 }
 
-bool CTListCtrlEdit::CControlBase::Store(const CAttribute& next)
+bool CTListCtrlEdit::CControlBase::Apply(const CAttribute& next)
 {
     if (!m_cell->m_value.IsNotEqual(next)) return false;
     m_cell->m_value.Assign(next);
+    m_owner->ShowValue(m_item, m_column, *m_cell);
+    // The callback comes last: the owner may refill the list from it, freeing the cell.
+    m_owner->NotifyChanged(m_item, m_column, *m_cell);
     return true;
 }
 
@@ -160,11 +163,7 @@ bool CTListCtrlEdit::CControlBase::Commit()
     CTString text;
     GetWindowTextString(GetWindow(), text);
     if (lstrcmpW(text.GetBuffer() ? text.GetBuffer() : L"", m_cell->m_value.GetText()) == 0) return false;
-    if (!Store(TypedText(m_cell->m_value, text))) return false;
-    // The callback comes last: the owner may refill the list from it.
-    m_owner->ShowValue(m_item, m_column, *m_cell);
-    m_owner->NotifyChanged(m_item, m_column, *m_cell);
-    return true;
+    return Apply(TypedText(m_cell->m_value, text));
 }
 
 bool CTListCtrlEdit::CControlBase::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -348,10 +347,7 @@ bool CTListCtrlEdit::CEdit::Commit()
     } else {
         next.SetValue(type, number);
     }
-    if (!Store(next)) return false;
-    m_owner->ShowValue(m_item, m_column, *m_cell);
-    m_owner->NotifyChanged(m_item, m_column, *m_cell);
-    return true;
+    return Apply(next);
 }
 
 bool CTListCtrlEdit::CEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -480,10 +476,7 @@ bool CTListCtrlEdit::CDDLB::Commit()
     int type = m_cell->m_value.GetType();
     // A text type cannot hold the id (its number reads as 0), so the choice is stored as an integer.
     if (CAttribute::IsTextType(type)) type = CAttribute::Integer;
-    if (!Store(CAttribute(type, static_cast<__int64>(id)))) return false;
-    m_owner->ShowValue(m_item, m_column, *m_cell);
-    m_owner->NotifyChanged(m_item, m_column, *m_cell);
-    return true;
+    return Apply(CAttribute(type, static_cast<__int64>(id)));
 }
 
 bool CTListCtrlEdit::CDDLB::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -536,10 +529,7 @@ bool CTListCtrlEdit::CDate::Commit()
     if (m_hadValue && SameClock(picked, m_shown)) return false;
     __int64 time = 0;
     if (picked.wYear > 1899) time = static_cast<int32_t>(CTTime().FromSystemTime(picked, !OnUtcCalendar()).GetTime());
-    if (!Store(CAttribute(StoredType(), time))) return false;
-    m_owner->ShowValue(m_item, m_column, *m_cell);
-    m_owner->NotifyChanged(m_item, m_column, *m_cell);
-    return true;
+    return Apply(CAttribute(StoredType(), time));
 }
 
 // ---- Time picker ----
@@ -570,8 +560,5 @@ bool CTListCtrlEdit::CTime::Commit()
     if (picked.wHour == m_shown.wHour && picked.wMinute == m_shown.wMinute) return false;
     int type = m_cell->m_value.GetType();
     if (CAttribute::IsTextType(type)) type = CAttribute::TimeOfDay;
-    if (!Store(CAttribute(type, static_cast<__int64>(picked.wHour) * 3600 + picked.wMinute * 60))) return false;
-    m_owner->ShowValue(m_item, m_column, *m_cell);
-    m_owner->NotifyChanged(m_item, m_column, *m_cell);
-    return true;
+    return Apply(CAttribute(type, static_cast<__int64>(picked.wHour) * 3600 + picked.wMinute * 60));
 }

@@ -69,8 +69,9 @@ protected:
     void ShowPicker();                 // shows a control created hidden, then as Focus
     void Focus();                      // keyboard focus and a repaint
     void PlaceCaret(const POINT* click);
-    // Stores next when it differs from the cell's value; true when it did.
-    bool Store(const CAttribute& next);
+    // When next differs from the cell's value: stores it, shows it in the report and tells the
+    // owner; true when it did.
+    bool Apply(const CAttribute& next);
     HWND CreatePicker(const CTString& format, const SYSTEMTIME& shown);
 };
 
