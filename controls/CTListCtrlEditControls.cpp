@@ -528,7 +528,11 @@ bool CTListCtrlEdit::CDate::Commit()
     // Left as opened: the value stays exactly as it was.
     if (m_hadValue && SameClock(picked, m_shown)) return false;
     __int64 time = 0;
-    if (picked.wYear > 1899) time = static_cast<int32_t>(CTTime().FromSystemTime(picked, !OnUtcCalendar()).GetTime());
+    if (picked.wYear > 1899) {
+        time = CTTime().FromSystemTime(picked, !OnUtcCalendar()).GetTime();
+        // Dates are 32-bit numbers: a day beyond that range would be stored as another day.
+        if (time != static_cast<int32_t>(time)) return false;
+    }
     return Apply(CAttribute(StoredType(), time));
 }
 

@@ -999,6 +999,14 @@ TEST_F(ListEditTest, ADateShownAsADayIsStoredAsThatDay)
     EXPECT_EQ(local.wMinute, back.wMinute);
     EXPECT_EQ(2u, changes.size());
 
+    // A day a 32-bit date cannot hold is not stored as some other day.
+    __int64 before = Value(0).GetValue();
+    Activate(item);
+    SetPickerDay(Editor(), 2040, 1, 1);
+    Key(VK_RETURN);
+    EXPECT_EQ(before, Value(0).GetValue());
+    EXPECT_EQ(2u, changes.size());
+
     // An empty date opens on today and committing writes today.
     edit.SetValue(&keys[0], 2, CAttribute(CAttribute::Date, static_cast<__int64>(0)));
     Activate(item);
