@@ -3,6 +3,8 @@
 // rows under an open editor, and the splitter.
 #include "PropertyListFixture.h"
 
+#include <algorithm>
+
 using namespace proplisttest;
 
 namespace {
@@ -145,6 +147,13 @@ TEST_F(PropertyListTest, TextEditorCommitsOnEnterAndFocusLossAndCancelsOnEscape)
     ::SetFocus(other);
     EXPECT_FALSE(list->m_editor);
     EXPECT_EQ(ValueText(0), L"old!?");
+
+    // So does the host being hidden.
+    Select(0);
+    Type(Editor(), L"#");
+    ::SendMessageW(host, WM_SHOWWINDOW, FALSE, 0);
+    EXPECT_FALSE(list->m_editor);
+    EXPECT_EQ(ValueText(0), L"old!?#");
 }
 
 TEST_F(PropertyListTest, TextEditsOfOtherTypesStoreTheTypedText)
@@ -224,6 +233,13 @@ TEST_F(PropertyListTest, DialogRowTakesItsValueFromTheRowCallbackNeverFromTheBut
     EXPECT_EQ(Rec().changes, 1);
     EXPECT_EQ(Rec().editCalls, 1);
 
+    // The button editor keeps no focus of its own: the list losing the focus closes it unstored.
+    ::SetFocus(list->m_hWnd);
+    ASSERT_TRUE(list->m_editor);
+    ::SetFocus(other);
+    EXPECT_FALSE(list->m_editor);
+    EXPECT_EQ(ValueText(row), L"Bob");
+
     // A blank typed on the list presses it too; a read-only list ignores the press.
     Rec().rowCodes.clear();
     list->CloseEditor();
@@ -259,6 +275,33 @@ TEST_F(PropertyListTest, RowButtonFeedsTheTextEditorAndTakesTabTurns)
     EXPECT_EQ(GetFocus(), edit);
     Char(edit, VK_RETURN);
     EXPECT_EQ(ValueText(row), L"C:\\dir");
+}
+
+TEST_F(PropertyListTest, ToggleButtonsKeepACheckStateAndInRowButtonsAskTheRowCallback)
+{
+    int toggle = Insert(1, L"t", TextValue(L""), nullptr, CTWndPropertyList::kButtonToggle);
+    int push = Insert(1, L"p", TextValue(L""), nullptr, 1 | CTWndPropertyList::kButtonInRow);
+    EXPECT_TRUE(list->SetChecked(toggle, true));
+    EXPECT_TRUE(list->IsChecked(toggle));
+    EXPECT_TRUE(list->SetChecked(push, true));
+    EXPECT_FALSE(list->IsChecked(push));  // only toggle buttons hold a state
+    EXPECT_FALSE(list->SetChecked(9, true));
+
+    Select(toggle);
+    ASSERT_TRUE(list->m_button.m_hWnd);
+    EXPECT_EQ(list->m_button.SendMessage(BM_GETCHECK, 0, 0), BST_CHECKED);
+    list->m_button.SendMessage(BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SendMessageW(list->m_hWnd, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(list->m_button.m_hWnd));
+    EXPECT_FALSE(list->IsChecked(toggle));
+
+    // Painted inside its row, the button asks for its state and its text.
+    Rec().rowCodes.clear();
+    InvalidateRect(list->m_hWnd, nullptr, TRUE);
+    UpdateWindow(list->m_hWnd);
+    EXPECT_NE(std::find(Rec().rowCodes.begin(), Rec().rowCodes.end(), CTWndPropertyList::CodeButtonState),
+              Rec().rowCodes.end());
+    EXPECT_NE(std::find(Rec().rowCodes.begin(), Rec().rowCodes.end(), CTWndPropertyList::CodeButtonText),
+              Rec().rowCodes.end());
 }
 
 TEST_F(PropertyListTest, ReadOnlyRowsAndListsOpenNoEditor)
