@@ -995,7 +995,9 @@ void CTWndPropertyList::DrawRow(const DRAWITEMSTRUCT* dis)
         return;
     }
 
-    int splitter = m_splitter ? m_splitter : (row.right - row.left) / 4;
+    if (!m_splitter)
+        m_splitter = (row.right - row.left) / 4;
+    int splitter = m_splitter;
     RECT name = {row.left, row.top, splitter - 1, row.bottom};
     RECT value = {splitter, row.top, row.right, row.bottom};
     bool selected = (dis->itemState & ODS_SELECTED) != 0;
