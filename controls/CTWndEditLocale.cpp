@@ -136,8 +136,14 @@ void CTWndEditLocale::FileVisibleText()
         return;
     CTString visible;
     ReadVisibleText(*this, visible);
-    m_value.SetLocaleText(m_language, visible);
     m_modified = 0;
+    // Keys that changed nothing (Tab into the edit, arrows, a read-only edit) must not add an
+    // empty section for a language the text does not hold.
+    CTStringLocale value(m_value);
+    const wchar_t* part = value.GetTextForLocale(m_language);
+    if (wcscmp(part ? part : L"", visible.GetBuffer() ? visible.GetBuffer() : L"") == 0)
+        return;
+    m_value.SetLocaleText(m_language, visible);
 }
 
 void CTWndEditLocale::ShowLanguage(const CTString& name)

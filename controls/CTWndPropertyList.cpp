@@ -786,6 +786,13 @@ bool CTWndPropertyList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 {
     switch (msg) {
     case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && !m_dragging) {
+            // The pointer may have entered elsewhere since the last move: judge where it is now.
+            POINT pt = {};
+            GetCursorPos(&pt);
+            ScreenToClient(m_hWnd, &pt);
+            m_overSplitter = GetCount() > 0 && std::abs(pt.x - m_splitter) <= 5 ? 1 : 0;
+        }
         if (m_overSplitter || m_dragging) {
             SetCursor(m_sizeCursor);
             *result = TRUE;
@@ -995,7 +1002,9 @@ void CTWndPropertyList::DrawRow(const DRAWITEMSTRUCT* dis)
         return;
     }
 
-    int splitter = m_splitter ? m_splitter : (row.right - row.left) / 4;
+    if (!m_splitter)
+        m_splitter = (row.right - row.left) / 4;
+    int splitter = m_splitter;
     RECT name = {row.left, row.top, splitter - 1, row.bottom};
     RECT value = {splitter, row.top, row.right, row.bottom};
     bool selected = (dis->itemState & ODS_SELECTED) != 0;

@@ -15,7 +15,7 @@ bool IsNavigationChar(WPARAM ch)
     return ch == VK_TAB || ch == VK_RETURN || ch == VK_ESCAPE;
 }
 
-// The picker notices its own date format and time: both pickers start the same way.
+// Both date editors start alike: shown without activation, focused and repainted.
 void ShowPicker(HWND picker)
 {
     SetWindowPos(picker, nullptr, 0, 0, 0, 0,
@@ -24,10 +24,15 @@ void ShowPicker(HWND picker)
     RedrawWindow(picker, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-// The type a date editor stores: the row's own type, or the date type when the row held text.
-int DateTypeFor(const CAttribute& value, int dateType)
+// Stores a date editor's seconds when they differ from the value; a row that held text gets the
+// date type, where a text type would drop the number.
+bool StoreSeconds(CAttribute& value, __int64 seconds, int dateType)
 {
-    return CAttribute::IsTextType(value.GetType()) ? dateType : value.GetType();
+    bool text = CAttribute::IsTextType(value.GetType());
+    if (!text && value.GetValue() == seconds)
+        return false;
+    value.SetValue(text ? dateType : value.GetType(), seconds);
+    return true;
 }
 
 } // namespace
@@ -455,11 +460,7 @@ bool CTWndPropertyList::CDate::Apply()
     if (valid == (m_shownState == GDT_VALID) && (!valid || PropertyDates::SameDay(picked, m_shown)))
         return false;
     __int64 seconds = valid && picked.wYear >= 1900 ? PropertyDates::FromUtcDate(picked) : 0;
-    CAttribute& value = m_item->m_value;
-    if (!CAttribute::IsTextType(value.GetType()) && value.GetValue() == seconds)
-        return false;
-    value.SetValue(DateTypeFor(value, CAttribute::Date), seconds);
-    return true;
+    return StoreSeconds(m_item->m_value, seconds, CAttribute::Date);
 }
 
 bool CTWndPropertyList::CDate::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -502,11 +503,7 @@ bool CTWndPropertyList::CDateTime::Apply()
     if (m_shownState == GDT_VALID && PropertyDates::SameTime(picked, m_shown))
         return false;
     __int64 seconds = picked.wYear > 1899 ? PropertyDates::FromLocal(picked) : 0;
-    CAttribute& value = m_item->m_value;
-    if (!CAttribute::IsTextType(value.GetType()) && value.GetValue() == seconds)
-        return false;
-    value.SetValue(DateTypeFor(value, CAttribute::DateTime), seconds);
-    return true;
+    return StoreSeconds(m_item->m_value, seconds, CAttribute::DateTime);
 }
 
 bool CTWndPropertyList::CDateTime::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)

@@ -151,6 +151,23 @@ TEST_F(EditLocaleTest, TypedTextIsFiledLazilyIntoTheCurrentLanguage)
     EXPECT_EQ(Whole(), Multi({{L"de-DE", L"Hallo!"}}, L"Hi"));
 }
 
+TEST_F(EditLocaleTest, KeysThatChangeNothingLeaveTheTextAsItWas)
+{
+    // Showing a language the text lacks, then keys that type nothing (the Tab that brought the
+    // focus, arrows): the owner reads the text it set, with no empty section added.
+    for (const wchar_t* start : {L"Hello", L""}) {
+        SetWindowTextW(edit.m_hWnd, start);
+        edit.m_language.AssignText(L"de-DE");
+        SetWindowTextW(edit.m_hWnd, start);
+        EXPECT_EQ(Visible(), L"");
+        ::SendMessageW(edit.m_hWnd, WM_KEYUP, VK_TAB, 0xC0000001);
+        ::SendMessageW(edit.m_hWnd, WM_KEYDOWN, VK_LEFT, 1);
+        EXPECT_EQ(Whole(), start);
+        Alt(VK_LEFT);
+        EXPECT_EQ(Whole(), start);
+    }
+}
+
 TEST_F(EditLocaleTest, ProgrammaticEditsAreFiledToo)
 {
     SetWindowTextW(edit.m_hWnd, Multi({{L"de-DE", L"a"}}, L"x").c_str());
