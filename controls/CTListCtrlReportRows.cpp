@@ -203,19 +203,36 @@ bool CTListCtrlReport::Row::HighlightExpired()
 
 int CTListCtrlReport::GetItemCount() { return m_hWnd ? static_cast<int>(SendMessage(LVM_GETITEMCOUNT)) : 0; }
 
+// Row operations switch redraw off and leave it off until the posted MsgResumeRedraw arrives:
+// switching it on again after every row makes the list-view recompute its scroll bars and
+// invalidate itself once per row, which turns a fill of many rows into minutes. The posted message
+// comes before any input or painting, so nothing shows the list in between.
 bool CTListCtrlReport::RedrawOff()
 {
-    if (!m_hWnd || !m_redrawEnabled) return false;
+    if (!m_hWnd) return false;
+    if (m_redrawDeferred) return true;
+    if (!m_redrawEnabled) return false;
     SendMessage(WM_SETREDRAW, FALSE);
     m_redrawEnabled = false;
+    if (PostMessageW(m_hWnd, MsgResumeRedraw, 0, 0)) m_redrawDeferred = true;
     return true;
 }
 
 void CTListCtrlReport::RedrawOn(bool wasOn)
 {
-    if (!wasOn) return;
+    if (!wasOn || m_redrawDeferred) return;
     SendMessage(WM_SETREDRAW, TRUE);
     m_redrawEnabled = true;
+}
+
+void CTListCtrlReport::ResumeRedraw()
+{
+    if (!m_redrawDeferred) return;
+    m_redrawDeferred = false;
+    if (!m_hWnd) return;
+    SendMessage(WM_SETREDRAW, TRUE);
+    m_redrawEnabled = true;
+    InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 void CTListCtrlReport::SetSubItemText(int item, int subItem, const CAttribute& value)
@@ -292,7 +309,8 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
 
     ShownMap shown(m_columns);
     bool widthChanged = false;
-    HDC hdc = GetDC(nullptr);
+    // The list's own DC: the same device as the screen's and much cheaper to get under Wine.
+    HDC hdc = GetDC(m_hWnd);
     int i = 0;
     for (auto* p = copy->m_cells.m_head; p; p = p->GetNext(), ++i) {
         int position = shown.At(i);
@@ -304,7 +322,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         MeasureColumn(n, column, *cell, i, hdc);
         if (column->FitWidth() != before) widthChanged = true;
     }
-    ReleaseDC(nullptr, hdc);
+    ReleaseDC(m_hWnd, hdc);
     copy->UpdateColourFlag();
 
     if (image != -1 && shown.At(0) >= 0) {
@@ -355,7 +373,7 @@ bool CTListCtrlReport::UpdateRow(int item, int image, Row& row)
         }
     }
     bool widthChanged = false, sortChanged = false;
-    HDC hdc = GetDC(nullptr);
+    HDC hdc = GetDC(m_hWnd);
     auto* oldCell = old.m_cells.m_head;
     int i = 0;
     for (auto* p = stored->m_cells.m_head; p; p = p->GetNext(), ++i) {
@@ -375,7 +393,7 @@ bool CTListCtrlReport::UpdateRow(int item, int image, Row& row)
         if (column->FitWidth() != before) widthChanged = true;
         if (position == m_sortColumn) sortChanged = true;
     }
-    ReleaseDC(nullptr, hdc);
+    ReleaseDC(m_hWnd, hdc);
     stored->UpdateColourFlag();
     if (changed && (m_options & OptHighlight)) {
         StartRowHighlight(stored, HighlightChanged);
@@ -407,9 +425,9 @@ bool CTListCtrlReport::SetCell(int item, int dataColumn, Cell cell)
         int before = column ? column->FitWidth() : 0;
         stored->m_width = 0;
         if (column) {
-            HDC hdc = GetDC(nullptr);
+            HDC hdc = GetDC(m_hWnd);
             MeasureColumn(item, column, *stored, dataColumn, hdc);
-            ReleaseDC(nullptr, hdc);
+            ReleaseDC(m_hWnd, hdc);
             widthChanged = column->FitWidth() != before;
         }
         if (m_options & OptHighlight) StartRowHighlight(row, HighlightChanged);
@@ -496,7 +514,15 @@ bool CTListCtrlReport::DeleteRow(int item)
     return SendMessage(LVM_DELETEITEM, item) == 1;
 }
 
-bool CTListCtrlReport::DeleteAllRows() { return m_hWnd && SendMessage(LVM_DELETEALLITEMS) != 0; }
+bool CTListCtrlReport::DeleteAllRows()
+{
+    if (!m_hWnd) return false;
+    // The list-view repaints itself once afterwards; no per-item repaint of the rows below.
+    m_deletingAll = true;
+    bool ok = SendMessage(LVM_DELETEALLITEMS) != 0;
+    m_deletingAll = false;
+    return ok;
+}
 
 void CTListCtrlReport::SelectAll()
 {

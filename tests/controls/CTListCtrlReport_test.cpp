@@ -138,7 +138,12 @@ TEST_F(ReportListTest, NewListWithoutSavedLayoutKeepsDefaults)
     EXPECT_EQ(-1, list.m_sortColumn);
     EXPECT_TRUE(list.m_columnsLocked);
     EXPECT_TRUE(list.m_autoSize);
-    EXPECT_EQ(120, HeaderWidth(list, 0));
+    // Stretch mode fits the columns to the client width: the last one takes the rest.
+    RECT client = {};
+    GetClientRect(list.m_hWnd, &client);
+    int sum = 0;
+    for (int i = 0; i < 4; ++i) sum += HeaderWidth(list, i);
+    EXPECT_EQ(client.right, sum);
 }
 
 TEST_F(ReportListTest, LayoutRoundTripRestoresOrderWidthsSortAndChoices)
