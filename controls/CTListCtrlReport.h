@@ -306,6 +306,7 @@ public:
 private:
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* cd);
     LRESULT SendNotify(int code);
+    LRESULT ListViewCall(UINT msg, WPARAM wParam, LPARAM lParam);
     bool PostSelf(UINT msg);
     void QuietRepaint();
     void OnTimer(UINT_PTR id);

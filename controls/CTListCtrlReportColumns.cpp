@@ -164,7 +164,7 @@ void CTListCtrlReport::OnItemDeleted(NMLISTVIEW* record)
         lvi.mask = LVIF_PARAM;
         lvi.iItem = index;
         lvi.lParam = 0;
-        SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+        ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
     }
     // A whole-list deletion repaints once at its end, not once per item.
     if (!m_redrawEnabled || m_deletingAll) return;

@@ -201,7 +201,17 @@ bool CTListCtrlReport::Row::HighlightExpired()
 
 // ---- Row operations ----
 
-int CTListCtrlReport::GetItemCount() { return m_hWnd ? static_cast<int>(SendMessage(LVM_GETITEMCOUNT)) : 0; }
+// The row operations talk to the list-view procedure directly. Sent through the window, each
+// message would first pass the framework's dispatch, whose window-property lookup is a server
+// round trip under Wine and cost more than the list-view's own work.
+LRESULT CTListCtrlReport::ListViewCall(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_hWnd) return 0;
+    if (m_subclassed && m_prevProc) return CallWindowProcW(m_prevProc, m_hWnd, msg, wParam, lParam);
+    return ::SendMessageW(m_hWnd, msg, wParam, lParam);
+}
+
+int CTListCtrlReport::GetItemCount() { return m_hWnd ? static_cast<int>(ListViewCall(LVM_GETITEMCOUNT, 0, 0)) : 0; }
 
 // Row operations switch redraw off and leave it off until the posted MsgResumeRedraw arrives:
 // switching it on again after every row makes the list-view recompute its scroll bars and
@@ -242,7 +252,7 @@ void CTListCtrlReport::SetSubItemText(int item, int subItem, const CAttribute& v
     lvi.iItem = item;
     lvi.iSubItem = subItem;
     lvi.pszText = const_cast<wchar_t*>(value.GetText());
-    SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+    ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
 }
 
 void CTListCtrlReport::StartRowHighlight(Row* row, int state)
@@ -298,7 +308,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
     lvi.mask = LVIF_PARAM;
     lvi.iItem = item;
     lvi.lParam = reinterpret_cast<LPARAM>(copy);
-    int n = static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lvi)));
+    int n = static_cast<int>(ListViewCall(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lvi)));
     if (n < 0) {
         // Not in the list-view, so no deletion notice would ever free it.
         FreeRow(copy);
@@ -330,7 +340,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         img.mask = LVIF_IMAGE;
         img.iItem = n;
         img.iImage = image;
-        SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&img));
+        ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&img));
     }
     if (m_options & OptHighlight) StartRowHighlight(copy, HighlightAdded);
     if (m_sortColumn >= 0 && m_sortColumn < m_shownCount) {
@@ -338,7 +348,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         LVFINDINFOW find = {};
         find.flags = LVFI_PARAM;
         find.lParam = reinterpret_cast<LPARAM>(copy);
-        n = static_cast<int>(SendMessage(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        n = static_cast<int>(ListViewCall(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     }
     if (widthChanged) FitColumnsToWidth(false);
     RedrawOn(wasOn);
@@ -366,9 +376,9 @@ bool CTListCtrlReport::UpdateRow(int item, int image, Row& row)
         LVITEMW lvi = {};
         lvi.mask = LVIF_IMAGE;
         lvi.iItem = item;
-        if (SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi)) && lvi.iImage != image) {
+        if (ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi)) && lvi.iImage != image) {
             lvi.iImage = image;
-            SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+            ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
             changed = true;
         }
     }
@@ -459,7 +469,7 @@ CTListCtrlReport::Row* CTListCtrlReport::GetRow(int item)
     LVITEMW lvi = {};
     lvi.mask = LVIF_PARAM;
     lvi.iItem = item;
-    if (!SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return nullptr;
+    if (!ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return nullptr;
     return reinterpret_cast<Row*>(lvi.lParam);
 }
 
@@ -477,7 +487,7 @@ int CTListCtrlReport::FindRowByData(void* data)
         LVFINDINFOW find = {};
         find.flags = LVFI_PARAM;
         find.lParam = reinterpret_cast<LPARAM>(p);
-        return static_cast<int>(SendMessage(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        return static_cast<int>(ListViewCall(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     }
     return -1;
 }
@@ -491,7 +501,7 @@ bool CTListCtrlReport::GetRowDetails(int item, CTString& text, int& image, void*
     LVITEMW lvi = {};
     lvi.mask = LVIF_IMAGE;
     lvi.iItem = item;
-    SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+    ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
     image = lvi.iImage;
     data = row->m_data;
     return true;
@@ -607,7 +617,7 @@ int CTListCtrlReport::GetItemIndent(int item)
     LVITEMW lvi = {};
     lvi.mask = LVIF_INDENT;
     lvi.iItem = item;
-    if (!SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return 0;
+    if (!ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return 0;
     return lvi.iIndent;
 }
 
