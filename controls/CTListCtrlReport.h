@@ -303,10 +303,16 @@ public:
 
     int MeasureColumn(int item, Column* column, Cell& cell, int dataColumn, HDC hdc);
 
+protected:
+    // Sends a record that starts with an NMHDR to the parent, addressed from the list, with the
+    // notifying flag set; the caller fills the code and what follows the header.
+    LRESULT NotifyParent(NMHDR* record);
+    LRESULT ListViewCall(UINT msg, WPARAM wParam, LPARAM lParam);
+    void ResumeRedraw();
+
 private:
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* cd);
     LRESULT SendNotify(int code);
-    LRESULT ListViewCall(UINT msg, WPARAM wParam, LPARAM lParam);
     bool PostSelf(UINT msg);
     void QuietRepaint();
     void OnTimer(UINT_PTR id);
@@ -318,7 +324,6 @@ private:
     void HideColumn(int hitItem);
     void ToggleLock();
     void ToggleAutoSize();
-    void ResumeRedraw();
     HFONT DerivedFont(HFONT& font, bool bold, bool strikeOut);
     bool EnsureImageList();
     void SetSubItemText(int item, int subItem, const CAttribute& value);

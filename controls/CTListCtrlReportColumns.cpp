@@ -99,19 +99,24 @@ void CTListCtrlReport::CTListCtrlReportHeader::TransferWidths(CTRegKey& key, boo
 
 // ---- Notifications and posted messages ----
 
-LRESULT CTListCtrlReport::SendNotify(int code)
+LRESULT CTListCtrlReport::NotifyParent(NMHDR* record)
 {
     HWND parent = m_hParent ? m_hParent : (m_hWnd ? GetParent(m_hWnd) : nullptr);
-    if (!parent) return 0;
-    NMHDR hdr = {};
-    hdr.hwndFrom = m_hWnd;
-    hdr.idFrom = static_cast<UINT_PTR>(m_id);
-    hdr.code = static_cast<UINT>(code);
+    if (!parent || !record) return 0;
+    record->hwndFrom = m_hWnd;
+    record->idFrom = static_cast<UINT_PTR>(m_id);
     bool was = m_notifying;
     m_notifying = true;
-    LRESULT result = ::SendMessageW(parent, WM_NOTIFY, static_cast<WPARAM>(m_id), reinterpret_cast<LPARAM>(&hdr));
+    LRESULT result = ::SendMessageW(parent, WM_NOTIFY, static_cast<WPARAM>(m_id), reinterpret_cast<LPARAM>(record));
     m_notifying = was;
     return result;
+}
+
+LRESULT CTListCtrlReport::SendNotify(int code)
+{
+    NMHDR hdr = {};
+    hdr.code = static_cast<UINT>(code);
+    return NotifyParent(&hdr);
 }
 
 bool CTListCtrlReport::PostSelf(UINT msg) { return m_hWnd && PostMessageW(m_hWnd, msg, 0, 0); }
