@@ -139,7 +139,9 @@ void CTListCtrlReport::ReleaseResources()
 
 void CTListCtrlReport::Reset()
 {
+    m_deletingAll = true;
     SendMessage(LVM_DELETEALLITEMS);
+    m_deletingAll = false;
     m_rows.DeleteAll();
     m_columns.DeleteAll();
     m_menuEntries.DeleteAll();
@@ -164,14 +166,21 @@ bool CTListCtrlReport::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         Reset();
         return false;
     case WM_TIMER:
-        if (wParam == kHighlightTimer) {
-            OnHighlightTimer();
+        if (wParam == kHighlightTimer || wParam == kFitTimer || wParam == kRepaintTimer) {
+            OnTimer(wParam);
             *result = 1;
             return true;
         }
-        return false;
+        return false; // the list-view's own timers
     case WM_SETREDRAW:
+        // A caller's switch overrules a resume still pending from the row operations.
+        m_redrawDeferred = false;
         m_redrawEnabled = wParam != 0;
+        return false;
+    case WM_PAINT:
+    case WM_PRINT:
+    case WM_PRINTCLIENT:
+        ResumeRedraw();
         return false;
     case WM_SYSCOLORCHANGE:
         m_alternateColour = Lighten(GetSysColor(COLOR_HIGHLIGHT));
@@ -194,16 +203,55 @@ bool CTListCtrlReport::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         }
         return false;
     }
+    case WM_WINDOWPOSCHANGED: {
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (pos && (pos->flags & SWP_NOSIZE)) {
+            if (pos->flags & SWP_FRAMECHANGED) PostSelf(MsgRefit);
+            return false;
+        }
+        // The list-view still needs the message (it derives its WM_SIZE from it), so the fit
+        // never swallows it.
+        FitColumnsToWidth(false);
+        return false;
+    }
+    case WM_KEYDOWN:
+        OnKeyDown(wParam);
+        return false;
+    case WM_SYSKEYDOWN:
+        ReleaseCapture();
+        return false;
+    case MsgRefit:
+        FitColumnsToWidth(false);
+        return false;
+    case MsgRecomputeAndRefit:
+        RefitColumns();
+        return false;
+    case MsgOrderChanged:
+        UpdateColumnOrder();
+        NotifyLayoutChanged();
+        return false;
+    case MsgLayoutChanged:
+        NotifyLayoutChanged();
+        return false;
+    case MsgResumeRedraw:
+        ResumeRedraw();
+        *result = 0;
+        return true;
     default:
         return false;
     }
 }
 
-bool CTListCtrlReport::OnNotify(WPARAM, NMHDR*, LRESULT*) { return false; }
+bool CTListCtrlReport::OnNotify(WPARAM, NMHDR* hdr, LRESULT* result)
+{
+    if (!hdr || !m_header.m_hWnd || hdr->hwndFrom != m_header.m_hWnd) return false;
+    return OnHeaderNotify(hdr, result);
+}
 
 bool CTListCtrlReport::OnParentNotify(NMHDR* hdr, LRESULT* result)
 {
-    if (!hdr || !m_hWnd || hdr->hwndFrom != m_hWnd) return false;
+    // While the list itself sends to its parent, a parent that offers everything back must not loop.
+    if (!hdr || !m_hWnd || hdr->hwndFrom != m_hWnd || m_notifying) return false;
     switch (hdr->code) {
     case NM_CUSTOMDRAW: {
         auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
@@ -213,11 +261,17 @@ bool CTListCtrlReport::OnParentNotify(NMHDR* hdr, LRESULT* result)
         *result = OnCustomDraw(cd);
         return true;
     }
+    case LVN_COLUMNCLICK: {
+        int column = reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem;
+        // A new column sorts ascending; the sort column again toggles the direction.
+        SortBy(column, column != m_sortColumn || !m_ascending);
+        return false; // the parent still sees the click
+    }
     case LVN_DELETEALLITEMS:
         *result = FALSE; // one LVN_DELETEITEM per item follows, each freeing its row
         return true;
     case LVN_DELETEITEM:
-        FreeRow(reinterpret_cast<Row*>(reinterpret_cast<NMLISTVIEW*>(hdr)->lParam));
+        OnItemDeleted(reinterpret_cast<NMLISTVIEW*>(hdr));
         *result = 0;
         return true;
     default:
@@ -388,20 +442,7 @@ bool CTListCtrlReport::SetColumns(const CTString& spec, UINT layoutStringId, HIN
             key.m_param += static_cast<DWORD>(m < static_cast<int>(kMaxLayoutSkip) ? m : kMaxLayoutSkip);
         }
 
-        int h = 0;
-        key.ReadNextParam(h);
-        int items = m_header.m_hWnd ? static_cast<int>(::SendMessageW(m_header.m_hWnd, HDM_GETITEMCOUNT, 0, 0)) : 0;
-        if (h > items) h = items;
-        for (int i = 0; i < h; ++i) {
-            int width = 50;
-            key.ReadNextParam(width);
-            if (static_cast<unsigned>(width) > 1) {
-                HDITEMW hdi = {};
-                hdi.mask = HDI_WIDTH;
-                hdi.cxy = width;
-                ::SendMessageW(m_header.m_hWnd, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&hdi));
-            }
-        }
+        m_header.TransferWidths(key, true);
     } else {
         PartitionShownFirst(m_columns);
         InsertShownColumns();
@@ -448,15 +489,7 @@ void CTListCtrlReport::SaveColumnLayout()
     if (m_hWnd) UpdateColumnOrder();
     key.WriteNextInt(m_shownCount);
     for (int i = m_shownCount - 1; i >= 0; --i) key.WriteNextInt(m_columnOrder ? m_columnOrder[i] : i);
-    int count = m_header.m_hWnd ? static_cast<int>(::SendMessageW(m_header.m_hWnd, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    if (count == -1) return;
-    key.WriteNextInt(count);
-    for (int i = 0; i < count; ++i) {
-        HDITEMW hdi = {};
-        hdi.mask = HDI_WIDTH;
-        ::SendMessageW(m_header.m_hWnd, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&hdi));
-        key.WriteNextInt(hdi.cxy);
-    }
+    m_header.TransferWidths(key, false);
 }
 
 void CTListCtrlReport::ModifyOptions(DWORD clear, DWORD set)
@@ -508,42 +541,3 @@ void CTListCtrlReport::UpdateColumnOrder()
     for (int i = 0; i < m_shownCount; ++i)
         if (m_columnOrder[i] >= 0 && m_columnOrder[i] < m_shownCount) m_columnPositions[m_columnOrder[i]] = i;
 }
-
-namespace {
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM list)
-{
-    auto* self = reinterpret_cast<CTListCtrlReport*>(list);
-    auto* ra = reinterpret_cast<CTListCtrlReport::Row*>(a);
-    auto* rb = reinterpret_cast<CTListCtrlReport::Row*>(b);
-    if (!ra || !rb) return 0;
-    int r = ra->Compare(*rb, self->m_sortDataColumn);
-    return self->m_ascending ? r : -r;
-}
-} // namespace
-
-// The plain sort the row operations need; the header arrow and the parent's notice come with the
-// header's own behaviour.
-void CTListCtrlReport::SortBy(int column, bool ascending)
-{
-    m_sortColumn = column;
-    m_ascending = ascending;
-    m_header.m_sortColumn = column;
-    m_header.m_descending = !ascending;
-    Resort();
-}
-
-void CTListCtrlReport::Resort()
-{
-    if (!m_hWnd || m_sortColumn < 0 || m_sortColumn >= m_shownCount) return;
-    m_quietRepaint = true;
-    LVCOLUMNW lvc = {};
-    lvc.mask = LVCF_SUBITEM;
-    if (SendMessage(LVM_GETCOLUMNW, m_sortColumn, reinterpret_cast<LPARAM>(&lvc))) m_sortDataColumn = lvc.iSubItem;
-    SendMessage(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(CompareRows));
-    m_quietRepaint = false;
-}
-
-// Column fitting to the client width belongs to the header's sizing behaviour; the row operations
-// only report that a shown width changed.
-void CTListCtrlReport::FitColumnsToWidth(bool) {}
-void CTListCtrlReport::RefitColumns() { FitColumnsToWidth(false); }

@@ -17,6 +17,8 @@
 #include "foundation/CTString.h"
 #include "framework/CTWnd2.h"
 
+class CTRegKey;
+
 class CTListCtrlReport : public CTWnd2 {
 public:
     enum Option : DWORD {
@@ -41,6 +43,22 @@ public:
     static constexpr UINT_PTR kHighlightTimer = 1;
     static constexpr UINT kHighlightPeriod = 250;
     static constexpr DWORD kHighlightDuration = 1500;
+    static constexpr UINT_PTR kFitTimer = 2;     // a deferred column fit
+    static constexpr UINT_PTR kRepaintTimer = 3; // the quiet repaint after a fit
+    static constexpr int kMinColumnWidth = 12;
+
+    // Messages the list posts or sends to itself.
+    enum : UINT {
+        MsgRefit = WM_USER + 1,
+        MsgRecomputeAndRefit = WM_USER + 2,
+        MsgOrderChanged = WM_USER + 3,
+        MsgLayoutChanged = WM_USER + 4,
+        MsgResumeRedraw = WM_USER + 5,
+    };
+    // Notification codes the list sends to its parent.
+    enum : int { NotifySorted = -201, NotifyLayout = -202 };
+    // Commands of the header's column menu.
+    enum : UINT { MenuRemove = 1, MenuLock = 2, MenuAutoSize = 3, MenuFirstColumn = 100 };
 
     class Column : public CLinkedListObject {
     public:
@@ -136,6 +154,10 @@ public:
         int m_sortColumn = -1;
         bool m_descending = true;
         bool m_themed = false;
+
+        bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+        void SetSortArrow(int item, bool ascending);
+        void TransferWidths(CTRegKey& key, bool restore);
     };
 
     CTListCtrlReportHeader m_header;
@@ -182,6 +204,10 @@ public:
     int* m_columnPositions = nullptr;
     int m_hotItem = -1;
     int m_hotColumn = -1;
+    // Redraw switched off by a row operation and left off until MsgResumeRedraw arrives, so that a
+    // burst of row operations costs one repaint instead of one per row.
+    bool m_redrawDeferred = false;
+    bool m_deletingAll = false;
 
     CTListCtrlReport();
     ~CTListCtrlReport() override;
@@ -205,10 +231,26 @@ public:
     int GetColumnPosition(int dataColumn);
     Column* GetShownColumn(int listViewColumn);
     void UpdateColumnOrder();
-    void SortBy(int column, bool ascending);
-    void EnableAutoSort(bool on) { m_autoSort = on; }
-    void FitColumnsToWidth(bool now);
-    void RefitColumns();
+
+    // Sorting.
+    bool SortBy(int column, bool ascending);
+    void EnableAutoSort(bool on);
+    static int CALLBACK CompareRows(LPARAM row1, LPARAM row2, LPARAM list);
+
+    // Column sizing. Stretch mode: option 0x10 with auto size on.
+    bool IsStretchMode() const { return (m_options & OptStretch) && m_autoSize; }
+    bool FitColumnsToWidth(bool noDeferral);
+    bool RefitColumns();
+    int RecalcWidthTotals();
+    void RefitAfterTrack(NMHEADERW* record);
+    void FitColumnsToContent();
+    int SetColumnFixedWidth(int position, int width);
+    LRESULT NotifyLayoutChanged();
+
+    // Header and column menu.
+    void ShowColumnMenu();
+    static bool CompareMenuCaptions(const Column* a, const Column* b);
+    bool ExecuteMenuCommand(int command);
 
     // Rows.
     int InsertRow(int item, int image, Row& row);
@@ -261,8 +303,27 @@ public:
 
     int MeasureColumn(int item, Column* column, Cell& cell, int dataColumn, HDC hdc);
 
+protected:
+    // Sends a record that starts with an NMHDR to the parent, addressed from the list, with the
+    // notifying flag set; the caller fills the code and what follows the header.
+    LRESULT NotifyParent(NMHDR* record);
+    LRESULT ListViewCall(UINT msg, WPARAM wParam, LPARAM lParam);
+    void ResumeRedraw();
+
 private:
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* cd);
+    LRESULT SendNotify(int code);
+    bool PostSelf(UINT msg);
+    void QuietRepaint();
+    void OnTimer(UINT_PTR id);
+    void OnKeyDown(WPARAM key);
+    bool OnHeaderNotify(NMHDR* hdr, LRESULT* result);
+    void OnItemDeleted(NMLISTVIEW* record);
+    Column* FindColumnByData(int dataColumn);
+    void ShowHiddenColumn(Column* column, bool onItem, int hitItem);
+    void HideColumn(int hitItem);
+    void ToggleLock();
+    void ToggleAutoSize();
     HFONT DerivedFont(HFONT& font, bool bold, bool strikeOut);
     bool EnsureImageList();
     void SetSubItemText(int item, int subItem, const CAttribute& value);

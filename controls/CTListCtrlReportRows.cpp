@@ -201,21 +201,48 @@ bool CTListCtrlReport::Row::HighlightExpired()
 
 // ---- Row operations ----
 
-int CTListCtrlReport::GetItemCount() { return m_hWnd ? static_cast<int>(SendMessage(LVM_GETITEMCOUNT)) : 0; }
+// The row operations talk to the list-view procedure directly. Sent through the window, each
+// message would first pass the framework's dispatch, whose window-property lookup is a server
+// round trip under Wine and cost more than the list-view's own work.
+LRESULT CTListCtrlReport::ListViewCall(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_hWnd) return 0;
+    if (m_subclassed && m_prevProc) return CallWindowProcW(m_prevProc, m_hWnd, msg, wParam, lParam);
+    return ::SendMessageW(m_hWnd, msg, wParam, lParam);
+}
 
+int CTListCtrlReport::GetItemCount() { return m_hWnd ? static_cast<int>(ListViewCall(LVM_GETITEMCOUNT, 0, 0)) : 0; }
+
+// Row operations switch redraw off and leave it off until the posted MsgResumeRedraw arrives:
+// switching it on again after every row makes the list-view recompute its scroll bars and
+// invalidate itself once per row, which turns a fill of many rows into minutes. The posted message
+// comes before any input or painting, so nothing shows the list in between.
 bool CTListCtrlReport::RedrawOff()
 {
-    if (!m_hWnd || !m_redrawEnabled) return false;
+    if (!m_hWnd) return false;
+    if (m_redrawDeferred) return true;
+    if (!m_redrawEnabled) return false;
     SendMessage(WM_SETREDRAW, FALSE);
     m_redrawEnabled = false;
+    if (PostMessageW(m_hWnd, MsgResumeRedraw, 0, 0)) m_redrawDeferred = true;
     return true;
 }
 
 void CTListCtrlReport::RedrawOn(bool wasOn)
 {
-    if (!wasOn) return;
+    if (!wasOn || m_redrawDeferred) return;
     SendMessage(WM_SETREDRAW, TRUE);
     m_redrawEnabled = true;
+}
+
+void CTListCtrlReport::ResumeRedraw()
+{
+    if (!m_redrawDeferred) return;
+    m_redrawDeferred = false;
+    if (!m_hWnd) return;
+    SendMessage(WM_SETREDRAW, TRUE);
+    m_redrawEnabled = true;
+    InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 void CTListCtrlReport::SetSubItemText(int item, int subItem, const CAttribute& value)
@@ -225,7 +252,7 @@ void CTListCtrlReport::SetSubItemText(int item, int subItem, const CAttribute& v
     lvi.iItem = item;
     lvi.iSubItem = subItem;
     lvi.pszText = const_cast<wchar_t*>(value.GetText());
-    SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+    ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
 }
 
 void CTListCtrlReport::StartRowHighlight(Row* row, int state)
@@ -281,7 +308,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
     lvi.mask = LVIF_PARAM;
     lvi.iItem = item;
     lvi.lParam = reinterpret_cast<LPARAM>(copy);
-    int n = static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lvi)));
+    int n = static_cast<int>(ListViewCall(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lvi)));
     if (n < 0) {
         // Not in the list-view, so no deletion notice would ever free it.
         FreeRow(copy);
@@ -292,7 +319,8 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
 
     ShownMap shown(m_columns);
     bool widthChanged = false;
-    HDC hdc = GetDC(nullptr);
+    // The list's own DC: the same device as the screen's and much cheaper to get under Wine.
+    HDC hdc = GetDC(m_hWnd);
     int i = 0;
     for (auto* p = copy->m_cells.m_head; p; p = p->GetNext(), ++i) {
         int position = shown.At(i);
@@ -304,7 +332,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         MeasureColumn(n, column, *cell, i, hdc);
         if (column->FitWidth() != before) widthChanged = true;
     }
-    ReleaseDC(nullptr, hdc);
+    ReleaseDC(m_hWnd, hdc);
     copy->UpdateColourFlag();
 
     if (image != -1 && shown.At(0) >= 0) {
@@ -312,7 +340,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         img.mask = LVIF_IMAGE;
         img.iItem = n;
         img.iImage = image;
-        SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&img));
+        ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&img));
     }
     if (m_options & OptHighlight) StartRowHighlight(copy, HighlightAdded);
     if (m_sortColumn >= 0 && m_sortColumn < m_shownCount) {
@@ -320,7 +348,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         LVFINDINFOW find = {};
         find.flags = LVFI_PARAM;
         find.lParam = reinterpret_cast<LPARAM>(copy);
-        n = static_cast<int>(SendMessage(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        n = static_cast<int>(ListViewCall(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     }
     if (widthChanged) FitColumnsToWidth(false);
     RedrawOn(wasOn);
@@ -348,14 +376,14 @@ bool CTListCtrlReport::UpdateRow(int item, int image, Row& row)
         LVITEMW lvi = {};
         lvi.mask = LVIF_IMAGE;
         lvi.iItem = item;
-        if (SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi)) && lvi.iImage != image) {
+        if (ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi)) && lvi.iImage != image) {
             lvi.iImage = image;
-            SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+            ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
             changed = true;
         }
     }
     bool widthChanged = false, sortChanged = false;
-    HDC hdc = GetDC(nullptr);
+    HDC hdc = GetDC(m_hWnd);
     auto* oldCell = old.m_cells.m_head;
     int i = 0;
     for (auto* p = stored->m_cells.m_head; p; p = p->GetNext(), ++i) {
@@ -375,7 +403,7 @@ bool CTListCtrlReport::UpdateRow(int item, int image, Row& row)
         if (column->FitWidth() != before) widthChanged = true;
         if (position == m_sortColumn) sortChanged = true;
     }
-    ReleaseDC(nullptr, hdc);
+    ReleaseDC(m_hWnd, hdc);
     stored->UpdateColourFlag();
     if (changed && (m_options & OptHighlight)) {
         StartRowHighlight(stored, HighlightChanged);
@@ -407,9 +435,9 @@ bool CTListCtrlReport::SetCell(int item, int dataColumn, Cell cell)
         int before = column ? column->FitWidth() : 0;
         stored->m_width = 0;
         if (column) {
-            HDC hdc = GetDC(nullptr);
+            HDC hdc = GetDC(m_hWnd);
             MeasureColumn(item, column, *stored, dataColumn, hdc);
-            ReleaseDC(nullptr, hdc);
+            ReleaseDC(m_hWnd, hdc);
             widthChanged = column->FitWidth() != before;
         }
         if (m_options & OptHighlight) StartRowHighlight(row, HighlightChanged);
@@ -441,7 +469,7 @@ CTListCtrlReport::Row* CTListCtrlReport::GetRow(int item)
     LVITEMW lvi = {};
     lvi.mask = LVIF_PARAM;
     lvi.iItem = item;
-    if (!SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return nullptr;
+    if (!ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return nullptr;
     return reinterpret_cast<Row*>(lvi.lParam);
 }
 
@@ -459,7 +487,7 @@ int CTListCtrlReport::FindRowByData(void* data)
         LVFINDINFOW find = {};
         find.flags = LVFI_PARAM;
         find.lParam = reinterpret_cast<LPARAM>(p);
-        return static_cast<int>(SendMessage(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        return static_cast<int>(ListViewCall(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     }
     return -1;
 }
@@ -473,7 +501,7 @@ bool CTListCtrlReport::GetRowDetails(int item, CTString& text, int& image, void*
     LVITEMW lvi = {};
     lvi.mask = LVIF_IMAGE;
     lvi.iItem = item;
-    SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+    ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
     image = lvi.iImage;
     data = row->m_data;
     return true;
@@ -496,7 +524,15 @@ bool CTListCtrlReport::DeleteRow(int item)
     return SendMessage(LVM_DELETEITEM, item) == 1;
 }
 
-bool CTListCtrlReport::DeleteAllRows() { return m_hWnd && SendMessage(LVM_DELETEALLITEMS) != 0; }
+bool CTListCtrlReport::DeleteAllRows()
+{
+    if (!m_hWnd) return false;
+    // The list-view repaints itself once afterwards; no per-item repaint of the rows below.
+    m_deletingAll = true;
+    bool ok = SendMessage(LVM_DELETEALLITEMS) != 0;
+    m_deletingAll = false;
+    return ok;
+}
 
 void CTListCtrlReport::SelectAll()
 {
@@ -581,7 +617,7 @@ int CTListCtrlReport::GetItemIndent(int item)
     LVITEMW lvi = {};
     lvi.mask = LVIF_INDENT;
     lvi.iItem = item;
-    if (!SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return 0;
+    if (!ListViewCall(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi))) return 0;
     return lvi.iIndent;
 }
 

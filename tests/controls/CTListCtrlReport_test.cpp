@@ -8,6 +8,7 @@
 #include "controls/CTListCtrlReport.h"
 #include "foundation/TickSource.h"
 #include "framework/CTRegKey.h"
+#include "tests/framework/FakeSeams.h"
 #include "tests/framework/MemoryBitmap.h"
 
 namespace {
@@ -15,6 +16,14 @@ const wchar_t* kBase = L"Software\\TAVIK\\QEL\\";
 
 DWORD g_now = 100000;
 DWORD WINAPI FakeNow() { return g_now; }
+
+// What the host saw of the notifications the list did not handle itself.
+struct Seen {
+    int code;
+    LPARAM rowParam;   // LVN_DELETEITEM: the row, still alive
+    void* rowData;
+};
+std::vector<Seen> g_seen;
 
 // The window that receives the list's notifications offers them to the list first, as the
 // system's dialogs do.
@@ -25,6 +34,13 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (auto* list = dynamic_cast<CTListCtrlReport*>(CTWnd2::FromHandle(hdr->hwndFrom))) {
             LRESULT result = 0;
             if (list->OnParentNotify(hdr, &result)) return result;
+            int code = static_cast<int>(hdr->code);
+            if (code == CTListCtrlReport::NotifySorted || code == CTListCtrlReport::NotifyLayout) {
+                g_seen.push_back({code, 0, nullptr});
+            } else if (hdr->code == LVN_DELETEITEM) {
+                auto* row = reinterpret_cast<CTListCtrlReport::Row*>(reinterpret_cast<NMLISTVIEW*>(hdr)->lParam);
+                g_seen.push_back({code, reinterpret_cast<LPARAM>(row), row ? row->m_data : nullptr});
+            }
         }
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -138,7 +154,12 @@ TEST_F(ReportListTest, NewListWithoutSavedLayoutKeepsDefaults)
     EXPECT_EQ(-1, list.m_sortColumn);
     EXPECT_TRUE(list.m_columnsLocked);
     EXPECT_TRUE(list.m_autoSize);
-    EXPECT_EQ(120, HeaderWidth(list, 0));
+    // Stretch mode fits the columns to the client width: the last one takes the rest.
+    RECT client = {};
+    GetClientRect(list.m_hWnd, &client);
+    int sum = 0;
+    for (int i = 0; i < 4; ++i) sum += HeaderWidth(list, i);
+    EXPECT_EQ(client.right, sum);
 }
 
 TEST_F(ReportListTest, LayoutRoundTripRestoresOrderWidthsSortAndChoices)
@@ -775,4 +796,493 @@ TEST_F(ReportListTest, OwnerDrawnHeaderItemShowsTextAndSortArrow)
         EXPECT_GT(other, 10);   // the caption's text and the arrow's lit edge
         EXPECT_TRUE(Near(bitmap.At(2, 2), GetSysColor(COLOR_BTNFACE), 2));
     }
+}
+
+// ---- Sorting, sizing, header and column menu ----
+
+namespace {
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::vector<int> SeenCodes()
+{
+    std::vector<int> codes;
+    for (const Seen& s : g_seen) codes.push_back(s.code);
+    return codes;
+}
+
+// A left click on a header item, as the user makes it.
+void ClickHeader(CTListCtrlReport& list, int item)
+{
+    RECT rc = {};
+    SendMessageW(list.m_header.m_hWnd, HDM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rc));
+    LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    SendMessageW(list.m_header.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list.m_header.m_hWnd, WM_LBUTTONUP, 0, at);
+}
+
+int HeaderFormat(CTListCtrlReport& list, int item)
+{
+    HDITEMW hdi = {};
+    hdi.mask = HDI_FORMAT;
+    SendMessageW(list.m_header.m_hWnd, HDM_GETITEMW, item, reinterpret_cast<LPARAM>(&hdi));
+    return hdi.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
+int ColumnWidth(CTListCtrlReport& list, int column)
+{
+    return static_cast<int>(SendMessageW(list.m_hWnd, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+// Makes the next GetMessagePos answer a point over the given header item (-1: left of all items
+// is not possible, so -1 means below the header, over no item).
+void PointAt(CTListCtrlReport& list, int item)
+{
+    RECT rc = {};
+    if (item >= 0) {
+        SendMessageW(list.m_header.m_hWnd, HDM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rc));
+    } else {
+        GetClientRect(list.m_header.m_hWnd, &rc);
+        rc.left = rc.right - 4;
+        rc.right += 0;
+    }
+    POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    ClientToScreen(list.m_header.m_hWnd, &pt);
+    SetCursorPos(pt.x, pt.y);
+    Pump();
+    PostMessageW(nullptr, WM_NULL, 0, 0);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_NULL, WM_NULL, PM_REMOVE);
+}
+
+// What the column menu held while it was shown (it is destroyed afterwards).
+struct MenuSnapshot {
+    std::vector<UINT> states;       // by position
+    std::vector<UINT> ids;          // by position
+    std::vector<std::wstring> add;  // the Add sub-menu's captions
+    bool hasSubMenu = false;
+};
+
+class SnapshotMenuDriver : public PopupMenuDriver {
+public:
+    SnapshotMenuDriver() { PopupMenuDriver::Install(this); }
+    ~SnapshotMenuDriver() override { PopupMenuDriver::Install(nullptr); }
+    UINT ChooseCommand(HMENU menu, UINT, int, int, HWND) override
+    {
+        snapshot = MenuSnapshot();
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            snapshot.states.push_back(GetMenuState(menu, i, MF_BYPOSITION));
+            snapshot.ids.push_back(GetMenuItemID(menu, i));
+        }
+        if (HMENU add = GetSubMenu(menu, 0)) {
+            snapshot.hasSubMenu = true;
+            for (int i = 0; i < GetMenuItemCount(add); ++i) {
+                wchar_t text[64] = {};
+                GetMenuStringW(add, i, text, 64, MF_BYPOSITION);
+                snapshot.add.push_back(text);
+            }
+        }
+        return command;
+    }
+    UINT command = 0;
+    MenuSnapshot snapshot;
+};
+
+// The header's right click: the column menu, answered by the menu driver.
+MenuSnapshot RightClickHeader(CTListCtrlReport& list, int item, UINT command, SnapshotMenuDriver& driver)
+{
+    PointAt(list, item);
+    driver.command = command;
+    NMHDR hdr = {list.m_header.m_hWnd, 0, static_cast<UINT>(NM_RCLICK)};
+    LRESULT r = SendMessageW(list.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&hdr));
+    EXPECT_EQ(1, r);
+    return driver.snapshot;
+}
+
+std::vector<std::wstring> ColumnTexts(CTListCtrlReport& list, int subItem)
+{
+    std::vector<std::wstring> out;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        wchar_t buffer[64] = {};
+        LVITEMW lvi = {};
+        lvi.iSubItem = subItem;
+        lvi.pszText = buffer;
+        lvi.cchTextMax = 64;
+        SendMessageW(list.m_hWnd, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&lvi));
+        out.push_back(buffer);
+    }
+    return out;
+}
+} // namespace
+
+TEST_F(ReportListTest, HeaderClicksSortByEachCellTypeAndNotify)
+{
+    CTListCtrlReport list;
+    Make(list);
+    list.SetColumns(L"Name,80;Size,60;Changed,120", 0, nullptr, nullptr);
+    struct R { const wchar_t* name; __int64 size; __int64 date; };
+    const R rows[] = {{L"delta", 30, 1700000300}, {L"alpha", 10, 1700000100}, {L"charlie", 40, 1600000000},
+                      {L"bravo", 20, 1800000000}};
+    for (const R& r : rows) {
+        CTListCtrlReport::Row row;
+        row.AddText(r.name).AddNumber(r.size).AddAttribute(CAttribute(CAttribute::DateTime, r.date));
+        list.AddRow(-1, row);
+    }
+    auto dates = [&] {
+        std::vector<__int64> out;
+        for (int i = 0; i < list.GetItemCount(); ++i) out.push_back(list.GetRow(i)->GetCell(2)->m_value.GetValue());
+        return out;
+    };
+    g_seen.clear();
+    ClickHeader(list, 2);
+    EXPECT_EQ((std::vector<int>{CTListCtrlReport::NotifySorted}), SeenCodes());
+    Pump();
+    EXPECT_EQ((std::vector<int>{CTListCtrlReport::NotifySorted, CTListCtrlReport::NotifyLayout}), SeenCodes());
+    EXPECT_EQ((std::vector<__int64>{1600000000, 1700000100, 1700000300, 1800000000}), dates());
+    EXPECT_EQ(HDF_SORTDOWN, HeaderFormat(list, 2)); // ascending shows the arrow pointing down
+    EXPECT_EQ(2, list.m_sortColumn);
+    EXPECT_TRUE(list.m_ascending);
+
+    ClickHeader(list, 2);
+    Pump();
+    EXPECT_EQ((std::vector<__int64>{1800000000, 1700000300, 1700000100, 1600000000}), dates());
+    EXPECT_EQ(HDF_SORTUP, HeaderFormat(list, 2));
+    EXPECT_FALSE(list.m_ascending);
+
+    ClickHeader(list, 0);
+    Pump();
+    EXPECT_EQ((std::vector<std::wstring>{L"alpha", L"bravo", L"charlie", L"delta"}), ColumnTexts(list, 0));
+    EXPECT_EQ(HDF_SORTDOWN, HeaderFormat(list, 0));
+    EXPECT_EQ(0, HeaderFormat(list, 2));
+    EXPECT_EQ(6u, g_seen.size());
+
+    ClickHeader(list, 1);
+    EXPECT_EQ((std::vector<std::wstring>{L"10", L"20", L"30", L"40"}), ColumnTexts(list, 1));
+    ClickHeader(list, 1);
+    EXPECT_EQ((std::vector<std::wstring>{L"40", L"30", L"20", L"10"}), ColumnTexts(list, 1));
+
+    // Rows lacking the sort cell go first in ascending order and last in descending order.
+    CTListCtrlReport::Row shortRow;
+    shortRow.AddText(L"short");
+    int item = list.AddRow(-1, shortRow); // auto sort: descending by size
+    EXPECT_EQ(4, item);
+    list.SortBy(1, true);
+    EXPECT_EQ(L"short", ColumnTexts(list, 0)[0]);
+    Pump();
+}
+
+TEST_F(ReportListTest, EnablingAutoSortSortsAtOnce)
+{
+    CTListCtrlReport list;
+    Make(list);
+    list.SetColumns(L"Name;Size", 0, nullptr, nullptr);
+    list.SortBy(1, true);
+    list.EnableAutoSort(false);
+    for (int v : {3, 1, 2}) {
+        CTListCtrlReport::Row row;
+        row.AddText(L"x").AddNumber(v);
+        list.AddRow(-1, row);
+    }
+    Pump();
+    g_seen.clear();
+    list.EnableAutoSort(true);
+    EXPECT_EQ((std::vector<std::wstring>{L"1", L"2", L"3"}), ColumnTexts(list, 1));
+    EXPECT_TRUE(g_seen.empty()); // no notification for the re-sort
+}
+
+TEST_F(ReportListTest, DeletedRowReachesTheParentBeforeItIsFreed)
+{
+    CTListCtrlReport list;
+    Make(list, 0, CTListCtrlReport::OptAlternate);
+    list.SetColumns(L"Name", 0, nullptr, nullptr);
+    int keys[3];
+    for (int& k : keys) {
+        CTListCtrlReport::Row row(&k);
+        row.AddText(L"r");
+        list.AddRow(-1, row);
+    }
+    g_seen.clear();
+    int item = list.FindRowByData(&keys[1]);
+    CTListCtrlReport::Row* stored = list.GetRow(item);
+    ASSERT_TRUE(list.DeleteRow(item));
+    ASSERT_EQ(1u, g_seen.size());
+    EXPECT_EQ(static_cast<int>(LVN_DELETEITEM), g_seen[0].code);
+    EXPECT_EQ(reinterpret_cast<LPARAM>(stored), g_seen[0].rowParam);
+    EXPECT_EQ(&keys[1], g_seen[0].rowData);
+    EXPECT_EQ(-1, list.m_deletingItem);
+    EXPECT_EQ(2u, list.m_rows.GetCount());
+    list.DeleteAllRows();
+    EXPECT_EQ(3u, g_seen.size());
+    EXPECT_TRUE(list.m_rows.IsEmpty());
+}
+
+namespace {
+// A stretch-mode list whose client area is exactly the given width, with one column per width
+// given, each of that shown width.
+void MakeStretch(CTListCtrlReport& list, HWND host, int clientWidth, const std::vector<int>& widths)
+{
+    list.ModifyOptions(0, CTListCtrlReport::OptStretch);
+    ASSERT_TRUE(list.CreateReport(host, 100, 0));
+    MoveWindow(list.m_hWnd, 0, 0, 400, 300, TRUE);
+    RECT window = {}, client = {};
+    GetWindowRect(list.m_hWnd, &window);
+    GetClientRect(list.m_hWnd, &client);
+    int frame = (window.right - window.left) - client.right;
+    MoveWindow(list.m_hWnd, 0, 0, clientWidth + frame, 300, TRUE);
+    std::wstring spec;
+    for (size_t i = 0; i < widths.size(); ++i) spec += L" ;"; // empty captions: caption width 7 edges
+    spec = spec.substr(0, spec.size() - 1);
+    list.SetColumns(spec.c_str(), 0, nullptr, nullptr);
+    int i = 0;
+    for (auto* p = list.m_columns.GetHead(); p; p = p->GetNext(), ++i)
+        static_cast<CTListCtrlReport::Column*>(p)->m_contentWidth = widths[i];
+}
+} // namespace
+
+TEST_F(ReportListTest, StretchModeFitsColumnsToTheClientWidth)
+{
+    struct Case {
+        int client;
+        bool fixedLast;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {300, false, {50, 60, 190}},
+        {100, false, {28, 60, 12}},
+        {300, true, {50, 210, 40}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.client);
+        CTListCtrlReport list;
+        MakeStretch(list, host, c.client, {50, 60, 70});
+        RECT client = {};
+        GetClientRect(list.m_hWnd, &client);
+        ASSERT_EQ(c.client, client.right);
+        if (c.fixedLast) list.SetColumnFixedWidth(2, 40);
+        else ASSERT_TRUE(list.FitColumnsToWidth(false));
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(c.expected[i], ColumnWidth(list, i)) << i;
+    }
+    // Outside stretch mode nothing is fitted.
+    CTListCtrlReport plain;
+    Make(plain);
+    plain.SetColumns(L"A,70;B,80", 0, nullptr, nullptr);
+    EXPECT_FALSE(plain.FitColumnsToWidth(false));
+    EXPECT_FALSE(plain.RefitColumns());
+    EXPECT_EQ(70, ColumnWidth(plain, 0));
+}
+
+TEST_F(ReportListTest, SlowFitsAreDeferredToTheFitTimer)
+{
+    CTListCtrlReport list;
+    MakeStretch(list, host, 300, {50, 60, 70});
+    struct Slow {
+        static DWORD WINAPI Now() { return g_now += 150; }
+    };
+    TickSource::Replace(Slow::Now);
+    EXPECT_TRUE(list.FitColumnsToWidth(false));
+    EXPECT_TRUE(list.m_fitDeferred);
+    TickSource::Replace(FakeNow);
+    list.GetShownColumn(0)->m_contentWidth = 80;
+    EXPECT_TRUE(list.FitColumnsToWidth(false)); // waits for the timer
+    EXPECT_EQ(50, ColumnWidth(list, 0));
+    SendMessageW(list.m_hWnd, WM_TIMER, CTListCtrlReport::kFitTimer, 0);
+    EXPECT_FALSE(list.m_fitDeferred);
+    EXPECT_EQ(80, ColumnWidth(list, 0));
+    EXPECT_EQ(160, ColumnWidth(list, 2));
+}
+
+TEST_F(ReportListTest, HeaderTrackingKeepsColumnsToTheRightVisible)
+{
+    CTListCtrlReport list;
+    MakeStretch(list, host, 300, {50, 60, 70});
+    list.RefitColumns();
+    ASSERT_GT(list.m_resizableTotal, 0);
+    auto notify = [&](UINT code, int item, int width, bool withWidth) {
+        HDITEMW hdi = {};
+        hdi.mask = withWidth ? HDI_WIDTH : 0;
+        hdi.cxy = width;
+        NMHEADERW nm = {};
+        nm.hdr.hwndFrom = list.m_header.m_hWnd;
+        nm.hdr.code = code;
+        nm.iItem = item;
+        nm.pitem = &hdi;
+        LRESULT r = SendMessageW(list.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+        return std::make_pair(r, hdi.cxy);
+    };
+    // The column at the last display position cannot be resized.
+    EXPECT_EQ(1, notify(HDN_BEGINTRACKW, 2, 0, false).first);
+    // Column 0 may grow until the two columns right of it keep 12 pixels each.
+    EXPECT_EQ(0, notify(HDN_BEGINTRACKW, 0, 0, false).first);
+    RECT header = {};
+    GetClientRect(list.m_header.m_hWnd, &header);
+    EXPECT_EQ(header.right - 24, list.m_trackLimit);
+    EXPECT_EQ(1, notify(HDN_ITEMCHANGINGW, 0, list.m_trackLimit + 1, true).first);
+    EXPECT_EQ(1, notify(HDN_ITEMCHANGINGW, 0, 11, true).first);
+    EXPECT_EQ(0, notify(HDN_ITEMCHANGINGW, 0, 100, true).first);
+    g_seen.clear();
+    auto end = notify(HDN_ENDTRACKW, 0, 200, true);
+    EXPECT_EQ(200, end.second);
+    EXPECT_EQ(0, list.m_trackLimit);
+    // The columns to the right give up what column 0 took, the last one first, none below 12.
+    EXPECT_EQ(60, ColumnWidth(list, 1));
+    EXPECT_EQ(40, ColumnWidth(list, 2));
+    notify(HDN_BEGINTRACKW, 0, 0, false);
+    notify(HDN_ENDTRACKW, 0, 290, true);
+    EXPECT_EQ(12, ColumnWidth(list, 1));
+    EXPECT_EQ(12, ColumnWidth(list, 2));
+    Pump();
+    std::vector<int> codes = SeenCodes();
+    EXPECT_EQ(2, std::count(codes.begin(), codes.end(), static_cast<int>(CTListCtrlReport::NotifyLayout)));
+
+    // A fixed-width column cannot be tracked either.
+    list.SetColumnFixedWidth(1, 30);
+    EXPECT_EQ(1, notify(HDN_BEGINTRACKW, 1, 0, false).first);
+}
+
+TEST_F(ReportListTest, CellFocusAndHotCellKeys)
+{
+    CTListCtrlReport list;
+    Make(list, 0, CTListCtrlReport::OptCellFocus | CTListCtrlReport::OptHotCell);
+    list.SetColumns(L"A;B;C", 0, nullptr, nullptr);
+    CTListCtrlReport::Row row;
+    row.AddText(L"a").AddText(L"b").AddText(L"c");
+    list.AddRow(-1, row);
+    std::vector<int> seen;
+    for (int i = 0; i < 4; ++i) {
+        SendMessageW(list.m_hWnd, WM_KEYDOWN, VK_RIGHT, 0);
+        seen.push_back(list.m_focusedColumn);
+    }
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 2}), seen);
+    list.m_focusedColumn = 0;
+    SendMessageW(list.m_hWnd, WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(-1, list.m_focusedColumn);
+    SendMessageW(list.m_hWnd, WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(-1, list.m_focusedColumn);
+    SendMessageW(list.m_hWnd, WM_KEYDOWN, VK_TAB, 0); // Tab without Shift moves right
+    EXPECT_EQ(0, list.m_focusedColumn);
+    list.SetHotCell(0, 1);
+    SendMessageW(list.m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(-1, list.m_hotItem);
+    EXPECT_EQ(-1, list.m_hotColumn);
+}
+
+TEST_F(ReportListTest, ColumnMenuCommandsAndTheirSavedLayout)
+{
+    SnapshotMenuDriver driver;
+    {
+        CTListCtrlReport list;
+        Make(list, 0, CTListCtrlReport::OptColumnMenu);
+        ASSERT_TRUE(list.SetColumns(L"Name,90;Size,60;Type,70;Owner,80", 104, GetModuleHandleW(nullptr), sub.c_str()));
+        for (int i = 0; i < 3; ++i) {
+            CTListCtrlReport::Row row;
+            row.AddText(L"n").AddNumber(i).AddText(L"t").AddText(L"o");
+            list.AddRow(-1, row);
+        }
+        // Locked (the default): Add and Remove disabled, Lock checked, no Auto Size without stretch mode.
+        MenuSnapshot menu = RightClickHeader(list, 1, 0, driver);
+        ASSERT_EQ(4u, menu.states.size());
+        EXPECT_TRUE(menu.states[0] & MF_GRAYED);
+        EXPECT_FALSE(menu.hasSubMenu);
+        EXPECT_EQ(CTListCtrlReport::MenuRemove, menu.ids[1]);
+        EXPECT_TRUE(menu.states[1] & MF_GRAYED);
+        EXPECT_TRUE(menu.states[2] & MF_SEPARATOR);
+        EXPECT_EQ(CTListCtrlReport::MenuLock, menu.ids[3]);
+        EXPECT_TRUE(menu.states[3] & MF_CHECKED);
+
+        // Lock Columns unlocks and allows dragging.
+        RightClickHeader(list, 1, CTListCtrlReport::MenuLock, driver);
+        EXPECT_FALSE(list.m_columnsLocked);
+        EXPECT_TRUE(SendMessageW(list.m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_HEADERDRAGDROP);
+        Pump();
+
+        // Remove over "Size".
+        g_seen.clear();
+        menu = RightClickHeader(list, 1, CTListCtrlReport::MenuRemove, driver);
+        EXPECT_FALSE(menu.states[1] & MF_GRAYED);
+        EXPECT_FALSE(menu.states[3] & MF_CHECKED);
+        EXPECT_EQ(3, list.m_shownCount);
+        EXPECT_EQ(-1, list.GetColumnPosition(1));
+        EXPECT_EQ((std::vector<int>{CTListCtrlReport::NotifyLayout}), SeenCodes());
+        EXPECT_EQ((std::vector<std::wstring>{L"t", L"t", L"t"}), ColumnTexts(list, 1));
+
+        // Remove is refused over data column 0.
+        menu = RightClickHeader(list, 0, 0, driver);
+        EXPECT_TRUE(menu.states[1] & MF_GRAYED);
+
+        // Add it back over "Owner": it shows where the user clicked, with its cells.
+        menu = RightClickHeader(list, 2, CTListCtrlReport::MenuFirstColumn, driver);
+        EXPECT_EQ((std::vector<std::wstring>{L"Size"}), menu.add);
+        EXPECT_EQ(4, list.m_shownCount);
+        EXPECT_EQ(2, list.GetColumnPosition(1));
+        EXPECT_EQ(60, ColumnWidth(list, 2));
+        std::vector<std::wstring> sizes = ColumnTexts(list, 2);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(Text(list.GetRow(i)->GetCell(1)->m_value.GetString()), sizes[i]);
+        EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), Order(list));
+
+        // Remove two columns: the Add sub-menu lists them by caption.
+        RightClickHeader(list, 3, CTListCtrlReport::MenuRemove, driver);
+        RightClickHeader(list, 1, CTListCtrlReport::MenuRemove, driver);
+        // Added from over "Name", which cannot give up its place: at the end.
+        menu = RightClickHeader(list, 0, CTListCtrlReport::MenuFirstColumn + 1, driver);
+        EXPECT_EQ((std::vector<std::wstring>{L"Owner", L"Type"}), menu.add);
+        EXPECT_EQ(3, list.m_shownCount);
+        EXPECT_EQ(2, list.GetColumnPosition(2));
+        Pump();
+        list.SaveColumnLayout();
+    }
+    CTListCtrlReport again;
+    Make(again, 0, CTListCtrlReport::OptColumnMenu);
+    ASSERT_TRUE(again.SetColumns(L"Name,90;Size,60;Type,70;Owner,80", 104, GetModuleHandleW(nullptr), sub.c_str()));
+    EXPECT_FALSE(again.m_columnsLocked);
+    EXPECT_EQ(3, again.m_shownCount);
+    EXPECT_EQ(0, again.GetColumnPosition(0));
+    EXPECT_EQ(1, again.GetColumnPosition(1));
+    EXPECT_EQ(2, again.GetColumnPosition(2));
+    EXPECT_EQ(-1, again.GetColumnPosition(3));
+}
+
+TEST_F(ReportListTest, AutoSizeCommandAndExecuteMenuCommand)
+{
+    SnapshotMenuDriver driver;
+    CTListCtrlReport list;
+    MakeStretch(list, host, 300, {50, 60, 70});
+    list.ModifyOptions(0, CTListCtrlReport::OptColumnMenu);
+    MenuSnapshot menu = RightClickHeader(list, 1, CTListCtrlReport::MenuAutoSize, driver);
+    ASSERT_EQ(5u, menu.states.size());
+    EXPECT_EQ(CTListCtrlReport::MenuAutoSize, menu.ids[4]);
+    EXPECT_TRUE(menu.states[4] & MF_CHECKED);
+    EXPECT_FALSE(list.m_autoSize);
+    EXPECT_TRUE(list.m_header.m_normalLayout);
+    RightClickHeader(list, 1, CTListCtrlReport::MenuAutoSize, driver);
+    EXPECT_TRUE(list.m_autoSize);
+    EXPECT_FALSE(list.m_header.m_normalLayout);
+
+    // Commands a window built itself from menu entries.
+    auto* entry = new CTListCtrlReport::TempMenu();
+    entry->m_column = list.GetShownColumn(1);
+    entry->m_command = 5001;
+    entry->m_action = 1;
+    list.m_menuEntries.AddTail(entry);
+    auto* lock = new CTListCtrlReport::TempMenu();
+    lock->m_command = 5002;
+    lock->m_action = 2;
+    list.m_menuEntries.AddTail(lock);
+    bool locked = list.m_columnsLocked;
+    EXPECT_TRUE(list.ExecuteMenuCommand(5002));
+    EXPECT_NE(locked, list.m_columnsLocked);
+    EXPECT_TRUE(list.ExecuteMenuCommand(5001));
+    EXPECT_EQ(2, list.m_shownCount);
+    entry->m_action = 0;
+    EXPECT_TRUE(list.ExecuteMenuCommand(5001));
+    EXPECT_EQ(3, list.m_shownCount);
+    EXPECT_TRUE(list.ExecuteMenuCommand(4999)); // no entry: still true
+    list.ModifyOptions(CTListCtrlReport::OptColumnMenu, 0);
+    EXPECT_FALSE(list.ExecuteMenuCommand(5002));
+    Pump();
 }
