@@ -12,6 +12,8 @@
 
 #include "controls/CTListCtrlEdit.h"
 #include "controls/CTListCtrlEditControls.h"
+#include "controls/CTListCtrlReportEx.h"
+#include "controls/CTWndListCtrlEx2.h"
 #include "foundation/CTTime.h"
 
 namespace {
@@ -45,7 +47,7 @@ constexpr int kId = 100;
 class ListEditTest : public ::testing::Test {
 public:
     HWND host = nullptr;
-    CTListCtrlReport report;
+    CTListCtrlReportEx report;   // the report with toolbar, as the system's dialogs show it
     Edit edit;
     std::vector<Change> changes;
     int fills = 0;
@@ -532,6 +534,86 @@ TEST_F(ListEditTest, ARealClickOnTheListOpensTheEditorAndTogglesCheckBoxes)
     // Made for the clicked cell (whether it still has the focus depends on the other windows of
     // the display).
     EXPECT_EQ(2, edit.m_editor->m_column);
+}
+
+TEST_F(ListEditTest, KeysOnTheListOpenEditorsAndTabMovesOnThroughTheCells)
+{
+    report.ModifyOptions(0, CTListCtrlReport::OptCellFocus);
+    int item = AddRow(0, Edit::KindText, CAttribute(CTString(L"first")));
+    LVITEMW state = {};
+    state.stateMask = state.state = LVIS_FOCUSED | LVIS_SELECTED;
+    report.SendMessage(LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+
+    // Space on the check-box column toggles it.
+    report.m_focusedColumn = 1;
+    report.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(1, Value(0, 1).GetValue());
+
+    // Enter on the value column opens its editor; Tab commits and moves the focused column on.
+    report.m_focusedColumn = 2;
+    report.SendMessage(WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_NE(nullptr, Editor());
+    EXPECT_EQ(2, edit.m_editor->m_column);
+    TypeAndPress(L"second", VK_TAB);
+    Pump();
+    EXPECT_EQ(std::wstring(L"second"), std::wstring(Value(0).GetText()));
+    EXPECT_EQ(3, report.m_focusedColumn);
+    report.SendMessage(WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_NE(nullptr, Editor());
+    EXPECT_EQ(3, edit.m_editor->m_column);
+    TypeAndPress(L"third", VK_RETURN);
+    EXPECT_EQ(std::wstring(L"third"), std::wstring(Value(0, 3).GetText()));
+    EXPECT_EQ(3u, changes.size());
+}
+
+TEST_F(ListEditTest, InsideTheListFrameListClicksEditAndToolbarClicksDoNot)
+{
+    constexpr int kFrameId = 200;
+    ShowWindow(report.m_hWnd, SW_HIDE);
+    CTWndListCtrlEx2 frame;
+    ASSERT_TRUE(frame.Create(host, kFrameId, false, 0));
+    MoveWindow(frame.m_hWnd, 0, 0, 600, 360, TRUE);
+    ASSERT_TRUE(frame.SetColumns(kColumns, 0, nullptr, nullptr));
+    CTListCtrlReportEx::ToolbarButton button = {CTListCtrlReportEx::CmdNew, CTListCtrlReportEx::kStandardImage, 0, BTNS_BUTTON};
+    ASSERT_TRUE(frame.CreateToolbar(nullptr, 0, 1, &button));
+    CTListCtrlReportEx& list = frame.m_report;
+    edit.Attach(kFrameId, &list, OnChanged, OnFill, this);
+
+    CTListCtrlReport::Row shown(&keys[0]);
+    shown.AddText(L"row").AddText(L"").AddText(L"framed").AddText(L"x");
+    int item = list.AddRow(-1, shown);
+    Edit::Row row(&keys[0]);
+    row.AddCell(Edit::KindCheck).AddCell(Edit::KindCheck).SetBool(false).AddCell(Edit::KindText).SetText(L"framed");
+    edit.AddRow(row);
+
+    // A toolbar click while a check box is hot toggles nothing: its record names a button, which
+    // must not be read as the list's item 0, column 0.
+    HotTrack(item, 1);
+    NMMOUSE mouse = {};
+    mouse.hdr.hwndFrom = list.m_toolbar.m_hWnd;
+    mouse.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list.m_toolbar.m_hWnd));
+    mouse.hdr.code = NM_CLICK;
+    mouse.dwItemSpec = static_cast<DWORD_PTR>(item);
+    ::SendMessageW(frame.m_hWnd, WM_NOTIFY, mouse.hdr.idFrom, reinterpret_cast<LPARAM>(&mouse));
+    EXPECT_EQ(0, Value(0, 0).GetValue());
+    EXPECT_EQ(0, Value(0, 1).GetValue());
+    EXPECT_EQ(nullptr, edit.m_editor);
+
+    // A click on the list reaches the editing object through the frame.
+    RECT rc = {};
+    rc.top = 2;
+    rc.left = LVIR_LABEL;
+    list.SendMessage(LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&rc));
+    LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    PostMessageW(list.m_hWnd, WM_LBUTTONUP, 0, at);
+    ::SendMessageW(list.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Pump();
+    ASSERT_NE(nullptr, edit.m_editor);
+    EXPECT_EQ(2, edit.m_editor->m_column);
+    EXPECT_EQ(list.m_hWnd, GetParent(edit.m_editor->GetWindow()));
+
+    edit.RemoveAllRows();
+    edit.Attach(kId, &report, OnChanged, OnFill, this);
 }
 
 TEST_F(ListEditTest, EnterTabAndFocusLossCommitEscapeDoesNot)
