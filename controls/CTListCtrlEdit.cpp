@@ -600,10 +600,11 @@ bool CTListCtrlEdit::OnNotify(int controlId, NMHDR* hdr, LRESULT*)
         return false;
     case LVN_DELETEITEM: {
         if (m_rowMap.empty()) return false;
-        // The report row may already be freed when the owner offered the notice to the report
-        // first; only a row still in the report's list is read.
+        // The report passes the notice on before it frees the row; offered by an owner after the
+        // report had it, the row may already be freed, so only a row still in the list is read.
         auto* reportRow = reinterpret_cast<CTListCtrlReport::Row*>(reinterpret_cast<NMLISTVIEW*>(hdr)->lParam);
-        if (reportRow && m_report->m_rows.Contains(reportRow)) RemoveRow(reportRow->m_data);
+        if (reportRow && (m_report->m_notifying || m_report->m_rows.Contains(reportRow)))
+            RemoveRow(reportRow->m_data);
         return false;
     }
     default:

@@ -60,6 +60,7 @@ bool CTListCtrlEdit::CControlBase::Window::OnNotify(WPARAM wParam, NMHDR* hdr, L
 CTListCtrlEdit::CControlBase::CControlBase(CTListCtrlEdit* owner, Cell* cell, int item, int column, const RECT& rc)
     : m_rect(rc), m_owner(owner), m_cell(cell), m_item(item), m_column(column), m_window(new Window(this))
 {
+    if (owner && owner->m_report) m_key = owner->m_report->GetRowData(item);
 }
 
 CTListCtrlEdit::CControlBase::~CControlBase()
@@ -123,6 +124,15 @@ void CTListCtrlEdit::CControlBase::PlaceCaret(const POINT* click)
     }
 }
 
+bool CTListCtrlEdit::CControlBase::Locate()
+{
+    if (!m_owner || !m_owner->m_report) return false;
+    int item = m_owner->m_report->FindRowByData(m_key);
+    if (item < 0) return false;
+    m_item = item;
+    return true;
+}
+
 bool CTListCtrlEdit::CControlBase::Apply(const CAttribute& next)
 {
     if (!m_cell->m_value.IsNotEqual(next)) return false;
@@ -160,6 +170,7 @@ bool CTListCtrlEdit::CControlBase::Commit()
 {
     if (!IsOpen()) return false;
     BusyScope busy(m_busy);
+    if (!Locate()) return false;
     CTString text;
     GetWindowTextString(GetWindow(), text);
     if (lstrcmpW(text.GetBuffer() ? text.GetBuffer() : L"", m_cell->m_value.GetText()) == 0) return false;
@@ -333,6 +344,7 @@ bool CTListCtrlEdit::CEdit::Commit()
     if (!m_digitsOnly) return CControlBase::Commit();
     if (!IsOpen()) return false;
     BusyScope busy(m_busy);
+    if (!Locate()) return false;
     CTString text;
     GetWindowTextString(GetWindow(), text);
     if (lstrcmpW(text.GetBuffer() ? text.GetBuffer() : L"", m_cell->m_value.GetText()) == 0) return false;
@@ -469,6 +481,7 @@ bool CTListCtrlEdit::CDDLB::Commit()
 {
     if (!IsOpen()) return false;
     BusyScope busy(m_busy);
+    if (!Locate()) return false;
     LRESULT selected = ::SendMessageW(GetWindow(), CB_GETCURSEL, 0, 0);
     // A value its list does not hold selects nothing: leaving the list then changes nothing.
     if (selected == CB_ERR) return false;
@@ -523,6 +536,7 @@ bool CTListCtrlEdit::CDate::Commit()
 {
     if (!IsOpen()) return false;
     BusyScope busy(m_busy);
+    if (!Locate()) return false;
     SYSTEMTIME picked = {};
     if (::SendMessageW(GetWindow(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked)) != GDT_VALID) return false;
     // Left as opened: the value stays exactly as it was.
@@ -558,6 +572,7 @@ bool CTListCtrlEdit::CTime::Commit()
 {
     if (!IsOpen()) return false;
     BusyScope busy(m_busy);
+    if (!Locate()) return false;
     SYSTEMTIME picked = {};
     if (::SendMessageW(GetWindow(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked)) != GDT_VALID) return false;
     // Minutes are what the picker edits: an untouched picker keeps any seconds the value had.

@@ -32,6 +32,7 @@ public:
     Cell* m_cell = nullptr;
     int m_item = -1;
     int m_column = -1;             // data column
+    void* m_key = nullptr;         // the row key of the item when opened
     bool m_resizable = false;
     CTWnd2* m_window = nullptr;    // owned
     bool m_closing = false;        // set while the window goes, so its focus loss commits nothing
@@ -69,6 +70,10 @@ protected:
     void ShowPicker();                 // shows a control created hidden, then as Focus
     void Focus();                      // keyboard focus and a repaint
     void PlaceCaret(const POINT* click);
+    // Finds the item that shows the editor's row now: rows inserted, sorted or deleted while the
+    // editor was open move it (a frame takes the list's deletion notices itself). False when the
+    // row is no longer shown: nothing is committed then.
+    bool Locate();
     // When next differs from the cell's value: stores it, shows it in the report and tells the
     // owner; true when it did.
     bool Apply(const CAttribute& next);

@@ -612,6 +612,51 @@ TEST_F(ListEditTest, InsideTheListFrameListClicksEditAndToolbarClicksDoNot)
     EXPECT_EQ(2, edit.m_editor->m_column);
     EXPECT_EQ(list.m_hWnd, GetParent(edit.m_editor->GetWindow()));
 
+    // A row inserted above the open editor moves its item: the commit goes to the row it was
+    // opened on.
+    if (!edit.m_editor->IsOpen()) {
+        Notify(NM_CLICK, -1, 0); // the display took the focus: open it again by key
+        edit.m_report->m_focusedColumn = 2;
+        NMITEMACTIVATE act = {};
+        act.hdr = {list.m_hWnd, 0, Edit::kNotifyActivate};
+        act.iItem = item;
+        LRESULT r = 0;
+        edit.OnNotify(kFrameId, &act.hdr, &r);
+    }
+    CTListCtrlReport::Row above(&keys[1]);
+    above.AddText(L"above").AddText(L"").AddText(L"untouched").AddText(L"");
+    list.InsertRow(0, -1, above);
+    Edit::Row aboveRow(&keys[1]);
+    aboveRow.AddCell(Edit::KindReadOnly).AddCell(Edit::KindCheck).AddCell(Edit::KindText).SetText(L"untouched");
+    edit.AddRow(aboveRow);
+    ASSERT_NE(item, list.FindRowByData(&keys[0]));
+    TypeAndPress(L"edited", VK_RETURN);
+    int moved = list.FindRowByData(&keys[0]), other = list.FindRowByData(&keys[1]);
+    CAttribute text;
+    list.GetCell(moved, 2, text);
+    EXPECT_EQ(std::wstring(L"edited"), std::wstring(text.GetText()));
+    list.GetCell(other, 2, text);
+    EXPECT_EQ(std::wstring(L"untouched"), std::wstring(text.GetText()));
+    ASSERT_FALSE(changes.empty());
+    EXPECT_EQ(moved, changes.back().item);
+
+    // Deleting the row under an open editor: the notice reaches this object through the frame
+    // while the row still exists, so the editor goes first and no other row takes its value.
+    NMITEMACTIVATE act = {};
+    act.hdr = {list.m_hWnd, 0, Edit::kNotifyActivate};
+    act.iItem = moved;
+    edit.m_report->m_focusedColumn = 2;
+    LRESULT r = 0;
+    edit.OnNotify(kFrameId, &act.hdr, &r);
+    ASSERT_NE(nullptr, Editor());
+    SetWindowTextW(Editor(), L"orphan");
+    ASSERT_TRUE(list.DeleteRow(moved));
+    EXPECT_EQ(nullptr, Editor());
+    EXPECT_EQ(0u, edit.m_rowMap.count(&keys[0]));
+    edit.CloseEditor();
+    list.GetCell(list.FindRowByData(&keys[1]), 2, text);
+    EXPECT_EQ(std::wstring(L"untouched"), std::wstring(text.GetText()));
+
     edit.RemoveAllRows();
     edit.Attach(kId, &report, OnChanged, OnFill, this);
 }
