@@ -90,7 +90,7 @@ void CTListCtrlReport::FindPasswordChar(HWND list)
 bool CTListCtrlReport::PrepareReport()
 {
     HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
-    if (header) m_header.Attach(header, true);
+    if (header) m_header.Hook(header);
     m_header.m_normalLayout = !(m_options & OptStretch);
     m_autoSize = (m_options & OptStretch) != 0;
 
@@ -119,6 +119,7 @@ void CTListCtrlReport::Destroy()
         Reset();
     }
     if (m_header.m_hWnd) {
+        m_header.Unhook();
         m_header.Subclass(false);
         if (GetPropW(m_header.m_hWnd, kPropName) == &m_header) RemovePropW(m_header.m_hWnd, kPropName);
         m_header.m_hWnd = nullptr;

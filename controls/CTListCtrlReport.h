@@ -155,9 +155,20 @@ public:
         bool m_descending = true;
         bool m_themed = false;
 
+        WNDPROC m_hookPrev = nullptr; // the header's procedure before HookProc replaced it
+
         bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
         void SetSortArrow(int item, bool ascending);
         void TransferWidths(CTRegKey& key, bool restore);
+
+        // The header's messages reach OnMessage through a procedure of its own that finds the
+        // wrapper in a small table: the list-view sends its header a message for nearly every
+        // item change, and a window-property lookup per message (the framework's, or the common
+        // controls' subclassing) is a server round trip under Wine that costs more than the change.
+        bool Hook(HWND header);
+        void Unhook();
+        LRESULT CallDefault(UINT msg, WPARAM wParam, LPARAM lParam);
+        static LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     };
 
     CTListCtrlReportHeader m_header;
@@ -249,6 +260,8 @@ public:
 
     // Header and column menu.
     void ShowColumnMenu();
+    // The same menu as opened at a screen point (ShowColumnMenu takes the point of the last message).
+    void ShowColumnMenuAt(POINT screen);
     static bool CompareMenuCaptions(const Column* a, const Column* b);
     bool ExecuteMenuCommand(int command);
 

@@ -24,6 +24,59 @@ int HeaderItemCount(HWND header)
 
 // ---- Header wrapper ----
 
+namespace {
+// The hooked headers of the process (user-interface thread only); a handful at a time.
+std::vector<CTListCtrlReport::CTListCtrlReportHeader*> g_hookedHeaders;
+
+CTListCtrlReport::CTListCtrlReportHeader* FindHooked(HWND hwnd)
+{
+    for (auto* header : g_hookedHeaders)
+        if (header->m_hWnd == hwnd) return header;
+    return nullptr;
+}
+} // namespace
+
+bool CTListCtrlReport::CTListCtrlReportHeader::Hook(HWND header)
+{
+    if (m_hookPrev && m_hWnd == header) return true;
+    Unhook();
+    // Found from its handle like every window wrapper, but not subclassed by the framework.
+    if (!Attach(header, false)) return false;
+    m_hookPrev = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookProc)));
+    if (!m_hookPrev) return false;
+    g_hookedHeaders.push_back(this);
+    return true;
+}
+
+void CTListCtrlReport::CTListCtrlReportHeader::Unhook()
+{
+    if (m_hookPrev && m_hWnd && ::IsWindow(m_hWnd) &&
+        GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(HookProc))
+        SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_hookPrev));
+    m_hookPrev = nullptr;
+    g_hookedHeaders.erase(std::remove(g_hookedHeaders.begin(), g_hookedHeaders.end(), this), g_hookedHeaders.end());
+}
+
+LRESULT CTListCtrlReport::CTListCtrlReportHeader::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_hookPrev) return CallWindowProcW(m_hookPrev, m_hWnd, msg, wParam, lParam);
+    return DefaultProc(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CTListCtrlReport::CTListCtrlReportHeader::HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CTListCtrlReportHeader* self = FindHooked(hwnd);
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    WNDPROC previous = self->m_hookPrev;
+    if (msg == WM_NCDESTROY) {
+        self->Unhook();
+        return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (self->OnMessage(msg, wParam, lParam, &result)) return result;
+    return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+}
+
 bool CTListCtrlReport::CTListCtrlReportHeader::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     switch (msg) {
@@ -33,7 +86,7 @@ bool CTListCtrlReport::CTListCtrlReportHeader::OnMessage(UINT msg, WPARAM wParam
         return true;
     case HDM_LAYOUT: {
         if (m_normalLayout) return false;
-        *result = DefaultProc(msg, wParam, lParam);
+        *result = CallDefault(msg, wParam, lParam);
         // In stretch mode the header reaches past the client so no gap shows right of the last item.
         auto* layout = reinterpret_cast<HDLAYOUT*>(lParam);
         if (layout && layout->prc && layout->pwpos) layout->prc->right = layout->pwpos->cx + 1000;
@@ -589,9 +642,13 @@ void CTListCtrlReport::ToggleAutoSize()
 
 void CTListCtrlReport::ShowColumnMenu()
 {
-    if (!(m_options & OptColumnMenu) || !m_header.m_hWnd) return;
     DWORD pos = GetMessagePos();
-    POINT screen = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    ShowColumnMenuAt({static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))});
+}
+
+void CTListCtrlReport::ShowColumnMenuAt(POINT screen)
+{
+    if (!(m_options & OptColumnMenu) || !m_header.m_hWnd) return;
     HDHITTESTINFO hit = {};
     hit.pt = screen;
     ScreenToClient(m_header.m_hWnd, &hit.pt);

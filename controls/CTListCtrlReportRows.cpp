@@ -171,6 +171,13 @@ int CTListCtrlReport::Row::Compare(const Row& other, int dataColumn) const
     Cell* a = GetCell(dataColumn);
     Cell* b = other.GetCell(dataColumn);
     if (!a || !b) return a ? 1 : (b ? -1 : 0);
+    if (CAttribute::IsTextType(a->m_value.GetType())) {
+        // The one comparison IsLess and IsGreater would each make: sorting many text rows pays for
+        // every linguistic comparison.
+        const CAttribute& other = b->m_value;
+        int r = lstrcmpW(a->m_value.GetText(), CAttribute::IsTextType(other.GetType()) ? other.GetText() : L"");
+        return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    }
     if (a->m_value.IsLess(b->m_value)) return -1;
     if (a->m_value.IsGreater(b->m_value)) return 1;
     return 0;
@@ -521,7 +528,11 @@ bool CTListCtrlReport::DeleteRow(int item)
         return true;
     }
     if (!m_hWnd) return false;
-    return SendMessage(LVM_DELETEITEM, item) == 1;
+    // Redraw stays off for a burst of deletions as for insertions (see RedrawOff).
+    bool wasOn = RedrawOff();
+    bool deleted = ListViewCall(LVM_DELETEITEM, item, 0) == 1;
+    RedrawOn(wasOn);
+    return deleted;
 }
 
 bool CTListCtrlReport::DeleteAllRows()

@@ -840,25 +840,14 @@ int ColumnWidth(CTListCtrlReport& list, int column)
     return static_cast<int>(SendMessageW(list.m_hWnd, LVM_GETCOLUMNWIDTH, column, 0));
 }
 
-// Makes the next GetMessagePos answer a point over the given header item (-1: left of all items
-// is not possible, so -1 means below the header, over no item).
-void PointAt(CTListCtrlReport& list, int item)
+// The screen point over the middle of a header item.
+POINT OverItem(CTListCtrlReport& list, int item)
 {
     RECT rc = {};
-    if (item >= 0) {
-        SendMessageW(list.m_header.m_hWnd, HDM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rc));
-    } else {
-        GetClientRect(list.m_header.m_hWnd, &rc);
-        rc.left = rc.right - 4;
-        rc.right += 0;
-    }
+    SendMessageW(list.m_header.m_hWnd, HDM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rc));
     POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
     ClientToScreen(list.m_header.m_hWnd, &pt);
-    SetCursorPos(pt.x, pt.y);
-    Pump();
-    PostMessageW(nullptr, WM_NULL, 0, 0);
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_NULL, WM_NULL, PM_REMOVE);
+    return pt;
 }
 
 // What the column menu held while it was shown (it is destroyed afterwards).
@@ -894,14 +883,12 @@ public:
     MenuSnapshot snapshot;
 };
 
-// The header's right click: the column menu, answered by the menu driver.
+// The header's right click over an item: the column menu, answered by the menu driver. (The
+// pointer itself is not moved: other test programs share the display.)
 MenuSnapshot RightClickHeader(CTListCtrlReport& list, int item, UINT command, SnapshotMenuDriver& driver)
 {
-    PointAt(list, item);
     driver.command = command;
-    NMHDR hdr = {list.m_header.m_hWnd, 0, static_cast<UINT>(NM_RCLICK)};
-    LRESULT r = SendMessageW(list.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&hdr));
-    EXPECT_EQ(1, r);
+    list.ShowColumnMenuAt(OverItem(list, item));
     return driver.snapshot;
 }
 
@@ -1253,6 +1240,11 @@ TEST_F(ReportListTest, AutoSizeCommandAndExecuteMenuCommand)
     CTListCtrlReport list;
     MakeStretch(list, host, 300, {50, 60, 70});
     list.ModifyOptions(0, CTListCtrlReport::OptColumnMenu);
+    // The header's right click opens the menu and is answered handled.
+    driver.snapshot = MenuSnapshot();
+    NMHDR rclick = {list.m_header.m_hWnd, 0, static_cast<UINT>(NM_RCLICK)};
+    EXPECT_EQ(1, SendMessageW(list.m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&rclick)));
+    EXPECT_EQ(5u, driver.snapshot.states.size());
     MenuSnapshot menu = RightClickHeader(list, 1, CTListCtrlReport::MenuAutoSize, driver);
     ASSERT_EQ(5u, menu.states.size());
     EXPECT_EQ(CTListCtrlReport::MenuAutoSize, menu.ids[4]);
