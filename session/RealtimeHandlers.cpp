@@ -21,14 +21,17 @@ const wchar_t* const kResetText =
 // missing or not JSON.
 bool ParseMessage(DB::DBEvent& event, nlohmann::json& out)
 {
-    CTByteArray bytes;
-    if (!event.GetBytes(1u, bytes))
+    if (!event.Has(1u))
         return false;
+    // The bytes were moved in raw (SwapBytes), so they are read the same way and put back.
+    CTByteArray bytes;
+    event.SwapBytes(1u, bytes);
     const char* text = reinterpret_cast<const char*>(bytes.GetData());
     size_t length = bytes.GetSize();
     while (length && text[length - 1] == 0)
         --length;
     out = nlohmann::json::parse(text, text + length, nullptr, false);
+    event.SwapBytes(1u, bytes);
     return !out.is_discarded();
 }
 
@@ -289,8 +292,10 @@ void RealtimeHandlers::on_ws_error(DB::DBEvent& event)
     }
 
     CTByteArray headers, body;
-    event.GetBytes(1u, headers);
-    event.GetBytes(2u, body);
+    if (event.Has(1u))
+        event.SwapBytes(1u, headers);
+    if (event.Has(2u))
+        event.SwapBytes(2u, body);
     if (headers.GetSize() || body.GetSize()) {
         // The server answered the upgrade with an ordinary page: show it.
         CTString page;
