@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include "controls/CGDIManager.h"
+#include "controls/CTWndHeader.h"
 #include "foundation/UnixClock.h"
 #include "session/DB.h"
 #include "session/FormHelpers.h"
@@ -324,4 +326,24 @@ TEST(FormHelpers, ReadObjectOfAReply)
         EXPECT_EQ(c.read, event.ReadObject(out)) << c.body;
         EXPECT_EQ(c.id, out.id) << c.body;
     }
+}
+
+TEST(FormHelpers, HeaderTakesTheSharedHeaderColours)
+{
+    CGDIManager* gdi = CGDIManager::Instance();
+    gdi->AddColour(kHeaderBackColour, RGB(0x8F, 0x8F, 0x8F));
+    gdi->AddColour(kHeaderTextColour, RGB(255, 255, 255));
+    CTWndHeader header;
+    ApplyHeaderColours(header);
+    EXPECT_EQ(RGB(0x8F, 0x8F, 0x8F), header.backColour);
+    EXPECT_EQ(RGB(255, 255, 255), header.textColour);
+    EXPECT_EQ(CTWndHeader::FlagBackColourSet | CTWndHeader::FlagTextColourSet,
+              header.flags & (CTWndHeader::FlagBackColourSet | CTWndHeader::FlagTextColourSet));
+    gdi->Release(kHeaderBackColour);
+    gdi->Release(kHeaderTextColour);
+
+    CTWndHeader missing;   // missing entries read as 0
+    ApplyHeaderColours(missing);
+    EXPECT_EQ(0u, missing.backColour);
+    EXPECT_EQ(0u, missing.textColour);
 }

@@ -19,13 +19,7 @@ namespace {
 
 const fixture::Info& Server()
 {
-    static fixture::Info info = [] {
-        fixture::Info loaded = fixture::Load();
-        if (loaded.ok)
-            fixture::ImportCa(loaded);
-        return loaded;
-    }();
-    return info;
+    return fixture::Shared();
 }
 
 CTString W(const std::string& text)
