@@ -405,6 +405,10 @@ TEST(Realtime, OtherSocketFailuresEndTheChannelWithAPageOrABox)
     s.End(ERROR_WINHTTP_CANNOT_CONNECT);
     ASSERT_EQ(1u, s.boxes.captions.size());
     EXPECT_EQ(L"Realtime Socket Error", s.boxes.captions[0]);
+    // A socket that had opened keeps its 101 headers: its later failure is a box, not an empty page.
+    s.End(ERROR_WINHTTP_TIMEOUT, L"HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n\r\n");
+    EXPECT_EQ(2u, s.boxes.captions.size());
+    EXPECT_EQ(1u, s.pages.size());
     EXPECT_EQ(1u, s.SocketRequests());   // never reopened
 }
 
