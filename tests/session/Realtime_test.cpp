@@ -239,11 +239,13 @@ TEST(Realtime, MalformedMessagesAreDroppedWithoutEndingTheProcess)
         // Names of the transport's own handlers are no channels.
         "{\"channel\":\"connection_recv\"}",
         "{\"channel\":\"ws_error\"}",
+        "{\"channel\":\"connection_error\"}",
     };
     s.db->Bind(W("connection_recv"), [&](DB::DBEvent&) { ++reached; });
     for (const char* text : messages)
         s.Message(text);
     EXPECT_EQ(0, reached);
+    EXPECT_EQ(0, s.logoffs);
     EXPECT_TRUE(s.records.empty());
     EXPECT_TRUE(s.boxes.texts.empty());
     EXPECT_EQ(0u, s.SocketRequests());
