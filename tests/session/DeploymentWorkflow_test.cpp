@@ -1,5 +1,6 @@
 // Deployment status flags, needs and next-status rules over fake status definitions.
 #include <gtest/gtest.h>
+#include "framework/CTIcon.h"
 #include "session/DeploymentWorkflow.h"
 #include "FakeLookups.h"
 
@@ -153,4 +154,44 @@ TEST(DeploymentWorkflow, FlagNames)
     EXPECT_STREQ(L"", DeploymentFlagName(0x1000));
     EXPECT_STREQ(L"", DeploymentFlagName(0x3));
     EXPECT_STREQ(L"", DeploymentFlagName(0));
+}
+
+namespace {
+
+// The colour of the middle pixel of an icon's colour image; 0xFFFFFFFF without an icon.
+COLORREF MiddleColour(HICON icon)
+{
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info))
+        return 0xFFFFFFFF;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, info.hbmColor);
+    COLORREF colour = GetPixel(dc, 8, 8) & 0xFFFFFF;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return colour;
+}
+
+} // namespace
+
+TEST(DeploymentWorkflow, StatusIconIntoTheHolder)
+{
+    struct Case {
+        DWORD flags;
+        COLORREF colour;
+    } cases[] = {
+        {0x4, RGB(0, 0, 255)},
+        {0x8, RGB(255, 0, 0)},
+        {0xC, RGB(255, 0, 0)},   // failed wins
+        {0x0, 0xFFFFFFFF},       // holder left as it was
+    };
+    for (const Case& c : cases) {
+        FakeLookups lookups;
+        lookups.statuses = {Status(L"S", Number(c.flags))};
+        CTIcon holder;
+        AddDeploymentStatusIcons(Deployment(L"S"), holder);
+        EXPECT_EQ(c.colour, MiddleColour(holder.GetHandle())) << c.flags;
+    }
 }
