@@ -163,8 +163,7 @@ void CTListBoxEx::Layout(int width, int height)
 void CTListBoxEx::PaintCaption(HDC dc, bool nonClient)
 {
     if (!(m_flags & FlagToolbar) || !m_toolbar.m_hWnd) return;
-    RECT client = {}, toolbar = {};
-    GetClientRect(m_hWnd, &client);
+    RECT toolbar = {};
     GetWindowRect(m_toolbar.m_hWnd, &toolbar);
     MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&toolbar), 2);
     RECT band = {2, 0, toolbar.left - 2, toolbar.bottom - toolbar.top};
@@ -180,10 +179,7 @@ void CTListBoxEx::PaintCaption(HDC dc, bool nonClient)
     GetWindowTextString(m_hWnd, text);
     CTREngine* engine = CTREngine::Instance();
     int saved = SaveDC(dc);
-    RECT fill = band;
-    fill.left -= 2;
-    fill.right = fill.left + (client.right - (toolbar.right - toolbar.left));
-    FillRect(dc, &fill, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(dc, &band, GetSysColorBrush(COLOR_BTNFACE));
     SetBkColor(dc, engine->SysColor(COLOR_BTNFACE));
     SetTextColor(dc, engine->SysColor(IsWindowEnabled(m_hWnd) ? COLOR_MENUTEXT : COLOR_GRAYTEXT));
     SetBkMode(dc, TRANSPARENT);

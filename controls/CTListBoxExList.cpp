@@ -58,6 +58,7 @@ CTListBoxEx::CListBox::CListBox()
 
 CTListBoxEx::CListBox::~CListBox()
 {
+    m_ending = true;
     m_edit.Destroy();
     m_button.Destroy();
     if (m_markBrush) DeleteObject(m_markBrush);
@@ -1056,8 +1057,13 @@ bool CTListBoxEx::CListBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
         }
         return false;
     case WM_DESTROY:
+        // Going away is no end of an edit: nothing is committed or reported.
+        m_ending = true;
         m_edit.Destroy();
         m_button.Destroy();
+        m_ending = false;
+        m_editIndex = -1;
+        m_newItem = false;
         KillTimer(m_hWnd, kSearchTimer);
         return false;
     }

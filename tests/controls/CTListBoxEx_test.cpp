@@ -649,6 +649,97 @@ TEST_F(ListBoxTest, ContextMenuMirrorsTheToolbarAndSendsTheChosenCommand)
     EXPECT_NE(::SendMessageW(box->m_toolbar.m_hWnd, TB_GETSTATE, 10, 0) & TBSTATE_ENABLED, 0);
 }
 
+LRESULT Hook(void* context, WPARAM, NMHDR* hdr, LRESULT*)
+{
+    static_cast<std::vector<UINT>*>(context)->push_back(hdr->code);
+    return 0;
+}
+
+// Dark pixels in the caption strip left of the toolbar, as the control prints itself.
+int CaptionInk(CTListBoxEx& box)
+{
+    RECT client = {}, toolbar = {};
+    GetClientRect(box.m_hWnd, &client);
+    GetWindowRect(box.m_toolbar.m_hWnd, &toolbar);
+    MapWindowPoints(nullptr, box.m_hWnd, reinterpret_cast<POINT*>(&toolbar), 2);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    ::SendMessageW(box.m_hWnd, WM_PRINT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
+    int ink = 0;
+    for (int y = 0; y < toolbar.bottom; ++y)
+        for (int x = 0; x < toolbar.left; ++x) {
+            COLORREF c = GetPixel(mem, x, y);
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++ink;
+        }
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
+
+TEST_F(ListBoxTest, ToolbarMovesItemsAndItsOtherNotificationsReachTheHookAndTheParent)
+{
+    std::vector<UINT> hooked;
+    CTListBoxEx::Button buttons[] = {{12, 0xFFFF, 0}, {13, 0xFFFF, 0}, {30, 0, 0}};
+    CTListBoxEx::CreateInfo info;
+    info.buttons = buttons;
+    info.buttonCount = 3;
+    info.hook = Hook;
+    info.context = &hooked;
+    Make(CTListBoxEx::FlagReorder | CTListBoxEx::FlagToolbar | CTListBoxEx::FlagHookNotify, info);
+    Fill({L"a", L"b", L"c"});
+    HWND toolbar = box->m_toolbar.m_hWnd;
+    ::SendMessageW(List(), LB_SETCURSEL, 0, 0);
+    ::SendMessageW(box->m_hWnd, WM_COMMAND, 13, reinterpret_cast<LPARAM>(toolbar));
+    ::SendMessageW(box->m_hWnd, WM_COMMAND, 13, reinterpret_cast<LPARAM>(toolbar));
+    EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"b", L"c", L"a"}));
+    ::SendMessageW(box->m_hWnd, WM_COMMAND, 12, reinterpret_cast<LPARAM>(toolbar));
+    EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"b", L"a", L"c"}));
+    EXPECT_TRUE(S().commands.empty());
+    ::SendMessageW(box->m_hWnd, WM_COMMAND, 30, reinterpret_cast<LPARAM>(toolbar));
+    ASSERT_EQ(S().commands.size(), 1u);
+    EXPECT_EQ(S().commands[0].wParam, 30u);  // the bare command id
+
+    Reset();
+    NMTOOLBARW drop = {};
+    drop.hdr.hwndFrom = toolbar;
+    drop.hdr.idFrom = 0;
+    drop.hdr.code = TBN_DROPDOWN;
+    drop.iItem = 30;
+    hooked.clear();
+    ::SendMessageW(box->m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&drop));
+    EXPECT_EQ(hooked, (std::vector<UINT>{static_cast<UINT>(TBN_DROPDOWN)}));
+    ASSERT_EQ(Codes(), (std::vector<UINT>{static_cast<UINT>(TBN_DROPDOWN)}));  // passed on as the control's own
+    EXPECT_EQ(drop.hdr.hwndFrom, box->m_hWnd);
+    EXPECT_EQ(drop.hdr.idFrom, static_cast<UINT_PTR>(kId));
+}
+
+TEST_F(ListBoxTest, CaptionStripShowsTheWindowText)
+{
+    CTListBoxEx::Button buttons[] = {{30, 0, 0}};
+    CTListBoxEx::CreateInfo info;
+    info.buttons = buttons;
+    info.buttonCount = 1;
+    Make(CTListBoxEx::FlagToolbar, info, L"Caption text");
+    EXPECT_GT(CaptionInk(*box), 0);
+    ::SetWindowTextW(box->m_hWnd, L"");
+    EXPECT_EQ(CaptionInk(*box), 0);
+}
+
+TEST_F(ListBoxTest, BrowserBackIsPostedToTheParent)
+{
+    Make(0);
+    EXPECT_EQ(::SendMessageW(List(), WM_APPCOMMAND, reinterpret_cast<WPARAM>(List()),
+                             MAKELPARAM(0, APPCOMMAND_BROWSER_BACKWARD)),
+              TRUE);
+    Pump();
+    ASSERT_EQ(S().commands.size(), 1u);
+    EXPECT_EQ(S().commands[0].wParam, MAKEWPARAM(kId, 16));
+}
+
 struct MarkupLog {
     std::vector<std::pair<__int64, int>> calls;  // value, state
 };
