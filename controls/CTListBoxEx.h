@@ -222,6 +222,9 @@ public:
         void PaintEmpty(HDC dc);
         void PlaceEditor();
         void ClearHotExcept(int index);
+        int ItemFromPoint(int x, int y);  // client coordinates; -1 off the items
+        void InvalidateItem(int index);   // repaint without forgetting the built mark-up
+        void NotifyClick(UINT code, int index, __int64 click);
     };
 
     CListBox m_list;

@@ -704,10 +704,10 @@ void CTListBoxEx::CListBox::ShowContextMenu(int x, int y)
     } else {
         POINT client = pt;
         ScreenToClient(m_hWnd, &client);
-        LRESULT hit = ::SendMessageW(m_hWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
-        if (!HIWORD(hit) && static_cast<int>(LOWORD(hit)) < GetCount()) {
+        int index = ItemFromPoint(client.x, client.y);
+        if (index >= 0) {
             EndEdit();
-            SelectAndNotify(LOWORD(hit));
+            SelectAndNotify(index);
         }
     }
 
@@ -808,66 +808,60 @@ void CTListBoxEx::CListBox::ShowContextMenu(int x, int y)
 
 // ---- mark-up items ----
 
+int CTListBoxEx::CListBox::ItemFromPoint(int x, int y)
+{
+    LRESULT hit = ::SendMessageW(m_hWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    return (HIWORD(hit) || static_cast<int>(LOWORD(hit)) >= GetCount()) ? -1 : static_cast<int>(LOWORD(hit));
+}
+
+void CTListBoxEx::CListBox::InvalidateItem(int index)
+{
+    RECT rc = {};
+    if (::SendMessageW(m_hWnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rc)) != LB_ERR)
+        InvalidateRect(m_hWnd, &rc, FALSE);
+}
+
+void CTListBoxEx::CListBox::NotifyClick(UINT code, int index, __int64 click)
+{
+    if (click <= 0) return;
+    CTListBoxExNotify record;
+    record.hdr.code = code;
+    record.index = index;
+    record.value = click;
+    NotifyData(record);
+}
+
 void CTListBoxEx::CListBox::ClearHotExcept(int index)
 {
     int count = GetCount();
     for (int i = 0; i < count; ++i) {
         if (i == index) continue;
         CData* data = GetData(i);
-        if (data && data->doc.ClearHot(nullptr)) {
-            RECT rc = {};
-            ::SendMessageW(m_hWnd, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rc));
-            InvalidateRect(m_hWnd, &rc, FALSE);
-        }
+        if (data && data->doc.ClearHot(nullptr)) InvalidateItem(i);
     }
 }
 
 void CTListBoxEx::CListBox::OnMarkupButtonDown(int x, int y)
 {
     EndEdit();
-    LRESULT hit = ::SendMessageW(m_hWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
-    if (HIWORD(hit) || static_cast<int>(LOWORD(hit)) >= GetCount()) return;
-    int index = LOWORD(hit);
+    int index = ItemFromPoint(x, y);
+    if (index < 0) return;
     ::SetFocus(m_hWnd);
     SelectAndNotify(index);
     CData* data = PrepareMarkupAt(index);
     if (!data || !data->doc.gdi) return;
-    if (data->doc.OnClick(nullptr, x, y)) {
-        RECT rc = {};
-        ::SendMessageW(m_hWnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rc));
-        InvalidateRect(m_hWnd, &rc, FALSE);
-    }
-    __int64 click = data->doc.GetClickId(x, y);
-    if (click > 0) {
-        CTListBoxExNotify record;
-        record.hdr.code = NotifyMarkupDown;
-        record.index = index;
-        record.value = click;
-        NotifyData(record);
-    }
+    if (data->doc.OnClick(nullptr, x, y)) InvalidateItem(index);
+    NotifyClick(NotifyMarkupDown, index, data->doc.GetClickId(x, y));
 }
 
 void CTListBoxEx::CListBox::OnMarkupButtonUp(int x, int y)
 {
-    LRESULT hit = ::SendMessageW(m_hWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
-    if (HIWORD(hit) || static_cast<int>(LOWORD(hit)) >= GetCount()) return;
-    int index = LOWORD(hit);
+    int index = ItemFromPoint(x, y);
     CData* data = PrepareMarkupAt(index);
     if (!data || !data->doc.gdi) return;
-    __int64 click = data->doc.GetClickId(x, y);
-    if (click > 0) {
-        CTListBoxExNotify record;
-        record.hdr.code = NotifyMarkupUp;
-        record.index = index;
-        record.value = click;
-        NotifyData(record);
-    }
-    data = GetData(index) == data ? data : nullptr;  // the parent may have changed the list
-    if (data && data->doc.OnMouseMove(nullptr, x, y)) {
-        RECT rc = {};
-        ::SendMessageW(m_hWnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rc));
-        InvalidateRect(m_hWnd, &rc, FALSE);
-    }
+    NotifyClick(NotifyMarkupUp, index, data->doc.GetClickId(x, y));
+    if (GetData(index) != data) return;  // the parent changed the list
+    if (data->doc.OnMouseMove(nullptr, x, y)) InvalidateItem(index);
 }
 
 void CTListBoxEx::CListBox::OnMarkupMouseMove(int x, int y)
@@ -891,17 +885,12 @@ void CTListBoxEx::CListBox::OnMarkupMouseMove(int x, int y)
     } else if (inside) {
         SetCapture(m_hWnd);
     }
-    LRESULT hit = ::SendMessageW(m_hWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
-    int index = (HIWORD(hit) || static_cast<int>(LOWORD(hit)) >= GetCount()) ? -1 : LOWORD(hit);
+    int index = ItemFromPoint(x, y);
     if (index != m_hotIndex) ClearHotExcept(index);
     m_hotIndex = index;
     if (index < 0) return;
     CData* data = PrepareMarkupAt(index);
-    if (data && data->doc.OnMouseMove(nullptr, x, y)) {
-        RECT rc = {};
-        ::SendMessageW(m_hWnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rc));
-        InvalidateRect(m_hWnd, &rc, FALSE);
-    }
+    if (data && data->doc.OnMouseMove(nullptr, x, y)) InvalidateItem(index);
 }
 
 // ---- messages ----

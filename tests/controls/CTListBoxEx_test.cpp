@@ -282,6 +282,31 @@ TEST_F(ListBoxTest, ARefusedNewItemIsRemovedAndFocusLossEndsTheEdit)
     EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"a"}));
 }
 
+TEST_F(ListBoxTest, MovingARefusedNewItemOrEmptyingTheListLeavesNoStaleEdit)
+{
+    Make(CTListBoxEx::FlagAdd | CTListBoxEx::FlagEdit | CTListBoxEx::FlagReorder);
+    Fill({L"a", L"b"});
+    Key(VK_INSERT);
+    ASSERT_TRUE(box->m_list.EditOpen());
+    Reset();
+    // Moving ends the edit first; the parent refuses the new item, so there is nothing left to move.
+    EXPECT_FALSE(box->m_list.Move(2, 1));
+    EXPECT_EQ(Codes(), (std::vector<UINT>{6, 3, 5}));
+    EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"a", L"b"}));
+    EXPECT_FALSE(box->m_list.EditOpen());
+
+    ::SendMessageW(List(), LB_SETCURSEL, 0, 0);
+    Char(List(), L'x');
+    ASSERT_TRUE(box->m_list.EditOpen());
+    Reset();
+    box->DeleteAll();  // the open edit goes with the items, uncommitted
+    EXPECT_FALSE(box->m_list.EditOpen());
+    box->m_list.AddItem(L"fresh", nullptr, 5, -1);
+    ::SetFocus(host);
+    for (UINT code : Codes()) EXPECT_NE(code, static_cast<UINT>(CTListBoxEx::NotifyEditEnd));
+    EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"fresh"}));
+}
+
 TEST_F(ListBoxTest, VetoesLeaveTheListAsItWas)
 {
     Make(CTListBoxEx::FlagAdd | CTListBoxEx::FlagDelete | CTListBoxEx::FlagReorder);
