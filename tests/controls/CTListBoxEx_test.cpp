@@ -122,7 +122,6 @@ protected:
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)), GetModuleHandleW(nullptr), nullptr);
         box = new CTListBoxEx();
         ASSERT_TRUE(box->Create(host, kId, flags, info));
-        SetForegroundWindow(host);
         ::SetFocus(box->m_list.m_hWnd);
         Pump();
         Reset();

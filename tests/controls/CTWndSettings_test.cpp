@@ -136,7 +136,6 @@ protected:
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)), GetModuleHandleW(nullptr), nullptr);
         tree = new CTWndSettings();
         ASSERT_TRUE(tree->Create(host, kId, desc));
-        SetForegroundWindow(host);
         Pump();
         Reset();
     }
