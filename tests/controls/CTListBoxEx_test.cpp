@@ -3,12 +3,14 @@
 // type-ahead, drag reordering, the toolbar and its context menu, and mark-up items.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "controls/CTListBoxEx.h"
+#include "framework/CTMenu.h"
 #include "framework/PopupMenuDriver.h"
 
 namespace {
@@ -577,6 +579,7 @@ struct MenuSeen {
     std::vector<bool> grayed;
     std::vector<bool> subMenu;
     int subItems = 0;
+    int subImage = -1;  // the image of the first sub-menu item, from its drawing record
 };
 
 class PickingDriver : public PopupMenuDriver {
@@ -597,7 +600,13 @@ public:
             seen.ids.push_back(mii.wID);
             seen.grayed.push_back((mii.fState & MFS_GRAYED) != 0);
             seen.subMenu.push_back(mii.hSubMenu != nullptr);
-            if (mii.hSubMenu) seen.subItems += GetMenuItemCount(mii.hSubMenu);
+            if (mii.hSubMenu) {
+                seen.subItems += GetMenuItemCount(mii.hSubMenu);
+                MENUITEMINFOW sub = {sizeof(sub)};
+                sub.fMask = MIIM_DATA;
+                if (GetMenuItemInfoW(mii.hSubMenu, 0, TRUE, &sub) && sub.dwItemData)
+                    seen.subImage = reinterpret_cast<CTMenuItemData*>(sub.dwItemData)->image;
+            }
         }
         return pick;
     }
@@ -629,7 +638,12 @@ TEST_F(ListBoxTest, ContextMenuMirrorsTheToolbarAndSendsTheChosenCommand)
             AppendMenuW(sub, MF_STRING, 500, L"Five hundred");
             return reinterpret_cast<LRESULT>(sub);
         }
-        return 0;
+        static HICON icon = [] {
+            BYTE andMask[32 * 4] = {}, xorMask[32 * 4];
+            memset(xorMask, 0x33, sizeof(xorMask));
+            return CreateIcon(GetModuleHandleW(nullptr), 32, 32, 1, 1, andMask, xorMask);
+        }();
+        return reinterpret_cast<LRESULT>(icon);  // code 14: the sub-menu item's icon
     };
     PickingDriver driver;
     driver.pick = 20;
@@ -642,6 +656,7 @@ TEST_F(ListBoxTest, ContextMenuMirrorsTheToolbarAndSendsTheChosenCommand)
     EXPECT_EQ(driver.seen.grayed, (std::vector<bool>{false, true, false}));
     EXPECT_EQ(driver.seen.subMenu, (std::vector<bool>{false, false, true}));  // the drop-down button
     EXPECT_EQ(driver.seen.subItems, 1);
+    EXPECT_GE(driver.seen.subImage, ImageList_GetImageCount(box->m_toolbar.m_images));  // added to the menu's copy
     EXPECT_EQ(box->m_list.GetSelection(), 1);  // the item under the pointer was selected
     std::vector<UINT> codes = Codes();
     EXPECT_EQ(codes, (std::vector<UINT>{10, 13, 14}));

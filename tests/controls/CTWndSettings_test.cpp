@@ -3,6 +3,7 @@
 // delete or move, defaults, the next-item walk, enabling, and the context menu.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
