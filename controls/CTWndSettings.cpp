@@ -770,7 +770,10 @@ bool CTWndSettings::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         ReopenTheme();
         return false;
     case WM_DESTROY:
+        // The children go now, through their own objects, so that none keeps a handle that dies later.
         m_hot = nullptr;
+        m_tree.Destroy();
+        m_toolbar.Clear();
         return false;
     }
     return CTWndTheme::OnMessage(msg, wParam, lParam, result);
