@@ -31,18 +31,8 @@ void MainWindow::Close()
 void MainWindow::Notify(void* param)
 {
     auto* result = static_cast<RequestResult*>(param);
-    if (!result)
-        return;
-    Notice notice;
-    notice.requestId = result->route.requestId;
-    notice.consoleType = result->route.consoleType;
-    notice.returnCode = result->returnCode;
-    notice.resultCode = result->resultCode;
-    notice.kind = result->kind;
-    m_notices.push_back(notice);
-
-    // The sign-out reply ends every pane's session: the connect console comes back.
-    if (result->route.requestId == App::kReqLogoff && result->route.consoleType == 0)
+    // The sign-out reply ends the session: the connect console comes back.
+    if (result && result->route.requestId == App::kReqLogoff && result->route.consoleType == 0)
         ShowConsole(App::kConsoleConnect, 0, false);
 }
 

@@ -148,6 +148,68 @@ public:
     }
 };
 
+// What the main window was handed, recorded on its way through the window manager, so that the
+// tests need nothing of the main window itself.
+struct MainNotice {
+    int requestId = 0;
+    int consoleType = 0;
+    int returnCode = 0;
+    int resultCode = 0;
+    int kind = 0;
+};
+
+class MainNotices {
+public:
+    explicit MainNotices(App& app)
+    {
+        Current() = this;
+        app.m_windows.m_event = &Record;
+    }
+    ~MainNotices() { Current() = nullptr; }
+    std::vector<MainNotice> list;
+
+private:
+    static MainNotices*& Current()
+    {
+        static MainNotices* current = nullptr;
+        return current;
+    }
+    static void Record(void* user, CWindowManager::CWindow* window, int code, void* param)
+    {
+        if (code == CWindowManager::kEventNotify && window->m_type == App::kMainWindowType && Current()) {
+            auto* result = static_cast<RequestResult*>(param);
+            MainNotice notice;
+            notice.requestId = result->route.requestId;
+            notice.consoleType = result->route.consoleType;
+            notice.returnCode = result->returnCode;
+            notice.resultCode = result->resultCode;
+            notice.kind = result->kind;
+            Current()->list.push_back(notice);
+        }
+        App::OnWindowEvent(user, window, code, param);
+    }
+};
+
+// The console the main window shows.
+inline int ShownConsole(App& app)
+{
+    return app.m_mainWindow ? app.m_mainWindow->m_console : 0;
+}
+
+// Object-type definitions and the signed-in user as the main window keeps them.
+inline void DefineType(App& app, __int64 id, const wchar_t* name)
+{
+    Object definition;
+    definition.id = id;
+    definition.name = name;
+    app.m_mainWindow->m_types[id] = definition;
+}
+
+inline void SetLogonUserId(App& app, __int64 id)
+{
+    app.m_mainWindow->m_logonUser.id = id;
+}
+
 // Types from 100 up open recording windows; the rest go to the application's factory.
 inline CWindowManager::CWindow* TestFactory(void* user, int type, UINT64 key)
 {
@@ -174,12 +236,12 @@ inline CTByteArray Bytes(const std::string& text)
 
 // An application whose server client records what it sends; Init has run (main window open).
 struct TestApp {
-    std::unique_ptr<App> app;
+    std::unique_ptr<App> app = std::make_unique<App>();
+    MainNotices notices{*app};
     RecordingTransport* transport = nullptr;
 
     explicit TestApp(bool init = true)
     {
-        app = std::make_unique<App>();
         auto owned = std::make_unique<RecordingTransport>();
         transport = owned.get();
         app->m_db.m_transport = std::move(owned);

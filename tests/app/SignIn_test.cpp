@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
+#include "app/AppFixture.h"
 #include "session/FixtureServer.h"
 
 namespace {
@@ -47,11 +48,9 @@ bool RunUntil(App& app, const std::function<bool()>& done)
     return true;
 }
 
-bool Told(App& app, int requestId, int consoleType)
+bool Told(const apptest::MainNotices& notices, int requestId, int consoleType)
 {
-    if (!app.m_mainWindow)
-        return false;
-    for (auto& notice : app.m_mainWindow->m_notices)
+    for (auto& notice : notices.list)
         if (notice.requestId == requestId && notice.consoleType == consoleType)
             return true;
     return false;
@@ -100,13 +99,14 @@ protected:
 
     void LogOn(const wchar_t* email, const wchar_t* password)
     {
-        app.m_mainWindow->m_notices.clear();
+        notices.list.clear();
         app.Logon(CTString(server.c_str()), CTString(email), CTString(password));
     }
 
     fixture::Info info;
     std::wstring server;
     App app;
+    apptest::MainNotices notices{app};
 };
 
 } // namespace
@@ -115,8 +115,8 @@ TEST_F(SignIn, SignsInAndOutAgain)
 {
     BoxRecorder boxes;
     LogOn(L"e2e@example.com", L"secret");
-    EXPECT_EQ(App::kConsoleConnecting, app.m_mainWindow->m_console);
-    ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1001) && Told(app, 1041, 1000); }));
+    EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(app));
+    ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1041, 1001) && Told(notices, 1041, 1000); }));
     EXPECT_TRUE(app.m_connected);
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(L"fixture-session", CookieOf(app, L"SID"));
@@ -129,7 +129,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
     keepAlive.requestId = 1043;
     keepAlive.silent = true;
     app.m_db.SendRequest(L"POST", CTString(L"api/api_logoncheck.php"), CTString(DB::kFormContentType), nullptr, keepAlive);
-    ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1043, 0); }));
+    ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1043, 0); }));
 
     // Icons come from the server and replace their placeholders; a broken one keeps it.
     RequestRoute iconRoute;
@@ -140,7 +140,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
     DestroyIcon(icon);
     ASSERT_TRUE(RunUntil(app, [&] {
         int replies = 0;
-        for (auto& notice : app.m_mainWindow->m_notices)
+        for (auto& notice : notices.list)
             replies += notice.requestId == 1022;
         return replies == 2;
     }));
@@ -152,7 +152,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
     app.m_windows.OpenWindow(44, 1, 0);
     app.Logoff();
     ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; }));
-    EXPECT_EQ(App::kConsoleConnect, app.m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, apptest::ShownConsole(app));
     EXPECT_EQ(0u, app.m_cookies.GetCount());
     EXPECT_EQ(nullptr, app.m_windows.FindWindow(6, 1));
     EXPECT_NE(nullptr, app.m_windows.FindWindow(44, 1));
@@ -189,19 +189,20 @@ TEST_F(SignIn, RefusedAndFailedSignInsLeaveTheSessionClosed)
         BoxRecorder boxes;
         LogOn(L"e2e@example.com", c.password);
         ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; })) << c.password;
-        ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1001); })) << c.password;
-        EXPECT_FALSE(Told(app, 1041, 1000)) << c.password << ": took the signed-in path";
-        EXPECT_EQ(App::kConsoleConnecting, app.m_mainWindow->m_console);
+        ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1041, 1001); })) << c.password;
+        EXPECT_FALSE(Told(notices, 1041, 1000)) << c.password << ": took the signed-in path";
+        EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(app));
         EXPECT_EQ(0, ImageList_GetImageCount(app.m_largeImages)) << c.password;
         EXPECT_EQ(c.box, !boxes.Texts().empty()) << c.password;
-        for (auto& notice : app.m_mainWindow->m_notices) {
-            if (notice.requestId == 1041 && notice.kind == 4)
+        for (auto& notice : notices.list) {
+            if (notice.requestId == 1041 && notice.kind == 4) {
                 EXPECT_EQ(c.returnCode, notice.returnCode) << c.password;
+            }
         }
     }
     // Signing in again after a refusal works.
     LogOn(L"e2e@example.com", L"secret");
-    ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1000); }));
+    ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1041, 1000); }));
     EXPECT_TRUE(app.m_connected);
     app.Logoff();
     ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; }));
