@@ -231,18 +231,22 @@ public:
     void GetDeploymentWindowsCached(unsigned groupId, const RequestRoute& route);
     void OnDeploymentWindowResult(RequestResult& reply);
     void DropDeploymentWindowCache(unsigned groupId);
-    void FetchObjectsThen(__int64 userId, const std::vector<__int64>& principals, std::function<void(bool)> callback);
+    // route: the asking window's, so that closing it cancels the fetch and the callback with it.
+    void FetchObjectsThen(__int64 userId, const std::vector<__int64>& principals, std::function<void(bool)> callback,
+                          const RequestRoute& route = RequestRoute());
 
     // The main window's handle, or null.
     HWND GetMainHwnd() const;
-    // The base address of the session: the server text with "https://" unless it begins with
-    // "http", without trailing "/".
+    // The base address of the session (the server client's base URL).
     CTString& GetBaseAddress(CTString& out) const;
 
 private:
     void ShowConsole(int consoleType);
     void NotifyMain(RequestResult& result);
     void EndSessionCaches();
+    LookupEntry& FindOrAddLookup(const CAttribute& key);
+    // A loaded entry fills out and answers true; otherwise the route waits on the entry.
+    bool ServeOrWait(const CAttribute& key, LookupList& out, const RequestRoute& route, LookupEntry*& entry);
     void TellWaiting(LookupEntry& entry, const CAttribute& key);
     void DeliverObjects(const RequestRoute& route, const std::vector<__int64>& ids);
     void StoreIconPicture(RequestResult& reply);

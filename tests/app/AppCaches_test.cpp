@@ -35,25 +35,6 @@ std::string Bitmap(int size, BYTE r, BYTE g, BYTE b)
     return out + pixels;
 }
 
-// The colour at the centre of an image-list image, drawn on white.
-COLORREF CentreColour(HIMAGELIST list, int index)
-{
-    int cx = 0, cy = 0;
-    ImageList_GetIconSize(list, &cx, &cy);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT rc = {0, 0, cx, cy};
-    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
-    COLORREF colour = GetPixel(dc, cx / 2, cy / 2);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
 
 bool IsRed(COLORREF c)
 {
@@ -434,7 +415,7 @@ TEST(AppTables, DayKeysKeyedListsAndWebPages)
     EXPECT_EQ(1093, t.notices.list[1].requestId);
     EXPECT_EQ(1012, t.notices.list[1].consoleType);
 
-    t.app->m_server = L"qel.example/";
+    t.app->m_db.Connect(CTString(L"qel.example/"));
     __int64 home = t.app->RegisterWebPage(0, 0, CTString(L"home"), CTString(L"Home"), CTString());
     EXPECT_EQ(1, home);
     EXPECT_EQ(home, t.app->RegisterWebPage(0, 0, CTString(L"home"), CTString(L"Home again"), CTString()));

@@ -304,6 +304,26 @@ struct TestApp {
     }
 };
 
+// The colour at the centre of an image-list image, drawn on white.
+inline COLORREF CentreColour(HIMAGELIST list, int index)
+{
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list, &cx, &cy);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT rc = {0, 0, cx, cy};
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
+    COLORREF colour = GetPixel(dc, cx / 2, cy / 2);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
 // A reply of the server: HTTP 200, Content-Type application/xml and a result document.
 inline std::wstring XmlHeaders(const std::wstring& extra = L"")
 {

@@ -340,7 +340,7 @@ TEST(AppPump, CookiesFromRepeatedSetCookieHeaders)
     EXPECT_EQ(L"def", Wide(t.app->m_cookies.Find(CTString(L"sid"))->GetString()));
 }
 
-TEST(AppPump, ARepliesToTheApplicationReachItsHandlerAfterAnErrorBox)
+TEST(AppPump, RepliesToTheApplicationReachItsHandlerAfterAnErrorBox)
 {
     TestApp t;
     BoxRecorder boxes;

@@ -62,24 +62,6 @@ std::wstring CookieOf(App& app, const wchar_t* name)
     return item && item->GetString().GetBuffer() ? item->GetString().GetBuffer() : L"";
 }
 
-COLORREF CentreColour(HIMAGELIST list, int index)
-{
-    int cx = 0, cy = 0;
-    ImageList_GetIconSize(list, &cx, &cy);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT rc = {0, 0, cx, cy};
-    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
-    COLORREF colour = GetPixel(dc, cx / 2, cy / 2);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
 
 class SignIn : public ::testing::Test {
 protected:
@@ -144,9 +126,9 @@ TEST_F(SignIn, SignsInAndOutAgain)
             replies += notice.requestId == 1022;
         return replies == 2;
     }));
-    COLORREF fetched = CentreColour(app.m_largeImages, 2);
+    COLORREF fetched = apptest::CentreColour(app.m_largeImages, 2);
     EXPECT_TRUE(GetRValue(fetched) > 200 && GetGValue(fetched) < 60) << std::hex << fetched;
-    EXPECT_EQ(CentreColour(app.m_largeImages, 0), CentreColour(app.m_largeImages, 3));
+    EXPECT_EQ(apptest::CentreColour(app.m_largeImages, 0), apptest::CentreColour(app.m_largeImages, 3));
 
     app.m_windows.OpenWindow(6, 1, 0);
     app.m_windows.OpenWindow(44, 1, 0);
