@@ -161,6 +161,23 @@ TEST(AppPaths, CachedPathsAnswerAtOnceAndOnlyMissingIdsAreAsked)
     EXPECT_FALSE(t.app->GetCachedPath(12, text));
 }
 
+TEST(AppPaths, LongListsOfMissingIdsGoOutInBatches)
+{
+    TestApp t;
+    t.Open(127);
+    std::vector<__int64> ids;
+    for (__int64 id = 2001; id >= 1; --id)
+        ids.push_back(id);
+    t.app->m_paths[1] = L"\One";
+    t.app->IDsToPaths(ids, Route(127, 1031));
+    EXPECT_EQ(2001u, ids.size());
+    EXPECT_EQ(1, ids.front());
+    // 2000 missing ids: two requests of 1000.
+    ASSERT_EQ(2u, t.transport->CountPath("api/api_dirIDToPath.php"));
+    EXPECT_EQ(0u, t.transport->m_sent[0].body.rfind("ID_1=2&", 0));
+    EXPECT_EQ(0u, t.transport->m_sent[1].body.rfind("ID_1=1002&", 0));
+}
+
 TEST(AppPaths, PathsOfOneServerAreNotShownForTheNext)
 {
     TestApp t;

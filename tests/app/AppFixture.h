@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 #include "app/App.h"
@@ -80,19 +81,30 @@ public:
     int m_pending = 0;
 };
 
-// Answers every box with OK and keeps its text.
+// Answers every box with OK and keeps its text; boxes may come from the transport's worker thread.
 class BoxRecorder : public MessageBoxAnswerer {
 public:
     BoxRecorder() { MessageBoxAnswerer::Install(this); }
     ~BoxRecorder() override { MessageBoxAnswerer::Install(nullptr); }
     void OnMessageBox(CTWndMessageBox& box, HWND) override
     {
-        texts.push_back(box.m_text ? box.m_text : L"");
-        captions.push_back(box.m_caption ? box.m_caption : L"");
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            texts.push_back(box.m_text ? box.m_text : L"");
+            captions.push_back(box.m_caption ? box.m_caption : L"");
+        }
         box.Press(IDOK);
+    }
+    std::vector<std::wstring> Texts()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return texts;
     }
     std::vector<std::wstring> texts;
     std::vector<std::wstring> captions;
+
+private:
+    std::mutex m_lock;
 };
 
 // What a recording window was handed.

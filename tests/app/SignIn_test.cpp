@@ -13,24 +13,7 @@
 
 namespace {
 
-class BoxRecorder : public MessageBoxAnswerer {
-public:
-    BoxRecorder() { MessageBoxAnswerer::Install(this); }
-    ~BoxRecorder() override { MessageBoxAnswerer::Install(nullptr); }
-    void OnMessageBox(CTWndMessageBox& box, HWND) override
-    {
-        std::lock_guard<std::mutex> lock(section);
-        texts.push_back(box.m_text ? box.m_text : L"");
-        box.Press(IDOK);
-    }
-    std::vector<std::wstring> Texts()
-    {
-        std::lock_guard<std::mutex> lock(section);
-        return texts;
-    }
-    std::mutex section;
-    std::vector<std::wstring> texts;
-};
+using apptest::BoxRecorder;
 
 // Runs the application's loop steps until done holds or 20 seconds have passed.
 bool RunUntil(App& app, const std::function<bool()>& done)
