@@ -79,7 +79,7 @@ App* App::Instance()
 
 HWND App::GetMainHwnd() const
 {
-    return m_mainWindow ? m_mainWindow->m_hWnd : nullptr;
+    return m_mainHwnd.load();
 }
 
 CTString& App::GetBaseAddress(CTString& out) const

@@ -9,6 +9,7 @@
 // user-interface thread only through the locked reply queue and message 1056 to AppWnd.
 #include <windows.h>
 #include <commctrl.h>
+#include <atomic>
 #include <functional>
 #include <list>
 #include <map>
@@ -136,6 +137,7 @@ public:
     bool m_connected = false;
     CTString m_server;                 // the current session's server text; empty when signed out
     MainWindow* m_mainWindow = nullptr;   // not owned
+    std::atomic<HWND> m_mainHwnd{nullptr};  // its handle, for the worker thread's boxes
     AppWnd m_appWnd;
     DWORD m_uiThread = 0;
     std::map<CTString, int, TextLess> m_iconNames;
