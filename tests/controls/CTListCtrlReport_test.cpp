@@ -1278,3 +1278,38 @@ TEST_F(ReportListTest, AutoSizeCommandAndExecuteMenuCommand)
     EXPECT_FALSE(list.ExecuteMenuCommand(5002));
     Pump();
 }
+
+TEST_F(ReportListTest, LongTextSortsOrderAsTheLinguisticComparison)
+{
+    // Enough rows for the sort to use sort keys; texts that a byte-wise order would get wrong.
+    const wchar_t* words[] = {L"co-op", L"coop", L"Coop", L"cote", L"c\u00f4te", L"cot\u00e9", L"C\u00f4te", L"apple",
+                              L"Apple", L"\u00c4pfel", L"zebra", L"", L"10", L"9", L"a b", L"ab", L"PC-0010", L"PC-009"};
+    CTListCtrlReport list;
+    Make(list);
+    list.SetColumns(L"Name;Size", 0, nullptr, nullptr);
+    list.EnableAutoSort(false);
+    int n = 0;
+    for (int round = 0; round < 5; ++round)
+        for (const wchar_t* w : words) {
+            CTListCtrlReport::Row row;
+            row.AddText(w).AddNumber(n++);
+            list.AddRow(-1, row);
+        }
+    CTListCtrlReport::Row missing; // no text cell at all: first in ascending order
+    list.AddRow(-1, missing);
+    for (bool ascending : {true, false}) {
+        SCOPED_TRACE(ascending);
+        list.SortBy(0, ascending);
+        int count = list.GetItemCount();
+        ASSERT_EQ(5 * 18 + 1, count);
+        EXPECT_EQ(nullptr, list.GetRow(ascending ? 0 : count - 1)->GetCell(0));
+        for (int i = ascending ? 1 : 0; i + 1 < count - (ascending ? 0 : 1); ++i) {
+            const wchar_t* a = list.GetRow(i)->GetCell(0)->m_value.GetText();
+            const wchar_t* b = list.GetRow(i + 1)->GetCell(0)->m_value.GetText();
+            int r = lstrcmpW(a, b);
+            EXPECT_TRUE(ascending ? r <= 0 : r >= 0) << i;
+        }
+        for (int i = 0; i < count; ++i) EXPECT_EQ(nullptr, list.GetRow(i)->m_sortKey);
+    }
+    Pump();
+}
