@@ -1054,6 +1054,15 @@ TEST_F(ReportListTest, StretchModeFitsColumnsToTheClientWidth)
         if (c.fixedLast) list.SetColumnFixedWidth(2, 40);
         else ASSERT_TRUE(list.FitColumnsToWidth(false));
         for (int i = 0; i < 3; ++i) EXPECT_EQ(c.expected[i], ColumnWidth(list, i)) << i;
+        if (c.client != 300 || c.fixedLast) continue;
+        // Resizing the window refits at once; the list-view still learns its new size.
+        RECT window = {};
+        GetWindowRect(list.m_hWnd, &window);
+        MoveWindow(list.m_hWnd, 0, 0, window.right - window.left + 40, 300, TRUE);
+        EXPECT_EQ(230, ColumnWidth(list, 2));
+        RECT header = {};
+        GetClientRect(list.m_header.m_hWnd, &header);
+        EXPECT_GE(header.right, 340);
     }
     // Outside stretch mode nothing is fitted.
     CTListCtrlReport plain;
@@ -1312,4 +1321,40 @@ TEST_F(ReportListTest, LongTextSortsOrderAsTheLinguisticComparison)
         for (int i = 0; i < count; ++i) EXPECT_EQ(nullptr, list.GetRow(i)->m_sortKey);
     }
     Pump();
+}
+
+TEST_F(ReportListTest, RowBurstsRedrawOnceAndCallersKeepTheirRedrawSwitch)
+{
+    CTListCtrlReport list;
+    Make(list);
+    list.SetColumns(L"Name;Size", 0, nullptr, nullptr);
+    Pump();
+    for (int i = 0; i < 3; ++i) {
+        CTListCtrlReport::Row row;
+        row.AddText(L"x").AddNumber(i);
+        list.AddRow(-1, row);
+        EXPECT_FALSE(list.m_redrawEnabled); // stays off for the rest of the burst
+    }
+    Pump();
+    EXPECT_TRUE(list.m_redrawEnabled);
+    EXPECT_FALSE(list.m_redrawDeferred);
+
+    // A caller that switched redraw off for a long fill is not overruled.
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, FALSE, 0);
+    CTListCtrlReport::Row row;
+    row.AddText(L"y").AddNumber(9);
+    list.AddRow(-1, row);
+    list.DeleteRow(0);
+    Pump();
+    EXPECT_FALSE(list.m_redrawEnabled);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    EXPECT_TRUE(list.m_redrawEnabled);
+
+    // A caller switching redraw on in the middle of a burst takes over; nothing switches it later.
+    list.AddRow(-1, row);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, FALSE, 0);
+    Pump();
+    EXPECT_FALSE(list.m_redrawEnabled);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, TRUE, 0);
 }
