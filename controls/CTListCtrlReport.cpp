@@ -150,6 +150,11 @@ void CTListCtrlReport::Reset()
     m_sortColumn = 0;
     m_sortDataColumn = 0;
     m_resizableTotal = m_fixedTotal = 0;
+    // A resume still posted to a window that goes is never delivered.
+    if (m_redrawDeferred) {
+        m_redrawDeferred = false;
+        m_redrawEnabled = true;
+    }
     ReleaseResources();
     if (m_imageList) {
         // Detach it from the list-view first so that it is destroyed exactly once.

@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <vector>
 
 #include "foundation/CAttribute.h"
 #include "foundation/CLinkedList.h"
@@ -113,6 +114,8 @@ public:
         DWORD m_highlightStart = 0;
         DWORD m_highlightDuration = 1000;
         CLinkedList m_cells; // of Cell, in data-column order
+        // While the list sorts by a text column: the sort key of this row's text (never copied).
+        const char* m_sortKey = nullptr;
 
         explicit Row(void* data = nullptr);
         Row(const Row& other);
@@ -219,6 +222,7 @@ public:
     // burst of row operations costs one repaint instead of one per row.
     bool m_redrawDeferred = false;
     bool m_deletingAll = false;
+    bool m_sortKeyed = false; // the rows carry sort keys for the sort in progress
 
     CTListCtrlReport();
     ~CTListCtrlReport() override;
@@ -343,6 +347,8 @@ private:
     bool RedrawOff();
     void RedrawOn(bool wasOn);
     void Resort();
+    bool BuildSortKeys(std::vector<char>& storage);
+    void ClearSortKeys();
     void StartRowHighlight(Row* row, int state);
     void FreeRow(Row* row);
     void ReleaseResources();

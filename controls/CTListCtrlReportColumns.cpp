@@ -3,6 +3,7 @@
 #include "controls/CTListCtrlReport.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -248,7 +249,48 @@ int CALLBACK CTListCtrlReport::CompareRows(LPARAM row1, LPARAM row2, LPARAM list
     auto* a = reinterpret_cast<Row*>(row1);
     auto* b = reinterpret_cast<Row*>(row2);
     if (!self || !a || !b) return 0;
-    return self->m_ascending ? a->Compare(*b, self->m_sortDataColumn) : b->Compare(*a, self->m_sortDataColumn);
+    if (!self->m_ascending) std::swap(a, b);
+    if (self->m_sortKeyed) {
+        // Sort keys compare bytewise as the linguistic comparison compares the texts.
+        if (!a->m_sortKey || !b->m_sortKey) return a->m_sortKey ? 1 : (b->m_sortKey ? -1 : 0);
+        int r = strcmp(a->m_sortKey, b->m_sortKey);
+        return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    }
+    return a->Compare(*b, self->m_sortDataColumn);
+}
+
+// Sorting many rows by text spends nearly all its time in the linguistic comparison, made about
+// 2 n log n times; a sort key per row makes it once per row. Only for columns whose cells are all
+// texts (or missing), where the keys order exactly as Row::Compare does.
+bool CTListCtrlReport::BuildSortKeys(std::vector<char>& storage)
+{
+    std::vector<size_t> offsets;
+    offsets.reserve(m_rows.GetCount());
+    for (auto* p = m_rows.m_head; p; p = p->GetNext()) {
+        Cell* cell = static_cast<Row*>(p)->GetCell(m_sortDataColumn);
+        if (!cell) {
+            offsets.push_back(static_cast<size_t>(-1));
+            continue;
+        }
+        if (!CAttribute::IsTextType(cell->m_value.GetType())) return false;
+        const wchar_t* text = cell->m_value.GetText();
+        int size = LCMapStringW(GetThreadLocale(), LCMAP_SORTKEY, text, -1, nullptr, 0);
+        if (size <= 0) return false;
+        size_t at = storage.size();
+        storage.resize(at + static_cast<size_t>(size) + 1, 0);
+        LCMapStringW(GetThreadLocale(), LCMAP_SORTKEY, text, -1, reinterpret_cast<LPWSTR>(&storage[at]), size);
+        offsets.push_back(at);
+    }
+    size_t i = 0;
+    for (auto* p = m_rows.m_head; p; p = p->GetNext(), ++i)
+        static_cast<Row*>(p)->m_sortKey = offsets[i] == static_cast<size_t>(-1) ? nullptr : &storage[offsets[i]];
+    return true;
+}
+
+void CTListCtrlReport::ClearSortKeys()
+{
+    for (auto* p = m_rows.m_head; p; p = p->GetNext()) static_cast<Row*>(p)->m_sortKey = nullptr;
+    m_sortKeyed = false;
 }
 
 void CTListCtrlReport::Resort()
@@ -258,7 +300,11 @@ void CTListCtrlReport::Resort()
     LVCOLUMNW lvc = {};
     lvc.mask = LVCF_SUBITEM;
     if (SendMessage(LVM_GETCOLUMNW, m_sortColumn, reinterpret_cast<LPARAM>(&lvc))) m_sortDataColumn = lvc.iSubItem;
+    std::vector<char> keys;
+    // Worth it only when the sort makes many comparisons.
+    m_sortKeyed = m_rows.GetCount() >= 64 && BuildSortKeys(keys);
     SendMessage(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(CompareRows));
+    if (m_sortKeyed || !keys.empty()) ClearSortKeys();
     m_quietRepaint = false;
 }
 

@@ -1054,6 +1054,15 @@ TEST_F(ReportListTest, StretchModeFitsColumnsToTheClientWidth)
         if (c.fixedLast) list.SetColumnFixedWidth(2, 40);
         else ASSERT_TRUE(list.FitColumnsToWidth(false));
         for (int i = 0; i < 3; ++i) EXPECT_EQ(c.expected[i], ColumnWidth(list, i)) << i;
+        if (c.client != 300 || c.fixedLast) continue;
+        // Resizing the window refits at once; the list-view still learns its new size.
+        RECT window = {};
+        GetWindowRect(list.m_hWnd, &window);
+        MoveWindow(list.m_hWnd, 0, 0, window.right - window.left + 40, 300, TRUE);
+        EXPECT_EQ(230, ColumnWidth(list, 2));
+        RECT header = {};
+        GetClientRect(list.m_header.m_hWnd, &header);
+        EXPECT_GE(header.right, 340);
     }
     // Outside stretch mode nothing is fitted.
     CTListCtrlReport plain;
@@ -1277,4 +1286,75 @@ TEST_F(ReportListTest, AutoSizeCommandAndExecuteMenuCommand)
     list.ModifyOptions(CTListCtrlReport::OptColumnMenu, 0);
     EXPECT_FALSE(list.ExecuteMenuCommand(5002));
     Pump();
+}
+
+TEST_F(ReportListTest, LongTextSortsOrderAsTheLinguisticComparison)
+{
+    // Enough rows for the sort to use sort keys; texts that a byte-wise order would get wrong.
+    const wchar_t* words[] = {L"co-op", L"coop", L"Coop", L"cote", L"c\u00f4te", L"cot\u00e9", L"C\u00f4te", L"apple",
+                              L"Apple", L"\u00c4pfel", L"zebra", L"", L"10", L"9", L"a b", L"ab", L"PC-0010", L"PC-009"};
+    CTListCtrlReport list;
+    Make(list);
+    list.SetColumns(L"Name;Size", 0, nullptr, nullptr);
+    list.EnableAutoSort(false);
+    int n = 0;
+    for (int round = 0; round < 5; ++round)
+        for (const wchar_t* w : words) {
+            CTListCtrlReport::Row row;
+            row.AddText(w).AddNumber(n++);
+            list.AddRow(-1, row);
+        }
+    CTListCtrlReport::Row missing; // no text cell at all: first in ascending order
+    list.AddRow(-1, missing);
+    for (bool ascending : {true, false}) {
+        SCOPED_TRACE(ascending);
+        list.SortBy(0, ascending);
+        int count = list.GetItemCount();
+        ASSERT_EQ(5 * 18 + 1, count);
+        EXPECT_EQ(nullptr, list.GetRow(ascending ? 0 : count - 1)->GetCell(0));
+        for (int i = ascending ? 1 : 0; i + 1 < count - (ascending ? 0 : 1); ++i) {
+            const wchar_t* a = list.GetRow(i)->GetCell(0)->m_value.GetText();
+            const wchar_t* b = list.GetRow(i + 1)->GetCell(0)->m_value.GetText();
+            int r = lstrcmpW(a, b);
+            EXPECT_TRUE(ascending ? r <= 0 : r >= 0) << i;
+        }
+        for (int i = 0; i < count; ++i) EXPECT_EQ(nullptr, list.GetRow(i)->m_sortKey);
+    }
+    Pump();
+}
+
+TEST_F(ReportListTest, RowBurstsRedrawOnceAndCallersKeepTheirRedrawSwitch)
+{
+    CTListCtrlReport list;
+    Make(list);
+    list.SetColumns(L"Name;Size", 0, nullptr, nullptr);
+    Pump();
+    for (int i = 0; i < 3; ++i) {
+        CTListCtrlReport::Row row;
+        row.AddText(L"x").AddNumber(i);
+        list.AddRow(-1, row);
+        EXPECT_FALSE(list.m_redrawEnabled); // stays off for the rest of the burst
+    }
+    Pump();
+    EXPECT_TRUE(list.m_redrawEnabled);
+    EXPECT_FALSE(list.m_redrawDeferred);
+
+    // A caller that switched redraw off for a long fill is not overruled.
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, FALSE, 0);
+    CTListCtrlReport::Row row;
+    row.AddText(L"y").AddNumber(9);
+    list.AddRow(-1, row);
+    list.DeleteRow(0);
+    Pump();
+    EXPECT_FALSE(list.m_redrawEnabled);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    EXPECT_TRUE(list.m_redrawEnabled);
+
+    // A caller switching redraw on in the middle of a burst takes over; nothing switches it later.
+    list.AddRow(-1, row);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, FALSE, 0);
+    Pump();
+    EXPECT_FALSE(list.m_redrawEnabled);
+    SendMessageW(list.m_hWnd, WM_SETREDRAW, TRUE, 0);
 }
