@@ -73,18 +73,20 @@ bool MakeChildDialogTemplate(BYTE* data, size_t size)
 
 // ---- page --------------------------------------------------------------------------------------
 
-HMODULE CWMFormPage::GetTemplateModule()
+HMODULE FindDialogTemplateModule(UINT id)
 {
     CTApp* app = CTApp::Instance();
     HMODULE exe = app && app->GetModule() ? app->GetModule() : GetModuleHandleW(nullptr);
     if (!app || (!app->GetLanguageModule() && !app->GetResourceModule())) return exe;
-    const wchar_t* name = MAKEINTRESOURCEW(GetTemplateId());
+    const wchar_t* name = MAKEINTRESOURCEW(id);
     if (app->GetLanguageModule() && FindResourceW(app->GetLanguageModule(), name, RT_DIALOG))
         return app->GetLanguageModule();
     if (app->GetResourceModule() && FindResourceW(app->GetResourceModule(), name, RT_DIALOG))
         return app->GetResourceModule();
     return exe;
 }
+
+HMODULE CWMFormPage::GetTemplateModule() { return FindDialogTemplateModule(GetTemplateId()); }
 
 bool CWMFormPage::CreatePage(HWND parent)
 {
