@@ -1,0 +1,195 @@
+// The icon cache (two image lists, one index per icon name) and the id-to-path cache.
+#include "app/App.h"
+#include <algorithm>
+#include "foundation/CTImage.h"
+
+namespace {
+
+constexpr UINT kAppIcon = 2;
+constexpr UINT kItemIcon = 161;
+
+HICON LoadSizedIcon(UINT id, int cx, int cy)
+{
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR));
+}
+
+// Appends icon resource id to the list at the list's size; the new index, or -1.
+int AppendIcon(HIMAGELIST list, UINT id)
+{
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list, &cx, &cy);
+    HICON icon = LoadSizedIcon(id, cx, cy);
+    int index = ImageList_ReplaceIcon(list, -1, icon);
+    if (icon)
+        DestroyIcon(icon);
+    return index;
+}
+
+} // namespace
+
+void App::ResetImageLists()
+{
+    ImageList_RemoveAll(m_largeImages);
+    ImageList_RemoveAll(m_smallImages);
+    m_iconNames.clear();
+    for (UINT id : {kAppIcon, kItemIcon}) {
+        AppendIcon(m_largeImages, id);
+        AppendIcon(m_smallImages, id);
+    }
+}
+
+int App::FindIcon(const CTString& name)
+{
+    auto it = m_iconNames.find(name);
+    return it == m_iconNames.end() ? -1 : it->second;
+}
+
+int App::AddIcon(const CTString& name, const RequestRoute& routeTemplate)
+{
+    int index = AppendIcon(m_largeImages, kAppIcon);
+    AppendIcon(m_smallImages, kAppIcon);
+    m_iconNames[name] = index;
+    RequestRoute route = routeTemplate;
+    route.requestId = kReqIcon;
+    route.param2 = index;
+    m_db.Get(name, route);
+    return index;
+}
+
+HICON App::GetIcon(int sizeKind, const CTString& name, const RequestRoute& routeTemplate)
+{
+    if (name.IsEmpty())
+        return nullptr;
+    int index = FindIcon(name);
+    if (index < 0)
+        index = AddIcon(name, routeTemplate);
+    return ImageList_GetIcon(sizeKind == 1 ? m_largeImages : m_smallImages, index, ILD_TRANSPARENT);
+}
+
+void App::StoreIconPicture(RequestResult& reply)
+{
+    reply.response.Parse();
+    if (reply.response.GetStatusClass() != 2 || reply.body.GetSize() == 0)
+        return;
+    CTImage picture;
+    if (FAILED(picture.LoadFromMemory(reply.body)) || picture.IsNull())
+        return;
+    int index = static_cast<int>(reply.route.param2);
+    if (index < 0 || index >= ImageList_GetImageCount(m_largeImages))
+        return;
+
+    int largeX = 0, largeY = 0;
+    ImageList_GetIconSize(m_largeImages, &largeX, &largeY);
+    if (picture.GetWidth() == largeX && picture.GetHeight() == largeY) {
+        ImageList_Replace(m_largeImages, index, picture, nullptr);
+        if (HICON icon = ImageList_GetIcon(m_largeImages, index, ILD_TRANSPARENT)) {
+            ImageList_ReplaceIcon(m_smallImages, index, icon);
+            DestroyIcon(icon);
+        }
+        return;
+    }
+    HWND main = GetMainHwnd();
+    HDC screen = GetDC(main);
+    for (HIMAGELIST list : {m_largeImages, m_smallImages}) {
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(list, &cx, &cy);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
+        HBITMAP mask = CreateBitmap(cx, cy, 1, 1, nullptr);
+        HDC target = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(target, bitmap);
+        RECT dest = {0, 0, cx, cy};
+        picture.StretchBlt(target, dest, SRCCOPY);
+        SelectObject(target, old);
+        DeleteDC(target);
+        ImageList_Replace(list, index, bitmap, mask);
+        DeleteObject(bitmap);
+        DeleteObject(mask);
+    }
+    ReleaseDC(main, screen);
+}
+
+bool App::GetCachedPath(__int64 id, CTString& text)
+{
+    auto it = m_paths.find(id);
+    if (it == m_paths.end())
+        return false;
+    if (text.IsEmpty()) {
+        m_paths.erase(it);
+        return true;
+    }
+    text = it->second;
+    return true;
+}
+
+void App::IDToPath(__int64 id, const RequestRoute& route)
+{
+    auto it = m_paths.find(id);
+    if (it == m_paths.end()) {
+        m_db.DirIDToPath(static_cast<unsigned>(id), route);
+        return;
+    }
+    RequestResult result;
+    result.route = route;
+    auto* root = new TiXmlElement(L"result");
+    auto* parameters = new TiXmlElement(L"parameters");
+    parameters->SetAttributeInt64(L"ID", id);
+    root->LinkEndChild(parameters);
+    auto* value = new TiXmlElement(L"value");
+    value->SetAttribute(L"path", it->second.GetBuffer() ? it->second.GetBuffer() : L"");
+    root->LinkEndChild(value);
+    result.document.LinkEndChild(root);
+    m_windows.NotifyWindows(route.targetType, route.targetKey, &result);
+}
+
+void App::IDsToPaths(std::vector<__int64>& ids, const RequestRoute& route)
+{
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    ids.erase(std::remove(ids.begin(), ids.end(), 0), ids.end());
+
+    RequestResult result;
+    result.route = route;
+    auto* root = new TiXmlElement(L"result");
+    result.document.LinkEndChild(root);
+    std::vector<__int64> missing;
+    for (__int64 id : ids) {
+        auto it = m_paths.find(id);
+        if (it == m_paths.end()) {
+            missing.push_back(id);
+            continue;
+        }
+        auto* value = new TiXmlElement(L"value");
+        value->SetAttributeInt64(L"ID", id);
+        value->SetAttribute(L"path", it->second.GetBuffer() ? it->second.GetBuffer() : L"");
+        root->LinkEndChild(value);
+    }
+    m_windows.NotifyWindows(route.targetType, route.targetKey, &result);
+    if (!missing.empty())
+        m_db.DirIDsToPaths(missing, route);
+}
+
+void App::StorePaths(TiXmlDocument& document)
+{
+    TiXmlElement* root = document.FirstChildElementNamed(L"result");
+    if (!root)
+        return;
+    int single = 0;
+    if (TiXmlElement* parameters = root->FirstChildElementNamed(L"parameters"))
+        parameters->GetAttributeInt(L"ID", &single);
+    TiXmlElement* value = root->FirstChildElementNamed(L"value");
+    if (!value)
+        return;
+    if (single != 0) {
+        const wchar_t* path = value->GetAttribute(L"path");
+        m_paths[single] = CTString(path ? path : L"");
+        return;
+    }
+    for (; value; value = value->NextSiblingElementNamed(L"value")) {
+        int id = 0;
+        value->GetAttributeInt(L"ID", &id);
+        if (id == 0)
+            continue;
+        const wchar_t* path = value->GetAttribute(L"path");
+        m_paths[id] = CTString(path ? path : L"");
+    }
+}
