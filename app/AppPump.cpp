@@ -54,15 +54,19 @@ void App::on_connection_recv(DB::DBEvent& event)
         result.resultCode = static_cast<int>(code);
     if (event.Has(::DBEvent::KeyPath))
         record->path = event.At(::DBEvent::KeyPath).AsText();
-    CDataString routeRecord;
-    if (event.GetBytes(::DBEvent::KeyRoute, routeRecord)) {
+    // The server client moves the raw payloads in (route record, body, header text): moved out
+    // the same way.
+    if (event.Has(::DBEvent::KeyRoute)) {
+        CDataString routeRecord;
+        event.SwapBytes(::DBEvent::KeyRoute, routeRecord);
         routeRecord.Rewind();
         ReadRoute(routeRecord, result.route);
     }
-    event.SwapBytes(::DBEvent::KeyBody, result.body);
+    if (event.Has(::DBEvent::KeyBody))
+        event.SwapBytes(::DBEvent::KeyBody, result.body);
     if (event.Has(::DBEvent::KeyHeaders)) {
         CTByteArray headers;
-        event.GetBytes(::DBEvent::KeyHeaders, headers);
+        event.SwapBytes(::DBEvent::KeyHeaders, headers);
         result.response.SwapRaw(headers);
     }
 
@@ -169,10 +173,14 @@ void App::ProcessResults()
         CTString header;
         for (int n = 1; result.response.GetHeader(CHTTP::SetCookie, header, n); ++n) {
             TrimLineEnd(header);
-            CTTokenString pairs(header);
-            pairs.SetSeparators(L";", 0);
             CTString pair;
-            if (!pairs.GetToken(0, pair) || pair.IsEmpty())
+            int semicolon = header.Find(CTString(L";"));
+            if (semicolon >= 0)
+                header.Left(pair, static_cast<unsigned>(semicolon));
+            else
+                pair = header;
+            pair.Trim(L' ');
+            if (pair.IsEmpty())
                 continue;
             CTTokenString parts(pair);
             parts.SetSeparators(L"=", 0);

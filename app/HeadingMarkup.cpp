@@ -1,5 +1,8 @@
 #include "app/HeadingMarkup.h"
 
+#include "app/App.h"
+#include "app/MainWindow.h"
+
 #include "controls/CGDIManager.h"
 #include "foundation/CTStringLocale.h"
 #include "session/Object.h"
@@ -118,4 +121,12 @@ CTString BuildObjectHeadingMarkupWithType(const Object& object, const CTString& 
     if (showDates) AppendDateLines(out, object, colour);
     out.AppendText(kDivEnd);
     return out;
+}
+
+CTString BuildObjectHeadingMarkup(const Object& object, const CTString& attributeName, bool showPath, bool showDates)
+{
+    Object type;
+    App* app = App::Instance();
+    if (app && app->m_mainWindow) app->m_mainWindow->GetTypeById(type, object.type);
+    return BuildObjectHeadingMarkupWithType(object, type.name, attributeName, showPath, showDates);
 }
