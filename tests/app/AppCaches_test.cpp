@@ -350,23 +350,23 @@ TEST(AppObjects, DeletionNoticesGoToTheListingConsolesAndCloseTheObjectsConsole)
     } cases[] = {{1029, {1027, 1026}}, {1013, {1026}}, {1027, {1026}}, {1040, {}}};
     for (const Case& c : cases) {
         t.app->m_mainWindow->ShowConsole(c.console, 31, false);
-        t.app->m_mainWindow->m_notices.clear();
+        apptest::Recorded(t.app->m_mainWindow)->m_notices.clear();
         Deliver(t, Route(0, 1057, false, c.console), L"api/api_objDelete.php", XmlHeaders(),
                 Doc("<RC id=\"0\"/>" + ObjectXml(31, "Gone")));
         std::vector<int> notified;
-        for (auto& notice : t.app->m_mainWindow->m_notices) {
+        for (auto& notice : apptest::Recorded(t.app->m_mainWindow)->m_notices) {
             EXPECT_EQ(1005, notice.requestId);
             notified.push_back(notice.consoleType);
         }
         EXPECT_EQ(c.notified, notified) << c.console;
-        EXPECT_EQ(c.notified.empty() ? c.console : 0, t.app->m_mainWindow->m_console) << c.console;
+        EXPECT_EQ(c.notified.empty() ? c.console : 0, apptest::ShownConsole(t.app->m_mainWindow)) << c.console;
     }
     // A failed deletion tells nobody.
-    t.app->m_mainWindow->m_notices.clear();
+    apptest::Recorded(t.app->m_mainWindow)->m_notices.clear();
     BoxRecorder boxes;
     Deliver(t, Route(0, 1057, true, 1029), L"api/api_objDelete.php", XmlHeaders(),
             Doc("<RC id=\"7\" text=\"Denied\"/>" + ObjectXml(31, "Gone")));
-    EXPECT_TRUE(t.app->m_mainWindow->m_notices.empty());
+    EXPECT_TRUE(apptest::Recorded(t.app->m_mainWindow)->m_notices.empty());
 }
 
 TEST(AppDataPoints, RowsFromTheDocumentAndAFetchThatLeavesWithItsPane)
@@ -422,17 +422,17 @@ TEST(AppTables, DayKeysKeyedListsAndWebPages)
     Object one, two;
     one.id = 1;
     two.id = 2;
-    t.app->m_mainWindow->m_notices.clear();
+    apptest::Recorded(t.app->m_mainWindow)->m_notices.clear();
     t.app->SetKeyedList(a, {one, two});
-    ASSERT_EQ(1u, t.app->m_mainWindow->m_notices.size());
-    EXPECT_EQ(1017, t.app->m_mainWindow->m_notices[0].requestId);
-    EXPECT_EQ(1008, t.app->m_mainWindow->m_notices[0].consoleType);
+    ASSERT_EQ(1u, apptest::Recorded(t.app->m_mainWindow)->m_notices.size());
+    EXPECT_EQ(1017, apptest::Recorded(t.app->m_mainWindow)->m_notices[0].requestId);
+    EXPECT_EQ(1008, apptest::Recorded(t.app->m_mainWindow)->m_notices[0].consoleType);
     t.app->RemoveFromKeyedList(a, 1);
-    EXPECT_EQ(1u, t.app->m_mainWindow->m_notices.size());
+    EXPECT_EQ(1u, apptest::Recorded(t.app->m_mainWindow)->m_notices.size());
     t.app->RemoveFromKeyedList(a, 2);
-    ASSERT_EQ(2u, t.app->m_mainWindow->m_notices.size());
-    EXPECT_EQ(1093, t.app->m_mainWindow->m_notices[1].requestId);
-    EXPECT_EQ(1012, t.app->m_mainWindow->m_notices[1].consoleType);
+    ASSERT_EQ(2u, apptest::Recorded(t.app->m_mainWindow)->m_notices.size());
+    EXPECT_EQ(1093, apptest::Recorded(t.app->m_mainWindow)->m_notices[1].requestId);
+    EXPECT_EQ(1012, apptest::Recorded(t.app->m_mainWindow)->m_notices[1].consoleType);
 
     t.app->m_server = L"qel.example/";
     __int64 home = t.app->RegisterWebPage(0, 0, CTString(L"home"), CTString(L"Home"), CTString());
@@ -504,8 +504,9 @@ TEST(AppTables, AccessListPrincipals)
     auto type = [&](int id, const wchar_t* name) {
         Object definition;
         definition.id = id;
+        definition.type = id;
         definition.name = name;
-        t.app->m_mainWindow->m_types[id] = definition;
+        t.app->m_mainWindow->m_cache.types.push_back(definition);
     };
     type(20, L"System Group");
     type(21, L"Group");
@@ -523,7 +524,7 @@ TEST(AppTables, AccessListPrincipals)
         {5, {100}, true}, {7, {101}, true}, {9, {101}, false}, {102, {102}, true}, {5, {102}, false},
         {5, {103}, false}, {5, {999, 101}, false},
     };
-    t.app->m_mainWindow->m_logonUser.id = 77;
+    t.app->m_mainWindow->m_cache.administrator.id = 77;
     for (const Case& c : cases) {
         int answers = 0;
         bool answer = false;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "app/App.h"
+#include "app/CTWndConsole.h"
 #include "app/MainWindow.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
@@ -148,11 +149,52 @@ public:
     }
 };
 
-// Types from 100 up open recording windows; the rest go to the application's factory.
+// The real main window, keeping a record of every notice it is handed.
+class RecordingMainWindow : public MainWindow {
+public:
+    struct Notice {
+        int requestId = 0;
+        int consoleType = 0;
+        int returnCode = 0;
+        int resultCode = 0;
+        int kind = 0;
+    };
+    std::vector<Notice> m_notices;
+
+    void Notify(void* param) override
+    {
+        if (auto* result = static_cast<RequestResult*>(param)) {
+            Notice notice;
+            notice.requestId = result->route.requestId;
+            notice.consoleType = result->route.consoleType;
+            notice.returnCode = result->returnCode;
+            notice.resultCode = result->resultCode;
+            notice.kind = result->kind;
+            m_notices.push_back(notice);
+        }
+        MainWindow::Notify(param);
+    }
+};
+
+inline RecordingMainWindow* Recorded(MainWindow* window)
+{
+    return static_cast<RecordingMainWindow*>(window);
+}
+
+// The console type of the pane on show; 0 for none.
+inline int ShownConsole(MainWindow* window)
+{
+    return window && window->m_current ? window->m_current->GetConsoleType() : 0;
+}
+
+// Types from 100 up open recording windows, the main window records its notices; the rest go to
+// the application's factory.
 inline CWindowManager::CWindow* TestFactory(void* user, int type, UINT64 key)
 {
     if (type >= 100 && type < 200)
         return new RecordingWindow();
+    if (type == App::kMainWindowType)
+        return new RecordingMainWindow();
     return App::CreateWindowOfType(user, type, key);
 }
 

@@ -148,9 +148,10 @@ TEST(AppLifecycle, FirstStartShowsTheConnectConsoleAndExitWritesAnEmptyList)
 {
     ClearSettings();
     App app;
+    app.m_windows.m_factory = &apptest::TestFactory;
     ASSERT_EQ(0, app.Init());
     ASSERT_NE(nullptr, app.m_mainWindow);
-    EXPECT_EQ(App::kConsoleConnect, app.m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, apptest::ShownConsole(app.m_mainWindow));
     EXPECT_TRUE(IsWindow(app.m_appWnd.m_hWnd));
     wchar_t className[64] = {};
     GetClassNameW(app.m_appWnd.m_hWnd, className, 64);
@@ -195,11 +196,11 @@ TEST(AppLoop, KeysOtherThanBackspaceAndArrowsAreForwardedToTheWebConsole)
         {WM_KEYDOWN, VK_LEFT, false}, {WM_KEYDOWN, VK_DOWN, false}, {WM_MOUSEMOVE, 0, false},
     };
     for (const Case& c : cases) {
-        t.app->m_mainWindow->m_notices.clear();
+        apptest::Recorded(t.app->m_mainWindow)->m_notices.clear();
         MSG msg = {t.app->GetMainHwnd(), c.message, c.key, 0};
         t.app->RouteMessage(msg);
         bool forwarded = false;
-        for (auto& notice : t.app->m_mainWindow->m_notices)
+        for (auto& notice : apptest::Recorded(t.app->m_mainWindow)->m_notices)
             forwarded = forwarded || (notice.requestId == 1085 && notice.consoleType == 1040);
         EXPECT_EQ(c.forwarded, forwarded) << c.message << " " << c.key;
     }
@@ -304,7 +305,7 @@ TEST(AppPump, TransportFailuresOfSilentAndOtherRequests)
     ASSERT_EQ(1u, boxes.texts.size());
     EXPECT_EQ(L"The request has timed out.", boxes.texts[0]);
     EXPECT_FALSE(t.app->m_connected);
-    EXPECT_EQ(App::kConsoleConnect, t.app->m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, apptest::ShownConsole(t.app->m_mainWindow));
     EXPECT_TRUE(window->received.empty());
     EXPECT_GE(t.transport->m_closed, 1);
 
@@ -473,20 +474,20 @@ TEST(AppSession, SignInSuccessResetsIconsAndNotifiesTheMainWindowThreeTimes)
     EXPECT_TRUE(t.app->m_connected);
     EXPECT_EQ(L"srv", Wide(t.app->m_server));
     ASSERT_EQ(1u, t.transport->CountPath("api/api_logon.php"));
-    EXPECT_EQ(App::kConsoleConnecting, t.app->m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(t.app->m_mainWindow));
 
     // A second Connect while signed in sends nothing.
     t.app->Logon(CTString(L"other"), CTString(L"b"), CTString(L"c"));
     EXPECT_EQ(1u, t.transport->CountPath("api/api_logon.php"));
 
     t.app->m_paths[3] = L"\\Old\\Server";
-    t.app->m_mainWindow->m_notices.clear();
+    apptest::Recorded(t.app->m_mainWindow)->m_notices.clear();
     t.Answer("api/api_logon.php", XmlHeaders(L"Set-Cookie: SID=s1; path=/\r\n"),
              Doc("<RC id=\"0\" text=\"\"/><object id=\"90\" type=\"9\" parent=\"7\" serial=\"1\" name=\"Admin\"/>"));
     EXPECT_TRUE(t.app->m_connected);
     EXPECT_EQ(2, ImageList_GetImageCount(t.app->m_largeImages));
     EXPECT_EQ(2, ImageList_GetImageCount(t.app->m_smallImages));
-    auto& notices = t.app->m_mainWindow->m_notices;
+    auto& notices = apptest::Recorded(t.app->m_mainWindow)->m_notices;
     ASSERT_EQ(3u, notices.size());
     EXPECT_EQ(0, notices[0].consoleType);
     EXPECT_EQ(1000, notices[1].consoleType);
@@ -513,14 +514,14 @@ TEST(AppSession, RefusedAndFailedSignInsDisconnect)
         BoxRecorder boxes;
         t.app->Logon(CTString(L"srv"), CTString(L"a@example.com"), CTString(L"pw"));
         int closedBefore = t.transport->m_closed;
-        t.app->m_mainWindow->m_notices.clear();
+        apptest::Recorded(t.app->m_mainWindow)->m_notices.clear();
         t.Answer("api/api_logon.php", c.headers, c.body);
         EXPECT_FALSE(t.app->m_connected) << c.name;
-        EXPECT_EQ(App::kConsoleConnecting, t.app->m_mainWindow->m_console) << c.name;
+        EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(t.app->m_mainWindow)) << c.name;
         EXPECT_GT(t.transport->m_closed, closedBefore) << c.name << ": not disconnected";
         EXPECT_EQ(0, ImageList_GetImageCount(t.app->m_largeImages)) << c.name << ": took the signed-in path";
         bool toldConnecting = false;
-        for (auto& notice : t.app->m_mainWindow->m_notices)
+        for (auto& notice : apptest::Recorded(t.app->m_mainWindow)->m_notices)
             toldConnecting = toldConnecting || (notice.requestId == 1041 && notice.consoleType == 1001);
         EXPECT_TRUE(toldConnecting) << c.name;
     }
@@ -551,7 +552,7 @@ TEST(AppSession, SignOutClosesSessionWindowsAndEmptiesTheSessionCaches)
     EXPECT_EQ(0u, t.app->m_cookies.GetCount());
     EXPECT_TRUE(t.app->m_paths.empty());
     EXPECT_TRUE(t.app->m_keyedLists.empty());
-    EXPECT_EQ(App::kConsoleConnect, t.app->m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, apptest::ShownConsole(t.app->m_mainWindow));
 
     // Not signed in: nothing is sent, the retry counter is still reset.
     t.app->m_socketRetries = 3;

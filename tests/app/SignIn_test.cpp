@@ -6,6 +6,7 @@
 #include <string>
 #include "app/App.h"
 #include "app/MainWindow.h"
+#include "AppFixture.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
 #include "session/FixtureServer.h"
@@ -51,7 +52,7 @@ bool Told(App& app, int requestId, int consoleType)
 {
     if (!app.m_mainWindow)
         return false;
-    for (auto& notice : app.m_mainWindow->m_notices)
+    for (auto& notice : apptest::Recorded(app.m_mainWindow)->m_notices)
         if (notice.requestId == requestId && notice.consoleType == consoleType)
             return true;
     return false;
@@ -90,6 +91,7 @@ protected:
         ASSERT_TRUE(info.ok) << "fixture server not running";
         server = L"127.0.0.1:" + std::to_wstring(info.httpsPort);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TAVIK\\QELTestSignIn");
+        app.m_windows.m_factory = &apptest::TestFactory;
         ASSERT_EQ(0, app.Init());
     }
     void TearDown() override
@@ -100,7 +102,7 @@ protected:
 
     void LogOn(const wchar_t* email, const wchar_t* password)
     {
-        app.m_mainWindow->m_notices.clear();
+        apptest::Recorded(app.m_mainWindow)->m_notices.clear();
         app.Logon(CTString(server.c_str()), CTString(email), CTString(password));
     }
 
@@ -115,7 +117,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
 {
     BoxRecorder boxes;
     LogOn(L"e2e@example.com", L"secret");
-    EXPECT_EQ(App::kConsoleConnecting, app.m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(app.m_mainWindow));
     ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1001) && Told(app, 1041, 1000); }));
     EXPECT_TRUE(app.m_connected);
     EXPECT_TRUE(boxes.Texts().empty());
@@ -140,7 +142,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
     DestroyIcon(icon);
     ASSERT_TRUE(RunUntil(app, [&] {
         int replies = 0;
-        for (auto& notice : app.m_mainWindow->m_notices)
+        for (auto& notice : apptest::Recorded(app.m_mainWindow)->m_notices)
             replies += notice.requestId == 1022;
         return replies == 2;
     }));
@@ -152,7 +154,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
     app.m_windows.OpenWindow(44, 1, 0);
     app.Logoff();
     ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; }));
-    EXPECT_EQ(App::kConsoleConnect, app.m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, apptest::ShownConsole(app.m_mainWindow));
     EXPECT_EQ(0u, app.m_cookies.GetCount());
     EXPECT_EQ(nullptr, app.m_windows.FindWindow(6, 1));
     EXPECT_NE(nullptr, app.m_windows.FindWindow(44, 1));
@@ -191,10 +193,10 @@ TEST_F(SignIn, RefusedAndFailedSignInsLeaveTheSessionClosed)
         ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; })) << c.password;
         ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1001); })) << c.password;
         EXPECT_FALSE(Told(app, 1041, 1000)) << c.password << ": took the signed-in path";
-        EXPECT_EQ(App::kConsoleConnecting, app.m_mainWindow->m_console);
+        EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(app.m_mainWindow));
         EXPECT_EQ(0, ImageList_GetImageCount(app.m_largeImages)) << c.password;
         EXPECT_EQ(c.box, !boxes.Texts().empty()) << c.password;
-        for (auto& notice : app.m_mainWindow->m_notices) {
+        for (auto& notice : apptest::Recorded(app.m_mainWindow)->m_notices) {
             if (notice.requestId == 1041 && notice.kind == 4)
                 EXPECT_EQ(c.returnCode, notice.returnCode) << c.password;
         }
