@@ -560,3 +560,32 @@ TEST(AppSession, SignOutClosesSessionWindowsAndEmptiesTheSessionCaches)
     EXPECT_EQ(1u, t.transport->CountPath("api/api_logoff.php"));
     EXPECT_EQ(0, t.app->m_socketRetries);
 }
+
+namespace {
+LRESULT CALLBACK RefuseCreation(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCCREATE)
+        return FALSE;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+} // namespace
+
+TEST(AppLifecycle, WithoutItsMessageWindowStartUpCompletesAndTheProgramEndsWithCode1)
+{
+    ClearSettings();
+    // A class of that name that refuses every window: the message window cannot be made.
+    WNDCLASSEXW wc = {sizeof(wc)};
+    wc.lpfnWndProc = RefuseCreation;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QELCONSOLE";
+    UnregisterClassW(L"QELCONSOLE", wc.hInstance);   // the one earlier applications of this program registered
+    ASSERT_NE(0, RegisterClassExW(&wc));
+    {
+        App app;
+        EXPECT_EQ(1, AppMain(app, GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL));
+        EXPECT_EQ(0u, ReadDword(kSettings, L"Connections")) << "Exit did not run";
+        EXPECT_NE(nullptr, app.m_largeImages) << "start-up stopped early";
+        app.m_windows.DeleteClosedWindows();
+    }
+    UnregisterClassW(L"QELCONSOLE", GetModuleHandleW(nullptr));
+}
