@@ -230,9 +230,14 @@ TEST_F(PanesTest, TabPanesShowInTheStrip)
     EXPECT_TRUE(IsWindowVisible(main->m_tabs.m_hWnd));
     EXPECT_TRUE(Visible(main->FindConsole(1017, 0)));
 
-    // A closed tab pane leaves the strip.
+    // A tab reads its pane's caption again when told.
     HWND structure = main->FindConsole(1020, 0)->GetHwnd();
     ASSERT_NE(main->m_tabs.FindPage(structure), nullptr);
+    SetWindowTextW(structure, L"Structure (2)");
+    main->RefreshTabCaption(structure);
+    EXPECT_EQ(Wide(main->m_tabs.FindPage(structure)->m_caption), L"Structure (2)");
+
+    // A closed tab pane leaves the strip.
     main->CloseConsole(1020, 0);
     EXPECT_EQ(main->m_tabs.FindPage(structure), nullptr);
 }
