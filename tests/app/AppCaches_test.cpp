@@ -357,7 +357,7 @@ TEST(AppObjects, DeletionNoticesGoToTheListingConsolesAndCloseTheObjectsConsole)
             notified.push_back(notice.consoleType);
         }
         EXPECT_EQ(c.notified, notified) << c.console;
-        // The object's console closes; the main window goes back to the pane shown before it.
+        // A closed console gives way to the one shown before it, the connect console.
         EXPECT_EQ(c.notified.empty() ? c.console : App::kConsoleConnect, ShownConsole(*t.app)) << c.console;
     }
     // A failed deletion tells nobody.
