@@ -171,6 +171,13 @@ public:
     void QelSheetSave(unsigned id, const CTString& data, const RequestRoute& route);
     void QelSheetLoad(unsigned id, const RequestRoute& route);
 
+    // The realtime socket (DBRealtime.cpp). A reopening passes three empty values and reuses the
+    // kept channel list, token and header lines.
+    void OpenRealtime(const CTString& channels, const CTString& token, const IHttpTransport::HeaderList& headers);
+    // The socket request's completion: every message and the request's own end, on the
+    // user-interface thread.
+    void OnRealtimeMessage(TxRx& event);
+
     // The transport's notices.
     void OnRequestCount();
     void OnDataAvailable();

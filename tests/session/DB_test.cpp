@@ -14,70 +14,10 @@
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
 #include "session/DB.h"
+#include "BoxRecorder.h"
+#include "RecordingTransport.h"
 
 namespace {
-
-std::string Narrow(const CTString& text)
-{
-    std::string out;
-    for (unsigned i = 0; i < text.GetLength(); ++i)
-        out.push_back(static_cast<char>(text.GetBuffer()[i]));
-    return out;
-}
-
-std::string BytesOf(const CTByteArray& bytes)
-{
-    return std::string(reinterpret_cast<const char*>(bytes.GetData()), bytes.GetSize());
-}
-
-struct Sent {
-    std::string verb;
-    std::string path;
-    std::vector<std::string> headers;
-    std::string body;
-    int flags = 0;
-    IHttpTransport::Completion completion;
-};
-
-class RecordingTransport : public IHttpTransport {
-public:
-    void OpenSession(const CTString& agent) override { m_agent = Narrow(agent); }
-    bool Connect(const CTString& url) override
-    {
-        m_url = Narrow(url);
-        return true;
-    }
-    void Send(const CTString& verb, const CTString& path, const HeaderList& headers, CTByteArray* body, int flags,
-              Completion completion) override
-    {
-        Sent sent;
-        sent.verb = Narrow(verb);
-        sent.path = Narrow(path);
-        for (const CTString& line : headers)
-            sent.headers.push_back(Narrow(line));
-        if (body) {
-            sent.body = BytesOf(*body);
-            body->SetSize(0);   // taken over
-        }
-        sent.flags = flags;
-        sent.completion = std::move(completion);
-        m_sent.push_back(std::move(sent));
-    }
-    void Close() override { ++m_closed; }
-    void Listen(const wchar_t* notice, Listener listener) override { m_listeners[Narrow(CTString(notice))] = listener; }
-    int GetPendingCount() override { return m_pending; }
-    int GetBytesReceived() override { return m_bytes; }
-    int GetQueuedCallbackCount() override { return m_queued; }
-
-    std::string m_agent;
-    std::string m_url;
-    std::vector<Sent> m_sent;
-    std::map<std::string, Listener> m_listeners;
-    int m_closed = 0;
-    int m_pending = 0;
-    int m_bytes = 0;
-    int m_queued = 0;
-};
 
 // A client connected to "srv" through a recording transport.
 struct Client {
@@ -119,21 +59,6 @@ CTByteArray Bytes(const std::string& text)
         memcpy(bytes.Extend(static_cast<unsigned>(text.size())), text.data(), text.size());
     return bytes;
 }
-
-// Answers every message box with OK and keeps its text.
-class BoxRecorder : public MessageBoxAnswerer {
-public:
-    BoxRecorder() { MessageBoxAnswerer::Install(this); }
-    ~BoxRecorder() override { MessageBoxAnswerer::Install(nullptr); }
-    void OnMessageBox(CTWndMessageBox& box, HWND) override
-    {
-        texts.push_back(box.m_text ? box.m_text : L"");
-        captions.push_back(box.m_caption ? box.m_caption : L"");
-        box.Press(IDOK);
-    }
-    std::vector<std::wstring> texts;
-    std::vector<std::wstring> captions;
-};
 
 std::string EncodeForm(const CAttributes& form, const char* start = "")
 {
