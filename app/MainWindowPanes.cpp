@@ -6,6 +6,8 @@
 #include "app/App.h"
 #include "app/CTWndConsole.h"
 #include "app/ConsoleTypes.h"
+#include "app/DlgConnect.h"
+#include "app/DlgConnecting.h"
 #include "framework/CTApp.h"
 
 namespace {
@@ -65,7 +67,13 @@ CTWndConsole* MainWindow::GetConsole(int type, __int64 key, int position)
         return pane;
     if (!ConsolePaneClassName(type))
         return nullptr;
-    auto* pane = new PlaceholderPane(type);
+    CTWndConsole* pane = nullptr;
+    if (type == kConsoleConnect)
+        pane = new DlgConnect();
+    else if (type == kConsoleConnecting)
+        pane = new DlgConnecting();
+    else
+        pane = new PlaceholderPane(type);
     m_panes.AddTail(pane);
     pane->m_owner = this;
     pane->m_key = key;
