@@ -221,7 +221,9 @@ inline void DefineType(App& app, __int64 id, const wchar_t* name)
     definition.id = id;
     definition.type = id;
     definition.name = name;
-    app.m_mainWindow->m_cache.types.push_back(definition);
+    std::vector<Object>& types = app.m_mainWindow->m_cache.types;
+    std::erase_if(types, [&](const Object& known) { return known.type == id; });
+    types.push_back(definition);
 }
 
 inline void SetLogonUserId(App& app, __int64 id)
