@@ -548,7 +548,7 @@ bool MainWindow::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
     if (m_tabs.m_hWnd && hdr->hwndFrom == m_tabs.m_hWnd && hdr->code == CTWndVTab::kNotifyChanging) {
         ShowPaneStatusText(PaneKey());
     } else if (hdr->hwndFrom == m_rightToolbar.m_hWnd && hdr->code == CTWndToolbar::kPaintedCode) {
-        // The notification badge is drawn by the request notifications once they are enabled.
+        PaintNotificationBadge(hdr);
     } else if (hdr->code == TBN_DROPDOWN) {
         auto* drop = reinterpret_cast<NMTOOLBARW*>(hdr);
         if (drop->iItem == kCmdTools)
@@ -556,7 +556,7 @@ bool MainWindow::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
         else if (drop->iItem == kCmdSearchFilter)
             OpenSearchFilter();
         else if (drop->iItem == kCmdNotifications)
-            ShowConsole(kConsoleRequests, 0, false);
+            OnNotificationsDropDown();
     } else if ((hdr->code == TTN_GETDISPINFOW || hdr->code == TTN_GETDISPINFOA) &&
                hdr->idFrom == static_cast<UINT_PTR>(CTWndStatusbar::kControlId)) {
         ::SendMessageW(hdr->hwndFrom, TTM_SETMAXTIPWIDTH, 0, 300);

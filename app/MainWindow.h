@@ -16,6 +16,7 @@
 #include "app/MainWindowCache.h"
 #include "app/PaneHistory.h"
 #include "app/PaneKey.h"
+#include "app/RequestNotifications.h"
 #include "app/VersionCheck.h"
 #include "controls/CDrawDocument.h"
 #include "foundation/CLinkedList.h"
@@ -115,6 +116,7 @@ public:
     CDraw::CDrawDocument m_badge;
     RECT m_badgeRect = {};
     bool m_opened = false;                 // the children were created
+    RequestNotifications m_requests;       // pending-request and attention lists
 
     MainWindow();
     ~MainWindow() override;
@@ -196,6 +198,17 @@ public:
     }
     __int64 GetSystemFolderId(int folder) const { return m_cache.folderIds[folder]; }
     DWORD GetStartupMask() const { return m_cache.loaded; }
+
+    // Request notifications and request actions (MainWindowRequests.cpp).
+    void ReadRequestObjects(DB::DBEvent& reply);
+    void EvaluateRequest(const Object& request);
+    void ApplyRequestState(const Object& request, bool closed, bool isAssignee);
+    void UpdateNotificationBadge();
+    // Action: RequestNotifications::Cancel, Assign, Complete or Acknowledge.
+    void UpdateRequest(__int64 requestId, int action);
+    void PaintNotificationBadge(NMHDR* painted);
+    void OnNotificationsDropDown();
+    const RequestNotifications& GetRequestLists() const { return m_requests; }
 
     // Window helpers (MainWindow.cpp).
     void LayoutCurrentPane();

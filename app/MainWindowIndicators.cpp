@@ -137,12 +137,6 @@ void MainWindow::on_ws_status(TxRx& event)
     ShowServerStatus();
 }
 
-void MainWindow::on_requests(TxRx& event)
-{
-    // The request notifications read these messages; nothing is kept here.
-    (void)event;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Icons and the certificate
 

@@ -9,6 +9,8 @@
 #include "app/App.h"
 #include "app/ConsoleTypes.h"
 #include "app/CTWndConsole.h"
+#include "app/DlgConnect.h"
+#include "app/DlgConnecting.h"
 #include "app/HeadingMarkup.h"
 #include "app/PlaceholderPane.h"
 #include "framework/CTApp.h"
@@ -33,6 +35,11 @@ constexpr LONG_PTR kStripShowsIcons = 0x40;
 // the program provide show as placeholders until then.
 CTWndConsole* NewPane(int type)
 {
+    switch (type) {
+    case DlgConnect::kConsoleType: return new DlgConnect();
+    case DlgConnecting::kConsoleType: return new DlgConnecting();
+    default: break;
+    }
     if (!ConsolePaneClassName(type)) return nullptr;
     return new PlaceholderPane(type);
 }

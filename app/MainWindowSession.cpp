@@ -141,6 +141,7 @@ void MainWindow::OnResult(RequestResult* reply)
         if (route.param2 >= 0 && route.param2 <= 2) {
             m_cache.ReadLinks(static_cast<int>(route.param2), reply->document);
         } else if (route.param2 == 2048) {
+            m_requests.pending.clear();
             m_cache.ReadSettingObjects(reply->document, [this](const Object& obj) {
                 if (m_app)
                     m_app->m_dir.StoreObject(obj, 0);
@@ -312,6 +313,8 @@ void MainWindow::OnLoggedOff()
 
     // 9. Caches and flags.
     m_cache.Clear();
+    m_requests.Clear();
+    UpdateNotificationBadge();
     m_reportsV3 = m_reportsV4 = m_ouFlag = m_requestsV4 = false;
     m_homePage = 0;
     m_homePending = false;
@@ -523,12 +526,6 @@ void MainWindow::OnRequestQueryReply(DB::DBEvent& reply)
             }
         }
     }, nullptr);
-}
-
-void MainWindow::ProcessRequestObject(const Object& request)
-{
-    // Judging a request for the notification lists belongs to the request notifications.
-    (void)request;
 }
 
 // ---------------------------------------------------------------------------------------------
