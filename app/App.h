@@ -27,6 +27,7 @@
 #include "session/DirDbServer.h"
 #include "session/Object.h"
 #include "session/ObjectBranch.h"
+#include "session/RealtimeHandlers.h"
 #include "session/RequestResult.h"
 #include "session/RequestRoute.h"
 
@@ -162,7 +163,7 @@ public:
     std::map<__int64, std::vector<Object>> m_keyedLists;
     __int64 m_nextDayKey = 1;
     std::map<unsigned, DeploymentWindowEntry> m_deploymentWindows;
-    int m_socketRetries = 0;
+    RealtimeHandlers m_realtime{m_db, &m_dir};   // the realtime channels' handlers and socket retry counter
     CAttributes m_cookies;
 
     App();
@@ -210,6 +211,10 @@ public:
 
     // Sign-in and sign-out.
     void Logon(const CTString& server, const CTString& email, const CTString& password);
+    // Binds the realtime channels' handlers (after DB::Connect, which empties the table) with what
+    // only the application does for them: the boxes' owner, the cached deployment-window replies
+    // and signing out.
+    void BindRealtime();
     void Logoff();
     void OnRequestResult(RequestResult& result);
 

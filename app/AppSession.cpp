@@ -1,5 +1,6 @@
 // Sign-in, sign-out and the application's own result handler.
 #include "app/App.h"
+#include "calendars/DeploymentWin.h"
 #include "app/MainWindow.h"
 
 namespace {
@@ -36,12 +37,30 @@ void App::Logon(const CTString& server, const CTString& email, const CTString& p
     m_db.Connect(server);
     m_db.Bind(CTString(L"connection_open"), [](DB::DBEvent&) {});
     m_db.Bind(CTString(L"connection_recv"), [this](DB::DBEvent& event) { on_connection_recv(event); });
+    BindRealtime();
     m_connected = true;
     m_server = server;
     m_db.Logon(email, password, SessionRoute(kReqLogon));
     RequestResult notice;
     notice.kind = kKindLogonSent;
     OnRequestResult(notice);
+}
+
+void App::BindRealtime()
+{
+    RealtimeHandlers::Hooks& hooks = m_realtime.m_hooks;
+    hooks.ownerWindow = [this] { return m_mainHwnd.load(); };
+    hooks.applySlotUpdate = [this](DB::Slot& slot, __int64& groupId) -> __int64 {
+        for (auto& [group, entry] : m_deploymentWindows) {   // ascending group id
+            if (int window = ApplySlotUpdateToReply(entry.document, slot)) {
+                groupId = group;
+                return window;
+            }
+        }
+        return 0;
+    };
+    hooks.logoff = [this] { Logoff(); };
+    m_realtime.Bind();
 }
 
 void App::Logoff()
@@ -54,7 +73,7 @@ void App::Logoff()
         m_db.SendRequest(L"POST", CTString(L"api/api_logoff.php"), CTString(DB::kFormContentType), nullptr,
                          SessionRoute(kReqLogoff));
     }
-    m_socketRetries = 0;
+    m_realtime.m_retries = 0;
 }
 
 void App::EndSessionCaches()

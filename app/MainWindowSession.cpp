@@ -616,11 +616,9 @@ void MainWindow::OpenRealtimeChannel(RequestResult* reply)
     const wchar_t* ws = rc->GetAttribute(L"ws");
     CTString channels, token;
     BuildRealtimeRequest(CTString(ws ? ws : L""), m_requestsV4, channels, token);
-    DB& db = m_app->m_db;
-    db.m_wsChannels = channels;
-    db.m_wsToken = token;
-    db.m_wsHeaders.clear();
-    db.m_wsHeaders.push_back(CTString(L"Accept-Encoding: gzip,deflate"));
+    IHttpTransport::HeaderList headers;
+    headers.push_back(CTString(L"Accept-Encoding: gzip,deflate"));
+    m_app->m_db.OpenRealtime(channels, token, headers);
 }
 
 void MainWindow::ReadSystemSettings(RequestResult* reply)

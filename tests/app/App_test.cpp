@@ -536,12 +536,12 @@ TEST(AppSession, SignOutClosesSessionWindowsAndEmptiesTheSessionCaches)
     t.app->m_windows.OpenWindow(44, 1, 0);
     t.app->m_paths[12] = L"\\A";
     t.app->m_keyedLists[1] = {};
-    t.app->m_socketRetries = 2;
+    t.app->m_realtime.m_retries = 2;
 
     t.app->Logoff();
     EXPECT_EQ(1u, t.transport->CountPath("api/api_logoff.php"));
     EXPECT_GE(t.transport->m_dropped, 1) << "waiting requests survive the sign-out";
-    EXPECT_EQ(0, t.app->m_socketRetries);
+    EXPECT_EQ(0, t.app->m_realtime.m_retries);
     EXPECT_TRUE(t.app->m_connected) << "connected until the reply";
 
     t.Answer("api/api_logoff.php", XmlHeaders(), Doc("<RC id=\"0\"/>"));
@@ -555,10 +555,10 @@ TEST(AppSession, SignOutClosesSessionWindowsAndEmptiesTheSessionCaches)
     EXPECT_EQ(App::kConsoleConnect, ShownConsole(*t.app));
 
     // Not signed in: nothing is sent, the retry counter is still reset.
-    t.app->m_socketRetries = 3;
+    t.app->m_realtime.m_retries = 3;
     t.app->Logoff();
     EXPECT_EQ(1u, t.transport->CountPath("api/api_logoff.php"));
-    EXPECT_EQ(0, t.app->m_socketRetries);
+    EXPECT_EQ(0, t.app->m_realtime.m_retries);
 }
 
 namespace {

@@ -240,6 +240,11 @@ TEST(MainWindow, SignInRunsTheStartUpLoadsAndSignOutReturnsToTheConnectPane)
     // The socket request: its channels include the requests, the token is escaped.
     EXPECT_STREQ(L"dirupdates:events:slots:requests", app.m_db.m_wsChannels.GetBuffer());
     EXPECT_STREQ(L"tok%2ben/1", app.m_db.m_wsToken.GetBuffer());
+    // ... and the socket is open on the server with them.
+    const std::string socketPath = "/socket.io?channels=dirupdates:events:slots:requests&token=tok%2ben/1";
+    EXPECT_TRUE(PumpUntil(app, [&] {
+        return fixture::Control(Server(), L"GET", L"/control/ws_log").find("\"open\", \"data\": \"" + socketPath) != std::string::npos;
+    })) << fixture::Control(Server(), L"GET", L"/control/ws_log");
 
     // Back and Forward walk the history.
     ASSERT_TRUE(main->ShowConsole(MainWindow::kConsoleTasks, 0, false));
