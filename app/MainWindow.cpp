@@ -58,10 +58,13 @@ MainWindow::MainWindow()
 {
     m_app = App::Instance();
     m_type = kWindowType;
+    MainWindowLookups::Install(&m_lookups);
 }
 
 MainWindow::~MainWindow()
 {
+    if (MainWindowLookups::Installed() == &m_lookups)
+        MainWindowLookups::Install(nullptr);
     if (m_hWnd && ::IsWindow(m_hWnd))
         KillTimer(m_hWnd, kKeepAliveTimer);
     if (m_app && m_app->m_mainWindow == this)

@@ -14,6 +14,7 @@
 #include <vector>
 #include "app/CTWndSearch.h"
 #include "app/MainWindowCache.h"
+#include "app/MainWindowCacheLookups.h"
 #include "app/PaneHistory.h"
 #include "app/PaneKey.h"
 #include "app/RequestNotifications.h"
@@ -95,6 +96,7 @@ public:
     int m_rebarHeight = 0;                 // the rebar's height plus one
     PaneHistory m_history;                 // back/forward history, each pane once
     std::map<PaneKey, CTString> m_statusTexts;
+    MainWindowCacheLookups m_lookups{*this};   // the caches as the session's helpers read them
     MainWindowCache m_cache;               // administrator, system settings, types and the other caches
     bool m_homePending = false;
     bool m_idle = true;

@@ -222,6 +222,11 @@ TEST(MainWindow, SignInRunsTheStartUpLoadsAndSignOutReturnsToTheConnectPane)
     Object type;
     EXPECT_EQ(22, main->GetTypeByName(type, CTString(L"deployment slot data")).type);
     EXPECT_TRUE(main->IsSubtypeOf(22, 12));
+    // The session's helpers read the same caches.
+    ASSERT_EQ(static_cast<MainWindowLookups*>(&main->m_lookups), MainWindowLookups::Installed());
+    Object viaSession;
+    EXPECT_EQ(22, MainWindowLookups::Installed()->GetTypeById(viaSession, 22).type);
+    EXPECT_STREQ(server.GetBuffer(), MainWindowLookups::Installed()->GetServerText().GetBuffer());
     EXPECT_EQ(1u, main->m_cache.settings[MainWindowCache::Plugin].size());
     EXPECT_EQ(1u, main->m_cache.settings[MainWindowCache::RequestType].size());
     EXPECT_TRUE(main->m_cache.IsScheduleGroupLinked(50));
