@@ -73,12 +73,12 @@ bool MakeChildDialogTemplate(BYTE* data, size_t size)
 
 // ---- page --------------------------------------------------------------------------------------
 
-HMODULE CWMFormPage::GetTemplateModule()
+HMODULE FindDialogTemplateModule(UINT id)
 {
     CTApp* app = CTApp::Instance();
     HMODULE exe = app && app->GetModule() ? app->GetModule() : GetModuleHandleW(nullptr);
     if (!app || (!app->GetLanguageModule() && !app->GetResourceModule())) return exe;
-    const wchar_t* name = MAKEINTRESOURCEW(GetTemplateId());
+    const wchar_t* name = MAKEINTRESOURCEW(id);
     if (app->GetLanguageModule() && FindResourceW(app->GetLanguageModule(), name, RT_DIALOG))
         return app->GetLanguageModule();
     if (app->GetResourceModule() && FindResourceW(app->GetResourceModule(), name, RT_DIALOG))
@@ -86,21 +86,28 @@ HMODULE CWMFormPage::GetTemplateModule()
     return exe;
 }
 
+HMODULE CWMFormPage::GetTemplateModule() { return FindDialogTemplateModule(GetTemplateId()); }
+
+HWND CreateChildDialog(HMODULE module, UINT templateId, HWND parent, CTWnd2* wnd)
+{
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
+    if (!res) return nullptr;
+    HGLOBAL handle = LoadResource(module, res);
+    const void* data = handle ? LockResource(handle) : nullptr;
+    DWORD size = SizeofResource(module, res);
+    if (!data || size == 0) return nullptr;
+    // The resource itself is read-only: restyle a copy.
+    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    if (!MakeChildDialogTemplate(copy.data(), copy.size())) return nullptr;
+    return CreateDialogIndirectParamW(module, reinterpret_cast<DLGTEMPLATE*>(copy.data()), parent, CTWnd2::DialogProc,
+                                      reinterpret_cast<LPARAM>(wnd));
+}
+
 bool CWMFormPage::CreatePage(HWND parent)
 {
     m_hParent = parent;
     m_isDialog = true;
-    HMODULE module = GetTemplateModule();
-    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(GetTemplateId()), RT_DIALOG);
-    if (!res) return false;
-    HGLOBAL handle = LoadResource(module, res);
-    const void* data = handle ? LockResource(handle) : nullptr;
-    DWORD size = SizeofResource(module, res);
-    if (!data || size == 0) return false;
-    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
-    if (!MakeChildDialogTemplate(copy.data(), copy.size())) return false;
-    m_hWnd = CreateDialogIndirectParamW(module, reinterpret_cast<DLGTEMPLATE*>(copy.data()), parent,
-                                        CTWnd2::DialogProc, reinterpret_cast<LPARAM>(this));
+    m_hWnd = CreateChildDialog(GetTemplateModule(), GetTemplateId(), parent, this);
     if (m_hWnd && m_title.IsEmpty()) GetWindowTextString(m_hWnd, m_title);
     return m_hWnd != nullptr;
 }

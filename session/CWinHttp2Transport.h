@@ -13,6 +13,7 @@ public:
     }
     void Close() override { m_http.Close(); }
     void Listen(const wchar_t* notice, Listener listener) override;
+    void DropWaiting() override { m_http.m_waiting.DeleteAll(); }
     int GetPendingCount() override { return m_http.GetPendingCount(); }
     int GetBytesReceived() override { return m_http.GetBytesReceived(); }
     int GetQueuedCallbackCount() override;

@@ -19,6 +19,8 @@ public:
     virtual void Close() = 0;
     // Binds a channel notice ("request_count", "request_data_available", "ws_status", ...).
     virtual void Listen(const wchar_t* notice, Listener listener) = 0;
+    // Deletes the requests waiting for a free transfer slot; they are never sent nor completed.
+    virtual void DropWaiting() {}
     // Requests in flight or waiting.
     virtual int GetPendingCount() = 0;
     virtual int GetBytesReceived() = 0;

@@ -1,0 +1,48 @@
+#include "app/CTWndConsole.h"
+
+#include "app/MainWindow.h"
+#include "framework/CTApp.h"
+#include "framework/CTWndMessageBox.h"
+
+HWND CTWndConsole::GetOwnerHwnd() const
+{
+    return m_owner ? m_owner->m_hWnd : nullptr;
+}
+
+void CTWndConsole::Close()
+{
+    PostMessageW(GetOwnerHwnd(), kMsgCloseConsole, static_cast<WPARAM>(static_cast<INT_PTR>(GetConsoleType())),
+                 static_cast<LPARAM>(m_key));
+}
+
+void CTWndConsole::Destroy()
+{
+    if (HWND hwnd = GetHwnd()) DestroyWindow(hwnd);
+}
+
+void CTWndConsole::SetFocus()
+{
+    ::SetFocus(GetHwnd());
+}
+
+bool CTWndConsole::Matches(int consoleType, __int64 key)
+{
+    return consoleType == GetConsoleType() && (key == 0 || key == m_key);
+}
+
+void CTWndConsole::Move(int left, int top, int right, int bottom)
+{
+    HWND hwnd = GetHwnd();
+    if (hwnd && IsWindow(hwnd)) MoveWindow(hwnd, left, top, right - left, bottom - top, TRUE);
+}
+
+void CTWndConsole::ReportObjectGone(const CTString& name)
+{
+    CTString text;
+    text.Format(L"Object no longer available:\r\n%s", name.GetBuffer() ? name.GetBuffer() : L"");
+    CTApp* app = CTApp::Instance();
+    HINSTANCE module = app && app->GetModule() ? app->GetModule() : GetModuleHandleW(nullptr);
+    CTWndMessageBox box;
+    box.Show(GetOwnerHwnd(), module, text.GetBuffer(), L"Warning", MB_OK);
+    Close();
+}

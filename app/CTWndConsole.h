@@ -1,0 +1,47 @@
+#pragma once
+// The console pane interface: every view the main window shows in its client area is a child
+// window that is also a CTWndConsole. The main window keeps its panes in a list (hence the list
+// link base), finds them by (console type, key), routes replies to them, tells them of start-up
+// progress and closes them when they ask. It owns no window itself.
+#include <windows.h>
+#include "foundation/CLinkedList.h"
+#include "foundation/CTString.h"
+
+class MainWindow;
+struct RequestResult;
+
+class CTWndConsole : public CLinkedListObject {
+public:
+    enum : UINT { kMsgCloseConsole = 1027 };
+    enum : int { kMainWindowType = 0xffff };
+
+    MainWindow* m_owner = nullptr; // set by the pane factory before Create
+    __int64 m_key = 0;             // object id, 0 for singleton views, page handle for the web pane
+
+    CTWndConsole() = default;
+    ~CTWndConsole() override = default;
+
+    // Creates the pane's child window under the owner.
+    virtual bool Create() = 0;
+    // Asks the owner to close the pane (posted, so a pane may call it from its own handlers).
+    virtual void Close();
+    virtual void Destroy();
+    virtual void SetFocus();
+    virtual HWND GetHwnd() = 0;
+    // The type equals the pane's and the key is 0 or the pane's key.
+    virtual bool Matches(int consoleType, __int64 key);
+    virtual int GetConsoleType() = 0;
+    virtual int GetOwnerWindowType() { return kMainWindowType; }
+    virtual bool IsTabPane() { return true; }
+    virtual void OnReply(RequestResult& result) { (void)result; }
+    // Called on every pane once all start-up loads have arrived.
+    virtual void Refresh() {}
+    // Called for every start-up load reply with its bit and the loads received before it.
+    virtual void OnStartupProgress(int bit, int mask) { (void)bit; (void)mask; }
+
+    void Move(int left, int top, int right, int bottom);
+    // Tells the user that the object shown is gone, then closes the pane.
+    void ReportObjectGone(const CTString& name);
+
+    HWND GetOwnerHwnd() const;
+};
