@@ -309,37 +309,6 @@ void MainWindow::ApplySearchFilterImage()
         m_rightToolbar.SendMessage(TB_CHANGEBITMAP, kCmdSearchFilter, MAKELPARAM(image, 0));
 }
 
-void MainWindow::ShowToolsMenu()
-{
-    // The Tools menu (menu 145) under its button.
-    HMODULE module = CTApp::Instance()->FindResourceModule(RT_MENU, MAKEINTRESOURCEW(145));
-    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(145));
-    if (!menu)
-        return;
-    HMENU popup = GetSubMenu(menu, 0);
-    RECT rc = {};
-    LRESULT index = m_rightToolbar.SendMessage(TB_COMMANDTOINDEX, kCmdTools);
-    m_rightToolbar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
-    MapWindowPoints(m_rightToolbar.m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
-    if (popup) {
-        EnableMenuItem(popup, kCmdSetup, MF_BYCOMMAND | (HasSetupRights() ? MF_ENABLED : MF_GRAYED));
-        TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_TOPALIGN, rc.right, rc.bottom, 0, m_hWnd, nullptr);
-    }
-    DestroyMenu(menu);
-}
-
-void MainWindow::OpenSearchFilter()
-{
-    // The filter dialog comes with the search pane; until then the button only reflects the setting.
-    ApplySearchFilterImage();
-}
-
-void MainWindow::OpenSupportMail()
-{
-    CTString address(L"mailto:support@example.com?subject=QEL%20Console%20support%20request");
-    OpenAsDesktopUser(address.GetBuffer());
-}
-
 // ---------------------------------------------------------------------------------------------
 // Window procedure
 
@@ -552,9 +521,9 @@ bool MainWindow::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
     } else if (hdr->code == TBN_DROPDOWN) {
         auto* drop = reinterpret_cast<NMTOOLBARW*>(hdr);
         if (drop->iItem == kCmdTools)
-            ShowToolsMenu();
+            ShowAccountMenu();
         else if (drop->iItem == kCmdSearchFilter)
-            OpenSearchFilter();
+            ShowSearchFilterDialog();
         else if (drop->iItem == kCmdNotifications)
             OnNotificationsDropDown();
     } else if ((hdr->code == TTN_GETDISPINFOW || hdr->code == TTN_GETDISPINFOA) &&
