@@ -30,6 +30,7 @@
 #include "session/RequestRoute.h"
 
 class MainWindow;
+class CTImage;
 class CTListCtrlReport;
 
 // The window message "TaskbarButtonCreated", registered before the entry function runs.
@@ -245,6 +246,7 @@ private:
     void TellWaiting(LookupEntry& entry, const CAttribute& key);
     void DeliverObjects(const RequestRoute& route, const std::vector<__int64>& ids);
     void StoreIconPicture(RequestResult& reply);
+    static HBITMAP MakeListBitmap(const CTImage& picture, int cx, int cy);
     void StorePaths(TiXmlDocument& document);
     void CloseWindowTypes(const int* types, size_t count);
 };

@@ -66,6 +66,40 @@ HICON App::GetIcon(int sizeKind, const CTString& name, const RequestRoute& route
     return ImageList_GetIcon(sizeKind == 1 ? m_largeImages : m_smallImages, index, ILD_TRANSPARENT);
 }
 
+// The picture at a list's icon size as a 32-bit bitmap whose alpha the list can draw with: a
+// picture without an alpha channel becomes opaque, one with it keeps its transparency.
+HBITMAP App::MakeListBitmap(const CTImage& picture, int cx, int cy)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT dest = {0, 0, cx, cy};
+    if (picture.HasAlphaChannel()) {
+        picture.Draw(dc, dest);
+    } else {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        picture.StretchBlt(dc, dest, SRCCOPY);
+    }
+    GdiFlush();
+    if (!picture.HasAlphaChannel()) {
+        auto* pixel = static_cast<BYTE*>(bits);
+        for (int i = 0; i < cx * cy; ++i)
+            pixel[i * 4 + 3] = 0xFF;
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
+}
+
 void App::StoreIconPicture(RequestResult& reply)
 {
     reply.response.Parse();
@@ -77,35 +111,15 @@ void App::StoreIconPicture(RequestResult& reply)
     int index = static_cast<int>(reply.route.param2);
     if (index < 0 || index >= ImageList_GetImageCount(m_largeImages))
         return;
-
-    int largeX = 0, largeY = 0;
-    ImageList_GetIconSize(m_largeImages, &largeX, &largeY);
-    if (picture.GetWidth() == largeX && picture.GetHeight() == largeY) {
-        ImageList_Replace(m_largeImages, index, picture, nullptr);
-        if (HICON icon = ImageList_GetIcon(m_largeImages, index, ILD_TRANSPARENT)) {
-            ImageList_ReplaceIcon(m_smallImages, index, icon);
-            DestroyIcon(icon);
-        }
-        return;
-    }
-    HWND main = GetMainHwnd();
-    HDC screen = GetDC(main);
+    // A picture of the icon size is copied as it is; any other size is stretched into each list.
     for (HIMAGELIST list : {m_largeImages, m_smallImages}) {
         int cx = 0, cy = 0;
         ImageList_GetIconSize(list, &cx, &cy);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
-        HBITMAP mask = CreateBitmap(cx, cy, 1, 1, nullptr);
-        HDC target = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(target, bitmap);
-        RECT dest = {0, 0, cx, cy};
-        picture.StretchBlt(target, dest, SRCCOPY);
-        SelectObject(target, old);
-        DeleteDC(target);
-        ImageList_Replace(list, index, bitmap, mask);
-        DeleteObject(bitmap);
-        DeleteObject(mask);
+        if (HBITMAP bitmap = MakeListBitmap(picture, cx, cy)) {
+            ImageList_Replace(list, index, bitmap, nullptr);
+            DeleteObject(bitmap);
+        }
     }
-    ReleaseDC(main, screen);
 }
 
 bool App::GetCachedPath(__int64 id, CTString& text)

@@ -1,7 +1,5 @@
 #include "app/CWMFormPage.h"
 
-#include <vector>
-
 #include "app/CWMFormHost.h"
 #include "framework/CWMForm.h"
 
@@ -11,25 +9,9 @@ bool CWMFormPage::CreatePage(HWND parent)
 {
     m_hParent = parent;
     m_isDialog = true;
-    HMODULE module = GetTemplateModule();
-    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(GetTemplateId()), RT_DIALOG);
-    if (!res) return false;
-    HGLOBAL handle = LoadResource(module, res);
-    const void* data = handle ? LockResource(handle) : nullptr;
-    DWORD size = SizeofResource(module, res);
-    if (!data || size == 0) return false;
-    // The resource itself is read-only: restyle a copy.
-    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
-    if (!MakeChildDialogTemplate(copy.data(), copy.size())) return false;
-    HWND hwnd = CreateDialogIndirectParamW(module, reinterpret_cast<DLGTEMPLATE*>(copy.data()), parent,
-                                           CTWnd2::DialogProc, reinterpret_cast<LPARAM>(this));
-    if (!hwnd) {
-        m_hWnd = nullptr;
-        return false;
-    }
-    m_hWnd = hwnd;
-    if (m_title.IsEmpty()) GetWindowTextString(m_hWnd, m_title);
-    return true;
+    m_hWnd = CreateChildDialog(GetTemplateModule(), GetTemplateId(), parent, this);
+    if (m_hWnd && m_title.IsEmpty()) GetWindowTextString(m_hWnd, m_title);
+    return m_hWnd != nullptr;
 }
 
 void CWMFormPage::Reload()

@@ -235,6 +235,15 @@ public:
     void ForgetPaneStatusTexts();
     // Deletes every open pane but the current one at once (tab panes leave the strip first).
     void DeletePanesExceptCurrent();
+    // A tab pane's caption or icon changed: its tab reads them again.
+    void RefreshTabCaption(HWND paneWindow);
+    // Opens a directory object in the pane or form of its type (by the type's name).
+    void OpenObject(const Object& object, bool asForm, bool checkSuperUser);
+    // Shows an asset location when the administrator has a link to it, else says why not.
+    void OpenAssetLocation(__int64 locationId);
+    // Seam for tests: builds the pane of a console type (null for a type without a pane).
+    using PaneFactoryFn = CTWndConsole* (*)(int type);
+    static PaneFactoryFn s_paneFactory;
     // --- end of panes ---
 
 private:

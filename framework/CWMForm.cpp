@@ -88,21 +88,26 @@ HMODULE FindDialogTemplateModule(UINT id)
 
 HMODULE CWMFormPage::GetTemplateModule() { return FindDialogTemplateModule(GetTemplateId()); }
 
+HWND CreateChildDialog(HMODULE module, UINT templateId, HWND parent, CTWnd2* wnd)
+{
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
+    if (!res) return nullptr;
+    HGLOBAL handle = LoadResource(module, res);
+    const void* data = handle ? LockResource(handle) : nullptr;
+    DWORD size = SizeofResource(module, res);
+    if (!data || size == 0) return nullptr;
+    // The resource itself is read-only: restyle a copy.
+    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    if (!MakeChildDialogTemplate(copy.data(), copy.size())) return nullptr;
+    return CreateDialogIndirectParamW(module, reinterpret_cast<DLGTEMPLATE*>(copy.data()), parent, CTWnd2::DialogProc,
+                                      reinterpret_cast<LPARAM>(wnd));
+}
+
 bool CWMFormPage::CreatePage(HWND parent)
 {
     m_hParent = parent;
     m_isDialog = true;
-    HMODULE module = GetTemplateModule();
-    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(GetTemplateId()), RT_DIALOG);
-    if (!res) return false;
-    HGLOBAL handle = LoadResource(module, res);
-    const void* data = handle ? LockResource(handle) : nullptr;
-    DWORD size = SizeofResource(module, res);
-    if (!data || size == 0) return false;
-    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
-    if (!MakeChildDialogTemplate(copy.data(), copy.size())) return false;
-    m_hWnd = CreateDialogIndirectParamW(module, reinterpret_cast<DLGTEMPLATE*>(copy.data()), parent,
-                                        CTWnd2::DialogProc, reinterpret_cast<LPARAM>(this));
+    m_hWnd = CreateChildDialog(GetTemplateModule(), GetTemplateId(), parent, this);
     if (m_hWnd && m_title.IsEmpty()) GetWindowTextString(m_hWnd, m_title);
     return m_hWnd != nullptr;
 }

@@ -98,6 +98,10 @@ public:
 // parent added. Works on plain and extended templates; false when the buffer is too small.
 bool MakeChildDialogTemplate(BYTE* data, size_t size);
 
+// Creates a child page dialog (shared CTWnd2 dialog procedure, wnd as creation parameter) from a
+// restyled copy of dialog template templateId in module; null when missing or not created.
+HWND CreateChildDialog(HMODULE module, UINT templateId, HWND parent, CTWnd2* wnd);
+
 // The module that holds dialog template id: the language module when it has it, else the main
 // resource module when it has it, else the executable (at once when neither module is loaded).
 HMODULE FindDialogTemplateModule(UINT id);

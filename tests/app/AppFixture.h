@@ -137,7 +137,12 @@ public:
             r.hasDocument = true;
             TiXmlString text;
             TiXmlNode::AppendToString(text, *root);
-            r.document = text.c_str();
+            // Without the printer's line breaks and indentation.
+            for (const wchar_t* c = text.c_str(); *c; ++c) {
+                if (*c == L'\n' || (*c == L' ' && (r.document.empty() || r.document.back() == L'>' || r.document.back() == L' ')))
+                    continue;
+                r.document.push_back(*c);
+            }
         }
         received.push_back(r);
     }
