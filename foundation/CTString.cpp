@@ -941,3 +941,54 @@ CTString& CTString::AppendQWORD(unsigned __int64 value)
 {
     return AppendUInt64(value);
 }
+
+bool CTString::ParseHtmlColour(COLORREF& out) const
+{
+    if (GetLength() != 7 || m_buffer[0] != L'#')
+        return false;
+    BYTE parts[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        unsigned value = 0;
+        for (int j = 0; j < 2; ++j) {
+            wchar_t c = m_buffer[1 + i * 2 + j];
+            unsigned digit;
+            if (c >= L'0' && c <= L'9')
+                digit = c - L'0';
+            else if (c >= L'a' && c <= L'f')
+                digit = c - L'a' + 10;
+            else if (c >= L'A' && c <= L'F')
+                digit = c - L'A' + 10;
+            else
+                break;
+            value = value * 16 + digit;
+        }
+        parts[i] = static_cast<BYTE>(value);
+    }
+    out = RGB(parts[0], parts[1], parts[2]);
+    return true;
+}
+
+void CTString::SplitObjectPlaceholder(CTString& objectPart, CTString& rest) const
+{
+    int first = FindChar(L'%');
+    if (first < 0)
+        return;
+    int second = FindChar(L'%', static_cast<unsigned>(first) + 1);
+    if (second < 0)
+        return;
+    CTString inner;
+    Mid(inner, static_cast<unsigned>(first) + 1, static_cast<unsigned>(second - first - 1));
+    if (inner.GetLength() < 2 || inner.GetBuffer()[0] != L'o')
+        return;
+    // The second character is skipped whatever it is.
+    CTString tail;
+    inner.MidToEnd(tail, 2);
+    int slash = tail.FindChar(L'\\');
+    if (slash < 0) {
+        objectPart = tail;
+        rest.Empty();
+        return;
+    }
+    tail.Left(objectPart, static_cast<unsigned>(slash));
+    tail.MidToEnd(rest, slash + 1);
+}

@@ -117,6 +117,13 @@ public:
     CTString& XmlUnescape();
     CTString& GetColour(COLORREF& out);              // reads "#RRGGBB"; shorter text gives 0
     CTString& AppendHtmlColour(const COLORREF* colour);
+    // Exactly "#" and six characters: the pairs read as hexadecimal (a pair without hex digits gives
+    // 0) into out, red in the low byte; anything else returns false and leaves out alone.
+    bool ParseHtmlColour(COLORREF& out) const;
+    // On a text holding a place-holder "%o?object\rest%": objectPart is the place-holder from its
+    // third character up to the first "\", rest what follows it. Texts without a place-holder
+    // starting with "o" (at least two characters) leave both outputs as they were.
+    void SplitObjectPlaceholder(CTString& objectPart, CTString& rest) const;
     CTString& AppendInt(int value);
     CTString& AppendLong(long value);
     CTString& AppendUInt64(unsigned __int64 value);

@@ -339,3 +339,16 @@ int DB::DBEvent::ReadXmlReply(TiXmlDocument& doc)
     }
     return statusClass;
 }
+
+bool DB::DBEvent::ReadObject(Object& out)
+{
+    TiXmlDocument doc;
+    if (ReadXmlReply(doc) != 2)
+        return false;
+    TiXmlElement* result = doc.FirstChildElementNamed(L"result");
+    TiXmlElement* object = result ? result->FirstChildElementNamed(L"object") : nullptr;
+    if (!object)
+        return false;
+    out.ReadFromXml(object, true);
+    return true;
+}

@@ -18,6 +18,7 @@
 #include "session/DBEvents.h"
 #include "session/IHttpTransport.h"
 #include "session/LookupField.h"
+#include "session/Object.h"
 #include "session/RequestRoute.h"
 
 class DB {
@@ -33,6 +34,9 @@ public:
         // "application/xml", parses it into doc; text ahead of the XML declaration is shown in a
         // "System Error" box. Returns the status class (2 for HTTP 200, 0 when there is no response).
         int ReadXmlReply(TiXmlDocument& doc);
+        // The first "object" of the first "result" of a success reply, read into out (cleared
+        // first); false when the reply is no success or has no such element.
+        bool ReadObject(Object& out);
     };
     using Slot = ::DBSlot;
     using NewObjEvent = ::DBNewObjEvent;

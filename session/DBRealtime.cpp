@@ -7,12 +7,12 @@
 
 namespace {
 
-// Names in the handler table that belong to the transport and the reply pump. Their bags have
-// another shape, so a message naming one of them as its channel is dropped.
+// Names in the handler table that belong to the transport, the reply pump and the session's end.
+// Their bags have another shape or they sign out, so a message naming one as its channel is dropped.
 bool IsReservedName(const CTString& name)
 {
     static const wchar_t* const reserved[] = {L"connection_recv", L"request_count", L"download", L"ws_status",
-                                              L"ws_error"};
+                                              L"ws_error", L"connection_closed", L"connection_error"};
     for (const wchar_t* item : reserved)
         if (name.Compare(item) == 0)
             return true;

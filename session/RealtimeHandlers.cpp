@@ -5,6 +5,7 @@
 #include "framework/CTWnd2.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/CWindowManager.h"
+#include "session/CHTTP.h"
 #include "session/Dir.h"
 
 namespace {
@@ -296,6 +297,17 @@ void RealtimeHandlers::on_ws_error(DB::DBEvent& event)
         event.SwapBytes(1u, headers);
     if (event.Has(2u))
         event.SwapBytes(2u, body);
+    if (headers.GetSize() && !body.GetSize()) {
+        // A socket that opened and later failed still carries the headers of its 101 answer: that
+        // is no page of the server's, so the failure is reported by its code.
+        CHTTP response;
+        response.SwapRaw(headers);
+        response.Parse();
+        if (response.m_statusCode == 101)
+            headers.RemoveAll();
+        else
+            response.SwapRaw(headers);
+    }
     if (headers.GetSize() || body.GetSize()) {
         // The server answered the upgrade with an ordinary page: show it.
         CTString page;

@@ -46,7 +46,8 @@ public:
     RealtimeHandlers& operator=(const RealtimeHandlers&) = delete;
 
     // Binds every handler under its name: "events", "slots", "dirupdates", "logupdates",
-    // "ws_error", "connection_closed", "connection_error".
+    // "ws_error", "connection_closed", "connection_error". DB::Connect empties the table, so this
+    // comes after it.
     void Bind();
 
     void on_events(DB::DBEvent& event);

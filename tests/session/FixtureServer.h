@@ -81,6 +81,18 @@ inline bool ImportCa(const Info& info)
     return CertAddEncodedCertificateToSystemStoreW(L"Root", der.data(), read) != FALSE;
 }
 
+// The server's info, loaded once per program, with its CA imported.
+inline const Info& Shared()
+{
+    static Info info = [] {
+        Info loaded = Load();
+        if (loaded.ok)
+            ImportCa(loaded);
+        return loaded;
+    }();
+    return info;
+}
+
 // One synchronous request to the control port; returns the body ("" on failure).
 inline std::string Control(const Info& info, const wchar_t* verb, const std::wstring& path, const std::string& body = {})
 {

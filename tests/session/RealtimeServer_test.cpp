@@ -19,13 +19,7 @@ namespace {
 
 const fixture::Info& Server()
 {
-    static fixture::Info info = [] {
-        fixture::Info loaded = fixture::Load();
-        if (loaded.ok)
-            fixture::ImportCa(loaded);
-        return loaded;
-    }();
-    return info;
+    return fixture::Shared();
 }
 
 CTString W(const std::string& text)
@@ -124,6 +118,11 @@ TEST(RealtimeServer, OpensWithTheExactRequestAndHandlesEveryKindOfMessage)
     ASSERT_TRUE(Server().ok) << "fixture server not running";
     Live live("rt1%2bx");
     live.dir.StoreObject([] { Object o; o.id = 55; o.serial = 1; return o; }(), 0);
+    // 300 members: a message of several read buffers.
+    std::string burst = "{\"channel\":\"events\",\"data\":{";
+    for (int i = 1000; i < 1300; ++i)
+        burst += (i > 1000 ? ",\"" : "\"") + std::to_string(i) + "\":{\"a\":\"u\"}";
+    burst += "}}";
     live.Actions(json::array({
         {{"delay_ms", 100}, {"text", "{\"channel\":\"events\",\"data\":{\"11\":{\"a\":\"a\"}}}"}},
         {{"fragments", {"{\"channel\":\"dirupdates\",", "\"data\":{\"55\":{\"a\":\"u\",\"s\":2},",
@@ -136,9 +135,10 @@ TEST(RealtimeServer, OpensWithTheExactRequestAndHandlesEveryKindOfMessage)
         {{"text", "{\"channel\":\"slots\",\"id\":4,\"used\":\"1\",\"max\":\"2\"}"}},
         {{"text", "{\"channel\":\"logupdates\",\"x\":1}"}},
         {{"text", "{\"channel\":\"events\",\"data\":{\"12\":{\"a\":\"u\"}}}"}},
+        {{"text", burst}},
     }));
     live.Open();
-    ASSERT_TRUE(fixture::PumpUntil([&] { return live.records.size() >= 3; }));
+    ASSERT_TRUE(fixture::PumpUntil([&] { return live.records.size() >= 303; }));
     fixture::PumpUntil([] { return false; }, 300);
 
     std::vector<json> upgrades = live.Upgrades();
@@ -156,7 +156,8 @@ TEST(RealtimeServer, OpensWithTheExactRequestAndHandlesEveryKindOfMessage)
 
     // events "a" 11, dirupdates "a" 56 (fragmented message), events "u" 12; binary and malformed
     // messages left nothing behind.
-    ASSERT_EQ(3u, live.records.size());
+    ASSERT_EQ(303u, live.records.size());
+    EXPECT_EQ(1299, live.records.back().param2);
     EXPECT_EQ(1103, live.records[0].requestId);
     EXPECT_EQ(11, live.records[0].param2);
     EXPECT_EQ(1099, live.records[1].requestId);

@@ -239,11 +239,13 @@ TEST(Realtime, MalformedMessagesAreDroppedWithoutEndingTheProcess)
         // Names of the transport's own handlers are no channels.
         "{\"channel\":\"connection_recv\"}",
         "{\"channel\":\"ws_error\"}",
+        "{\"channel\":\"connection_error\"}",
     };
     s.db->Bind(W("connection_recv"), [&](DB::DBEvent&) { ++reached; });
     for (const char* text : messages)
         s.Message(text);
     EXPECT_EQ(0, reached);
+    EXPECT_EQ(0, s.logoffs);
     EXPECT_TRUE(s.records.empty());
     EXPECT_TRUE(s.boxes.texts.empty());
     EXPECT_EQ(0u, s.SocketRequests());
@@ -405,6 +407,10 @@ TEST(Realtime, OtherSocketFailuresEndTheChannelWithAPageOrABox)
     s.End(ERROR_WINHTTP_CANNOT_CONNECT);
     ASSERT_EQ(1u, s.boxes.captions.size());
     EXPECT_EQ(L"Realtime Socket Error", s.boxes.captions[0]);
+    // A socket that had opened keeps its 101 headers: its later failure is a box, not an empty page.
+    s.End(ERROR_WINHTTP_TIMEOUT, L"HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n\r\n");
+    EXPECT_EQ(2u, s.boxes.captions.size());
+    EXPECT_EQ(1u, s.pages.size());
     EXPECT_EQ(1u, s.SocketRequests());   // never reopened
 }
 
