@@ -79,20 +79,12 @@ App* App::Instance()
 
 HWND App::GetMainHwnd() const
 {
-    return m_mainWindow ? m_mainWindow->m_hWnd : nullptr;
+    return m_mainHwnd.load();
 }
 
 CTString& App::GetBaseAddress(CTString& out) const
 {
-    CTString scheme;
-    m_server.Left(scheme, 4);
-    if (scheme.GetLength() == 4 && lstrcmpiW(scheme.GetBuffer(), L"http") == 0) {
-        out = m_server;
-    } else {
-        out = L"https://";
-        out.Append(m_server);
-    }
-    out.TrimRight(L'/');
+    out = m_db.m_baseUrl;
     return out;
 }
 

@@ -9,6 +9,7 @@
 // user-interface thread only through the locked reply queue and message 1056 to AppWnd.
 #include <windows.h>
 #include <commctrl.h>
+#include <atomic>
 #include <functional>
 #include <list>
 #include <map>
@@ -136,6 +137,7 @@ public:
     bool m_connected = false;
     CTString m_server;                 // the current session's server text; empty when signed out
     MainWindow* m_mainWindow = nullptr;   // not owned
+    std::atomic<HWND> m_mainHwnd{nullptr};  // its handle, for the worker thread's boxes
     AppWnd m_appWnd;
     DWORD m_uiThread = 0;
     std::map<CTString, int, TextLess> m_iconNames;
@@ -231,18 +233,22 @@ public:
     void GetDeploymentWindowsCached(unsigned groupId, const RequestRoute& route);
     void OnDeploymentWindowResult(RequestResult& reply);
     void DropDeploymentWindowCache(unsigned groupId);
-    void FetchObjectsThen(__int64 userId, const std::vector<__int64>& principals, std::function<void(bool)> callback);
+    // route: the asking window's, so that closing it cancels the fetch and the callback with it.
+    void FetchObjectsThen(__int64 userId, const std::vector<__int64>& principals, std::function<void(bool)> callback,
+                          const RequestRoute& route = RequestRoute());
 
     // The main window's handle, or null.
     HWND GetMainHwnd() const;
-    // The base address of the session: the server text with "https://" unless it begins with
-    // "http", without trailing "/".
+    // The base address of the session (the server client's base URL).
     CTString& GetBaseAddress(CTString& out) const;
 
 private:
     void ShowConsole(int consoleType);
     void NotifyMain(RequestResult& result);
     void EndSessionCaches();
+    LookupEntry& FindOrAddLookup(const CAttribute& key);
+    // A loaded entry fills out and answers true; otherwise the route waits on the entry.
+    bool ServeOrWait(const CAttribute& key, LookupList& out, const RequestRoute& route, LookupEntry*& entry);
     void TellWaiting(LookupEntry& entry, const CAttribute& key);
     void DeliverObjects(const RequestRoute& route, const std::vector<__int64>& ids);
     void StoreIconPicture(RequestResult& reply);

@@ -117,8 +117,10 @@ void App::OnWindowEvent(void* user, CWindowManager::CWindow* window, int code, v
         break;
     }
     case CWindowManager::kEventOpened:
-        if (window->m_type == kMainWindowType)
+        if (window->m_type == kMainWindowType) {
             app->m_mainWindow = static_cast<MainWindow*>(window);
+            app->m_mainHwnd = app->m_mainWindow->m_hWnd;
+        }
         break;
     case CWindowManager::kEventClosed: {
         auto* deleteNow = static_cast<BYTE*>(param);
@@ -132,6 +134,7 @@ void App::OnWindowEvent(void* user, CWindowManager::CWindow* window, int code, v
             *deleteNow = idle ? 1 : 0;
         if (window->m_type == kMainWindowType && static_cast<CWindowManager::CWindow*>(app->m_mainWindow) == window) {
             app->m_mainWindow = nullptr;
+            app->m_mainHwnd = nullptr;
             app->CloseAll();
         }
         if (idle && app->m_mainWindow)

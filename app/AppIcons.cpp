@@ -47,7 +47,13 @@ int App::FindIcon(const CTString& name)
 int App::AddIcon(const CTString& name, const RequestRoute& routeTemplate)
 {
     int index = AppendIcon(m_largeImages, kAppIcon);
-    AppendIcon(m_smallImages, kAppIcon);
+    if (index < 0)
+        return -1;
+    // Both lists keep one index per icon.
+    if (AppendIcon(m_smallImages, kAppIcon) != index) {
+        ImageList_Remove(m_largeImages, index);
+        return -1;
+    }
     m_iconNames[name] = index;
     RequestRoute route = routeTemplate;
     route.requestId = kReqIcon;
@@ -63,6 +69,8 @@ HICON App::GetIcon(int sizeKind, const CTString& name, const RequestRoute& route
     int index = FindIcon(name);
     if (index < 0)
         index = AddIcon(name, routeTemplate);
+    if (index < 0)
+        return nullptr;
     return ImageList_GetIcon(sizeKind == 1 ? m_largeImages : m_smallImages, index, ILD_TRANSPARENT);
 }
 

@@ -93,26 +93,39 @@ void App::TellWaiting(LookupEntry& entry, const CAttribute& key)
     }
 }
 
-bool App::ParseLookup(const CTString& key, const CTString& lookup, LookupList& out, const RequestRoute& route)
+App::LookupEntry& App::FindOrAddLookup(const CAttribute& key)
 {
-    CAttribute cacheKey(key);
-    LookupEntry& entry = m_lookups[cacheKey];
+    LookupEntry& entry = m_lookups[key];
     if (entry.number == 0)
         entry.number = m_nextLookupNumber++;
-    if (entry.loaded) {
-        for (auto& item : entry.items)
+    return entry;
+}
+
+bool App::ServeOrWait(const CAttribute& key, LookupList& out, const RequestRoute& route, LookupEntry*& entry)
+{
+    entry = &FindOrAddLookup(key);
+    if (entry->loaded) {
+        for (auto& item : entry->items)
             out[item.second.value] = item.second.text;
         return true;
     }
-    entry.waiting.push_back(route);
-    if (entry.requested)
+    entry->waiting.push_back(route);
+    return false;
+}
+
+bool App::ParseLookup(const CTString& key, const CTString& lookup, LookupList& out, const RequestRoute& route)
+{
+    LookupEntry* entry = nullptr;
+    if (ServeOrWait(CAttribute(key), out, route, entry))
+        return true;
+    if (entry->requested)
         return false;
     LookupSpec spec = ParseLookupString(lookup);
-    entry.display = spec.display;
+    entry->display = spec.display;
     RequestRoute own;
     own.requestId = kReqLookup;
-    own.param2 = entry.number;
-    entry.requested = true;
+    own.param2 = entry->number;
+    entry->requested = true;
     m_db.ObjSearch(spec.type, static_cast<unsigned>(spec.parent), spec.attrib, spec.search, spec.returnPath, DB::kNoMax, own);
     return false;
 }
@@ -157,20 +170,14 @@ void App::OnLookupResult(RequestResult& reply)
 
 bool App::GetCommsList(const CAttribute& name, LookupList& out, const RequestRoute& route)
 {
-    LookupEntry& entry = m_lookups[name];
-    if (entry.number == 0)
-        entry.number = m_nextLookupNumber++;
-    if (entry.loaded) {
-        for (auto& item : entry.items)
-            out[item.second.value] = item.second.text;
+    LookupEntry* entry = nullptr;
+    if (ServeOrWait(name, out, route, entry))
         return true;
-    }
-    entry.waiting.push_back(route);
-    if (entry.requested)
+    if (entry->requested)
         return false;
     RequestRoute own;
     own.requestId = kReqCommsList;
-    entry.requested = true;
+    entry->requested = true;
     m_db.QelGetComms(name.GetString(), CTString(L"list"), own);
     return false;
 }
@@ -183,9 +190,7 @@ void App::OnCommsListResult(TiXmlDocument& document)
         return;
     const wchar_t* nameText = parameters->GetAttribute(L"NAME");
     CAttribute key(CTString(nameText ? nameText : L""));
-    LookupEntry& entry = m_lookups[key];
-    if (entry.number == 0)
-        entry.number = m_nextLookupNumber++;
+    LookupEntry& entry = FindOrAddLookup(key);
     if (!entry.loaded) {
         int sequence = 1;
         for (TiXmlElement* lang = root->FirstChildElementNamed(L"lang"); lang; lang = lang->NextSiblingElementNamed(L"lang")) {

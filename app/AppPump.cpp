@@ -146,17 +146,8 @@ void App::dbresult::CheckStatus()
     TrimLineEnd(contentType);
     if (result.body.GetSize() == 0 || contentType.Compare(L"application/xml") != 0)
         return;
-    result.body.AppendZero();
-    const char* utf8 = reinterpret_cast<const char*>(result.body.GetData());
     CTString text;
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length > 0) {
-        wchar_t* buffer = text.Reserve(static_cast<unsigned>(length));
-        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, buffer, length);
-        text.ReleaseBuffer();
-    }
-    TiXmlBase::SetCondenseWhiteSpace(false);
-    result.document.Parse(TextOf(text), nullptr, TIXML_ENCODING_UNKNOWN);
+    DB::ParseXmlBody(result.body, result.document, text);
 }
 
 void App::ProcessResults()

@@ -155,13 +155,13 @@ void App::DropDeploymentWindowCache(unsigned groupId)
     m_deploymentWindows.erase(groupId);
 }
 
-void App::FetchObjectsThen(__int64 userId, const std::vector<__int64>& principals, std::function<void(bool)> callback)
+void App::FetchObjectsThen(__int64 userId, const std::vector<__int64>& principals, std::function<void(bool)> callback,
+                           const RequestRoute& route)
 {
     if (!callback)
         return;
     std::list<__int64> ids(principals.begin(), principals.end());
     std::vector<__int64> order = principals;
-    RequestRoute route;
     auto answer = [this, userId, order, callback]() {
         for (__int64 principal : order) {
             const Object* object = m_dir.Lookup(principal);

@@ -297,6 +297,21 @@ void DB::OnWsStatus(TxRx& notice)
     Raise(L"ws_status", event);
 }
 
+void DB::ParseXmlBody(CTByteArray& body, TiXmlDocument& doc, CTString& text)
+{
+    body.AppendZero();
+    const char* utf8 = reinterpret_cast<const char*>(body.GetData());
+    text.Empty();
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (length > 0) {
+        wchar_t* buffer = text.Reserve(static_cast<unsigned>(length));
+        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, buffer, length);
+        text.ReleaseBuffer();
+    }
+    TiXmlBase::SetCondenseWhiteSpace(false);
+    doc.Parse(TextOf(text), nullptr, TIXML_ENCODING_UNKNOWN);
+}
+
 int DB::DBEvent::ReadXmlReply(TiXmlDocument& doc)
 {
     CHTTP response;
@@ -314,17 +329,8 @@ int DB::DBEvent::ReadXmlReply(TiXmlDocument& doc)
     if (body.GetSize() == 0 || wcscmp(TextOf(contentType), L"application/xml") != 0)
         return statusClass;
 
-    body.AppendZero();
-    const char* utf8 = reinterpret_cast<const char*>(body.GetData());
     CTString text;
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length > 0) {
-        wchar_t* buffer = text.Reserve(static_cast<unsigned>(length));
-        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, buffer, length);
-        text.ReleaseBuffer();
-    }
-    TiXmlBase::SetCondenseWhiteSpace(false);
-    doc.Parse(TextOf(text), nullptr, TIXML_ENCODING_UNKNOWN);
+    ParseXmlBody(body, doc, text);
 
     if (wcsncmp(TextOf(text), L"<?xml", 5) != 0) {
         // A server warning printed ahead of the document, or a reply that is no document at all.

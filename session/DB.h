@@ -63,6 +63,10 @@ public:
     static constexpr wchar_t kFatNameSeparator = 0x00A6;       // FATPARAM name/value
     static const wchar_t* const kFormContentType;              // "Content-Type: application/x-www-form-urlencoded; charset=UTF-8"
 
+    // Appends a zero byte to body (the body keeps it), converts it from UTF-8 into text and parses
+    // text into doc with white space kept as it stands.
+    static void ParseXmlBody(CTByteArray& body, TiXmlDocument& doc, CTString& text);
+
     DB();
     // Tests hand in their own transport; null makes the production one.
     explicit DB(std::unique_ptr<IHttpTransport> transport);

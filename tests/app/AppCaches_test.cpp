@@ -35,25 +35,6 @@ std::string Bitmap(int size, BYTE r, BYTE g, BYTE b)
     return out + pixels;
 }
 
-// The colour at the centre of an image-list image, drawn on white.
-COLORREF CentreColour(HIMAGELIST list, int index)
-{
-    int cx = 0, cy = 0;
-    ImageList_GetIconSize(list, &cx, &cy);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT rc = {0, 0, cx, cy};
-    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
-    COLORREF colour = GetPixel(dc, cx / 2, cy / 2);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
 
 bool IsRed(COLORREF c)
 {
@@ -178,6 +159,23 @@ TEST(AppPaths, CachedPathsAnswerAtOnceAndOnlyMissingIdsAreAsked)
     CTString empty;
     EXPECT_TRUE(t.app->GetCachedPath(12, empty));
     EXPECT_FALSE(t.app->GetCachedPath(12, text));
+}
+
+TEST(AppPaths, LongListsOfMissingIdsGoOutInBatches)
+{
+    TestApp t;
+    t.Open(127);
+    std::vector<__int64> ids;
+    for (__int64 id = 2001; id >= 1; --id)
+        ids.push_back(id);
+    t.app->m_paths[1] = L"\One";
+    t.app->IDsToPaths(ids, Route(127, 1031));
+    EXPECT_EQ(2001u, ids.size());
+    EXPECT_EQ(1, ids.front());
+    // 2000 missing ids: two requests of 1000.
+    ASSERT_EQ(2u, t.transport->CountPath("api/api_dirIDToPath.php"));
+    EXPECT_EQ(0u, t.transport->m_sent[0].body.rfind("ID_1=2&", 0));
+    EXPECT_EQ(0u, t.transport->m_sent[1].body.rfind("ID_1=1002&", 0));
 }
 
 TEST(AppPaths, PathsOfOneServerAreNotShownForTheNext)
@@ -350,23 +348,23 @@ TEST(AppObjects, DeletionNoticesGoToTheListingConsolesAndCloseTheObjectsConsole)
     } cases[] = {{1029, {1027, 1026}}, {1013, {1026}}, {1027, {1026}}, {1040, {}}};
     for (const Case& c : cases) {
         t.app->m_mainWindow->ShowConsole(c.console, 31, false);
-        t.app->m_mainWindow->m_notices.clear();
+        t.notices.list.clear();
         Deliver(t, Route(0, 1057, false, c.console), L"api/api_objDelete.php", XmlHeaders(),
                 Doc("<RC id=\"0\"/>" + ObjectXml(31, "Gone")));
         std::vector<int> notified;
-        for (auto& notice : t.app->m_mainWindow->m_notices) {
+        for (auto& notice : t.notices.list) {
             EXPECT_EQ(1005, notice.requestId);
             notified.push_back(notice.consoleType);
         }
         EXPECT_EQ(c.notified, notified) << c.console;
-        EXPECT_EQ(c.notified.empty() ? c.console : 0, t.app->m_mainWindow->m_console) << c.console;
+        EXPECT_EQ(c.notified.empty() ? c.console : 0, ShownConsole(*t.app)) << c.console;
     }
     // A failed deletion tells nobody.
-    t.app->m_mainWindow->m_notices.clear();
+    t.notices.list.clear();
     BoxRecorder boxes;
     Deliver(t, Route(0, 1057, true, 1029), L"api/api_objDelete.php", XmlHeaders(),
             Doc("<RC id=\"7\" text=\"Denied\"/>" + ObjectXml(31, "Gone")));
-    EXPECT_TRUE(t.app->m_mainWindow->m_notices.empty());
+    EXPECT_TRUE(t.notices.list.empty());
 }
 
 TEST(AppDataPoints, RowsFromTheDocumentAndAFetchThatLeavesWithItsPane)
@@ -422,19 +420,19 @@ TEST(AppTables, DayKeysKeyedListsAndWebPages)
     Object one, two;
     one.id = 1;
     two.id = 2;
-    t.app->m_mainWindow->m_notices.clear();
+    t.notices.list.clear();
     t.app->SetKeyedList(a, {one, two});
-    ASSERT_EQ(1u, t.app->m_mainWindow->m_notices.size());
-    EXPECT_EQ(1017, t.app->m_mainWindow->m_notices[0].requestId);
-    EXPECT_EQ(1008, t.app->m_mainWindow->m_notices[0].consoleType);
+    ASSERT_EQ(1u, t.notices.list.size());
+    EXPECT_EQ(1017, t.notices.list[0].requestId);
+    EXPECT_EQ(1008, t.notices.list[0].consoleType);
     t.app->RemoveFromKeyedList(a, 1);
-    EXPECT_EQ(1u, t.app->m_mainWindow->m_notices.size());
+    EXPECT_EQ(1u, t.notices.list.size());
     t.app->RemoveFromKeyedList(a, 2);
-    ASSERT_EQ(2u, t.app->m_mainWindow->m_notices.size());
-    EXPECT_EQ(1093, t.app->m_mainWindow->m_notices[1].requestId);
-    EXPECT_EQ(1012, t.app->m_mainWindow->m_notices[1].consoleType);
+    ASSERT_EQ(2u, t.notices.list.size());
+    EXPECT_EQ(1093, t.notices.list[1].requestId);
+    EXPECT_EQ(1012, t.notices.list[1].consoleType);
 
-    t.app->m_server = L"qel.example/";
+    t.app->m_db.Connect(CTString(L"qel.example/"));
     __int64 home = t.app->RegisterWebPage(0, 0, CTString(L"home"), CTString(L"Home"), CTString());
     EXPECT_EQ(1, home);
     EXPECT_EQ(home, t.app->RegisterWebPage(0, 0, CTString(L"home"), CTString(L"Home again"), CTString()));
@@ -502,10 +500,7 @@ TEST(AppTables, AccessListPrincipals)
         t.app->m_dir.StoreObject(object, 0);
     };
     auto type = [&](int id, const wchar_t* name) {
-        Object definition;
-        definition.id = id;
-        definition.name = name;
-        t.app->m_mainWindow->m_types[id] = definition;
+        DefineType(*t.app, id, name);
     };
     type(20, L"System Group");
     type(21, L"Group");
@@ -523,7 +518,7 @@ TEST(AppTables, AccessListPrincipals)
         {5, {100}, true}, {7, {101}, true}, {9, {101}, false}, {102, {102}, true}, {5, {102}, false},
         {5, {103}, false}, {5, {999, 101}, false},
     };
-    t.app->m_mainWindow->m_logonUser.id = 77;
+    SetLogonUserId(*t.app, 77);
     for (const Case& c : cases) {
         int answers = 0;
         bool answer = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 #include "app/App.h"
@@ -80,19 +81,30 @@ public:
     int m_pending = 0;
 };
 
-// Answers every box with OK and keeps its text.
+// Answers every box with OK and keeps its text; boxes may come from the transport's worker thread.
 class BoxRecorder : public MessageBoxAnswerer {
 public:
     BoxRecorder() { MessageBoxAnswerer::Install(this); }
     ~BoxRecorder() override { MessageBoxAnswerer::Install(nullptr); }
     void OnMessageBox(CTWndMessageBox& box, HWND) override
     {
-        texts.push_back(box.m_text ? box.m_text : L"");
-        captions.push_back(box.m_caption ? box.m_caption : L"");
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            texts.push_back(box.m_text ? box.m_text : L"");
+            captions.push_back(box.m_caption ? box.m_caption : L"");
+        }
         box.Press(IDOK);
+    }
+    std::vector<std::wstring> Texts()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return texts;
     }
     std::vector<std::wstring> texts;
     std::vector<std::wstring> captions;
+
+private:
+    std::mutex m_lock;
 };
 
 // What a recording window was handed.
@@ -148,6 +160,68 @@ public:
     }
 };
 
+// What the main window was handed, recorded on its way through the window manager, so that the
+// tests need nothing of the main window itself.
+struct MainNotice {
+    int requestId = 0;
+    int consoleType = 0;
+    int returnCode = 0;
+    int resultCode = 0;
+    int kind = 0;
+};
+
+class MainNotices {
+public:
+    explicit MainNotices(App& app)
+    {
+        Current() = this;
+        app.m_windows.m_event = &Record;
+    }
+    ~MainNotices() { Current() = nullptr; }
+    std::vector<MainNotice> list;
+
+private:
+    static MainNotices*& Current()
+    {
+        static MainNotices* current = nullptr;
+        return current;
+    }
+    static void Record(void* user, CWindowManager::CWindow* window, int code, void* param)
+    {
+        if (code == CWindowManager::kEventNotify && window->m_type == App::kMainWindowType && Current()) {
+            auto* result = static_cast<RequestResult*>(param);
+            MainNotice notice;
+            notice.requestId = result->route.requestId;
+            notice.consoleType = result->route.consoleType;
+            notice.returnCode = result->returnCode;
+            notice.resultCode = result->resultCode;
+            notice.kind = result->kind;
+            Current()->list.push_back(notice);
+        }
+        App::OnWindowEvent(user, window, code, param);
+    }
+};
+
+// The console the main window shows.
+inline int ShownConsole(App& app)
+{
+    return app.m_mainWindow ? app.m_mainWindow->m_console : 0;
+}
+
+// Object-type definitions and the signed-in user as the main window keeps them.
+inline void DefineType(App& app, __int64 id, const wchar_t* name)
+{
+    Object definition;
+    definition.id = id;
+    definition.name = name;
+    app.m_mainWindow->m_types[id] = definition;
+}
+
+inline void SetLogonUserId(App& app, __int64 id)
+{
+    app.m_mainWindow->m_logonUser.id = id;
+}
+
 // Types from 100 up open recording windows; the rest go to the application's factory.
 inline CWindowManager::CWindow* TestFactory(void* user, int type, UINT64 key)
 {
@@ -174,12 +248,12 @@ inline CTByteArray Bytes(const std::string& text)
 
 // An application whose server client records what it sends; Init has run (main window open).
 struct TestApp {
-    std::unique_ptr<App> app;
+    std::unique_ptr<App> app = std::make_unique<App>();
+    MainNotices notices{*app};
     RecordingTransport* transport = nullptr;
 
     explicit TestApp(bool init = true)
     {
-        app = std::make_unique<App>();
         auto owned = std::make_unique<RecordingTransport>();
         transport = owned.get();
         app->m_db.m_transport = std::move(owned);
@@ -241,6 +315,26 @@ struct TestApp {
         Pump();
     }
 };
+
+// The colour at the centre of an image-list image, drawn on white.
+inline COLORREF CentreColour(HIMAGELIST list, int index)
+{
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list, &cx, &cy);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT rc = {0, 0, cx, cy};
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
+    COLORREF colour = GetPixel(dc, cx / 2, cy / 2);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
 
 // A reply of the server: HTTP 200, Content-Type application/xml and a result document.
 inline std::wstring XmlHeaders(const std::wstring& extra = L"")

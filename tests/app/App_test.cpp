@@ -150,7 +150,7 @@ TEST(AppLifecycle, FirstStartShowsTheConnectConsoleAndExitWritesAnEmptyList)
     App app;
     ASSERT_EQ(0, app.Init());
     ASSERT_NE(nullptr, app.m_mainWindow);
-    EXPECT_EQ(App::kConsoleConnect, app.m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, ShownConsole(app));
     EXPECT_TRUE(IsWindow(app.m_appWnd.m_hWnd));
     wchar_t className[64] = {};
     GetClassNameW(app.m_appWnd.m_hWnd, className, 64);
@@ -195,11 +195,11 @@ TEST(AppLoop, KeysOtherThanBackspaceAndArrowsAreForwardedToTheWebConsole)
         {WM_KEYDOWN, VK_LEFT, false}, {WM_KEYDOWN, VK_DOWN, false}, {WM_MOUSEMOVE, 0, false},
     };
     for (const Case& c : cases) {
-        t.app->m_mainWindow->m_notices.clear();
+        t.notices.list.clear();
         MSG msg = {t.app->GetMainHwnd(), c.message, c.key, 0};
         t.app->RouteMessage(msg);
         bool forwarded = false;
-        for (auto& notice : t.app->m_mainWindow->m_notices)
+        for (auto& notice : t.notices.list)
             forwarded = forwarded || (notice.requestId == 1085 && notice.consoleType == 1040);
         EXPECT_EQ(c.forwarded, forwarded) << c.message << " " << c.key;
     }
@@ -304,7 +304,7 @@ TEST(AppPump, TransportFailuresOfSilentAndOtherRequests)
     ASSERT_EQ(1u, boxes.texts.size());
     EXPECT_EQ(L"The request has timed out.", boxes.texts[0]);
     EXPECT_FALSE(t.app->m_connected);
-    EXPECT_EQ(App::kConsoleConnect, t.app->m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, ShownConsole(*t.app));
     EXPECT_TRUE(window->received.empty());
     EXPECT_GE(t.transport->m_closed, 1);
 
@@ -340,7 +340,7 @@ TEST(AppPump, CookiesFromRepeatedSetCookieHeaders)
     EXPECT_EQ(L"def", Wide(t.app->m_cookies.Find(CTString(L"sid"))->GetString()));
 }
 
-TEST(AppPump, ARepliesToTheApplicationReachItsHandlerAfterAnErrorBox)
+TEST(AppPump, RepliesToTheApplicationReachItsHandlerAfterAnErrorBox)
 {
     TestApp t;
     BoxRecorder boxes;
@@ -370,8 +370,9 @@ TEST(AppFactory, EveryWindowTypeBuildsItsWindowOrNothing)
         bool unused = type == 0 || type == 2 || (type >= 17 && type <= 24) || type == 48 || type > 54;
         EXPECT_EQ(unused, window == nullptr) << type;
         auto* placeholder = dynamic_cast<PlaceholderWindow*>(window);
-        if (!unused)
+        if (!unused) {
             EXPECT_NE(nullptr, placeholder) << type;
+        }
         delete window;
     }
     CWindowManager::CWindow* main = App::CreateWindowOfType(&app, 0xffff, 0);
@@ -473,20 +474,20 @@ TEST(AppSession, SignInSuccessResetsIconsAndNotifiesTheMainWindowThreeTimes)
     EXPECT_TRUE(t.app->m_connected);
     EXPECT_EQ(L"srv", Wide(t.app->m_server));
     ASSERT_EQ(1u, t.transport->CountPath("api/api_logon.php"));
-    EXPECT_EQ(App::kConsoleConnecting, t.app->m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnecting, ShownConsole(*t.app));
 
     // A second Connect while signed in sends nothing.
     t.app->Logon(CTString(L"other"), CTString(L"b"), CTString(L"c"));
     EXPECT_EQ(1u, t.transport->CountPath("api/api_logon.php"));
 
     t.app->m_paths[3] = L"\\Old\\Server";
-    t.app->m_mainWindow->m_notices.clear();
+    t.notices.list.clear();
     t.Answer("api/api_logon.php", XmlHeaders(L"Set-Cookie: SID=s1; path=/\r\n"),
              Doc("<RC id=\"0\" text=\"\"/><object id=\"90\" type=\"9\" parent=\"7\" serial=\"1\" name=\"Admin\"/>"));
     EXPECT_TRUE(t.app->m_connected);
     EXPECT_EQ(2, ImageList_GetImageCount(t.app->m_largeImages));
     EXPECT_EQ(2, ImageList_GetImageCount(t.app->m_smallImages));
-    auto& notices = t.app->m_mainWindow->m_notices;
+    auto& notices = t.notices.list;
     ASSERT_EQ(3u, notices.size());
     EXPECT_EQ(0, notices[0].consoleType);
     EXPECT_EQ(1000, notices[1].consoleType);
@@ -513,14 +514,14 @@ TEST(AppSession, RefusedAndFailedSignInsDisconnect)
         BoxRecorder boxes;
         t.app->Logon(CTString(L"srv"), CTString(L"a@example.com"), CTString(L"pw"));
         int closedBefore = t.transport->m_closed;
-        t.app->m_mainWindow->m_notices.clear();
+        t.notices.list.clear();
         t.Answer("api/api_logon.php", c.headers, c.body);
         EXPECT_FALSE(t.app->m_connected) << c.name;
-        EXPECT_EQ(App::kConsoleConnecting, t.app->m_mainWindow->m_console) << c.name;
+        EXPECT_EQ(App::kConsoleConnecting, ShownConsole(*t.app)) << c.name;
         EXPECT_GT(t.transport->m_closed, closedBefore) << c.name << ": not disconnected";
         EXPECT_EQ(0, ImageList_GetImageCount(t.app->m_largeImages)) << c.name << ": took the signed-in path";
         bool toldConnecting = false;
-        for (auto& notice : t.app->m_mainWindow->m_notices)
+        for (auto& notice : t.notices.list)
             toldConnecting = toldConnecting || (notice.requestId == 1041 && notice.consoleType == 1001);
         EXPECT_TRUE(toldConnecting) << c.name;
     }
@@ -551,11 +552,40 @@ TEST(AppSession, SignOutClosesSessionWindowsAndEmptiesTheSessionCaches)
     EXPECT_EQ(0u, t.app->m_cookies.GetCount());
     EXPECT_TRUE(t.app->m_paths.empty());
     EXPECT_TRUE(t.app->m_keyedLists.empty());
-    EXPECT_EQ(App::kConsoleConnect, t.app->m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, ShownConsole(*t.app));
 
     // Not signed in: nothing is sent, the retry counter is still reset.
     t.app->m_socketRetries = 3;
     t.app->Logoff();
     EXPECT_EQ(1u, t.transport->CountPath("api/api_logoff.php"));
     EXPECT_EQ(0, t.app->m_socketRetries);
+}
+
+namespace {
+LRESULT CALLBACK RefuseCreation(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCCREATE)
+        return FALSE;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+} // namespace
+
+TEST(AppLifecycle, WithoutItsMessageWindowStartUpCompletesAndTheProgramEndsWithCode1)
+{
+    ClearSettings();
+    // A class of that name that refuses every window: the message window cannot be made.
+    WNDCLASSEXW wc = {sizeof(wc)};
+    wc.lpfnWndProc = RefuseCreation;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QELCONSOLE";
+    UnregisterClassW(L"QELCONSOLE", wc.hInstance);   // the one earlier applications of this program registered
+    ASSERT_NE(0, RegisterClassExW(&wc));
+    {
+        App app;
+        EXPECT_EQ(1, AppMain(app, GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL));
+        EXPECT_EQ(0u, ReadDword(kSettings, L"Connections")) << "Exit did not run";
+        EXPECT_NE(nullptr, app.m_largeImages) << "start-up stopped early";
+        app.m_windows.DeleteClosedWindows();
+    }
+    UnregisterClassW(L"QELCONSOLE", GetModuleHandleW(nullptr));
 }

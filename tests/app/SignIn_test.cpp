@@ -8,28 +8,12 @@
 #include "app/MainWindow.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
+#include "app/AppFixture.h"
 #include "session/FixtureServer.h"
 
 namespace {
 
-class BoxRecorder : public MessageBoxAnswerer {
-public:
-    BoxRecorder() { MessageBoxAnswerer::Install(this); }
-    ~BoxRecorder() override { MessageBoxAnswerer::Install(nullptr); }
-    void OnMessageBox(CTWndMessageBox& box, HWND) override
-    {
-        std::lock_guard<std::mutex> lock(section);
-        texts.push_back(box.m_text ? box.m_text : L"");
-        box.Press(IDOK);
-    }
-    std::vector<std::wstring> Texts()
-    {
-        std::lock_guard<std::mutex> lock(section);
-        return texts;
-    }
-    std::mutex section;
-    std::vector<std::wstring> texts;
-};
+using apptest::BoxRecorder;
 
 // Runs the application's loop steps until done holds or 20 seconds have passed.
 bool RunUntil(App& app, const std::function<bool()>& done)
@@ -47,11 +31,9 @@ bool RunUntil(App& app, const std::function<bool()>& done)
     return true;
 }
 
-bool Told(App& app, int requestId, int consoleType)
+bool Told(const apptest::MainNotices& notices, int requestId, int consoleType)
 {
-    if (!app.m_mainWindow)
-        return false;
-    for (auto& notice : app.m_mainWindow->m_notices)
+    for (auto& notice : notices.list)
         if (notice.requestId == requestId && notice.consoleType == consoleType)
             return true;
     return false;
@@ -63,24 +45,6 @@ std::wstring CookieOf(App& app, const wchar_t* name)
     return item && item->GetString().GetBuffer() ? item->GetString().GetBuffer() : L"";
 }
 
-COLORREF CentreColour(HIMAGELIST list, int index)
-{
-    int cx = 0, cy = 0;
-    ImageList_GetIconSize(list, &cx, &cy);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT rc = {0, 0, cx, cy};
-    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
-    COLORREF colour = GetPixel(dc, cx / 2, cy / 2);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
 
 class SignIn : public ::testing::Test {
 protected:
@@ -100,13 +64,14 @@ protected:
 
     void LogOn(const wchar_t* email, const wchar_t* password)
     {
-        app.m_mainWindow->m_notices.clear();
+        notices.list.clear();
         app.Logon(CTString(server.c_str()), CTString(email), CTString(password));
     }
 
     fixture::Info info;
     std::wstring server;
     App app;
+    apptest::MainNotices notices{app};
 };
 
 } // namespace
@@ -115,8 +80,8 @@ TEST_F(SignIn, SignsInAndOutAgain)
 {
     BoxRecorder boxes;
     LogOn(L"e2e@example.com", L"secret");
-    EXPECT_EQ(App::kConsoleConnecting, app.m_mainWindow->m_console);
-    ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1001) && Told(app, 1041, 1000); }));
+    EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(app));
+    ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1041, 1001) && Told(notices, 1041, 1000); }));
     EXPECT_TRUE(app.m_connected);
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(L"fixture-session", CookieOf(app, L"SID"));
@@ -129,7 +94,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
     keepAlive.requestId = 1043;
     keepAlive.silent = true;
     app.m_db.SendRequest(L"POST", CTString(L"api/api_logoncheck.php"), CTString(DB::kFormContentType), nullptr, keepAlive);
-    ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1043, 0); }));
+    ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1043, 0); }));
 
     // Icons come from the server and replace their placeholders; a broken one keeps it.
     RequestRoute iconRoute;
@@ -140,19 +105,19 @@ TEST_F(SignIn, SignsInAndOutAgain)
     DestroyIcon(icon);
     ASSERT_TRUE(RunUntil(app, [&] {
         int replies = 0;
-        for (auto& notice : app.m_mainWindow->m_notices)
+        for (auto& notice : notices.list)
             replies += notice.requestId == 1022;
         return replies == 2;
     }));
-    COLORREF fetched = CentreColour(app.m_largeImages, 2);
+    COLORREF fetched = apptest::CentreColour(app.m_largeImages, 2);
     EXPECT_TRUE(GetRValue(fetched) > 200 && GetGValue(fetched) < 60) << std::hex << fetched;
-    EXPECT_EQ(CentreColour(app.m_largeImages, 0), CentreColour(app.m_largeImages, 3));
+    EXPECT_EQ(apptest::CentreColour(app.m_largeImages, 0), apptest::CentreColour(app.m_largeImages, 3));
 
     app.m_windows.OpenWindow(6, 1, 0);
     app.m_windows.OpenWindow(44, 1, 0);
     app.Logoff();
     ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; }));
-    EXPECT_EQ(App::kConsoleConnect, app.m_mainWindow->m_console);
+    EXPECT_EQ(App::kConsoleConnect, apptest::ShownConsole(app));
     EXPECT_EQ(0u, app.m_cookies.GetCount());
     EXPECT_EQ(nullptr, app.m_windows.FindWindow(6, 1));
     EXPECT_NE(nullptr, app.m_windows.FindWindow(44, 1));
@@ -189,19 +154,20 @@ TEST_F(SignIn, RefusedAndFailedSignInsLeaveTheSessionClosed)
         BoxRecorder boxes;
         LogOn(L"e2e@example.com", c.password);
         ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; })) << c.password;
-        ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1001); })) << c.password;
-        EXPECT_FALSE(Told(app, 1041, 1000)) << c.password << ": took the signed-in path";
-        EXPECT_EQ(App::kConsoleConnecting, app.m_mainWindow->m_console);
+        ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1041, 1001); })) << c.password;
+        EXPECT_FALSE(Told(notices, 1041, 1000)) << c.password << ": took the signed-in path";
+        EXPECT_EQ(App::kConsoleConnecting, apptest::ShownConsole(app));
         EXPECT_EQ(0, ImageList_GetImageCount(app.m_largeImages)) << c.password;
         EXPECT_EQ(c.box, !boxes.Texts().empty()) << c.password;
-        for (auto& notice : app.m_mainWindow->m_notices) {
-            if (notice.requestId == 1041 && notice.kind == 4)
+        for (auto& notice : notices.list) {
+            if (notice.requestId == 1041 && notice.kind == 4) {
                 EXPECT_EQ(c.returnCode, notice.returnCode) << c.password;
+            }
         }
     }
     // Signing in again after a refusal works.
     LogOn(L"e2e@example.com", L"secret");
-    ASSERT_TRUE(RunUntil(app, [&] { return Told(app, 1041, 1000); }));
+    ASSERT_TRUE(RunUntil(app, [&] { return Told(notices, 1041, 1000); }));
     EXPECT_TRUE(app.m_connected);
     app.Logoff();
     ASSERT_TRUE(RunUntil(app, [&] { return !app.m_connected; }));
