@@ -41,7 +41,11 @@ CTWndConsole* NewPane(int type)
     default: break;
     }
     if (!ConsolePaneClassName(type)) return nullptr;
-    return new PlaceholderPane(type);
+    switch (type) {
+    case MainWindow::kConsoleConnect: return new DlgConnect();
+    case MainWindow::kConsoleConnecting: return new DlgConnecting();
+    default: return new PlaceholderPane(type);
+    }
 }
 
 // Forms open through the window manager with the object id as key and the main window as parameter.
