@@ -790,12 +790,13 @@ bool MainWindowCache::GetCustomAttributes(const Object& object, std::vector<Obje
             accepted.push_back(mapping);
         }
         std::stable_sort(accepted.begin(), accepted.end(), ObjectSortsByDisplayOrder);
-        if (accepted.empty())
-            return !out.empty();
+        if (accepted.empty()) {
+            out.clear();
+            return false;
+        }
         cached = attributeCache.emplace(key, std::move(accepted)).first;
-    } else {
-        out.clear();
     }
+    out.clear();
     for (const Object& mapping : cached->second)
         if (object.id == 0 || object.HasAttribute(TextOf(mapping, L"attrib_name")))
             out.push_back(mapping);

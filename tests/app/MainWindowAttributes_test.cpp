@@ -3,6 +3,7 @@
 // kinds, choice lists, read-only links and inherit toggles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@
 
 namespace {
 
-std::wstring Text(const wchar_t* name, int id, const std::wstring& value, const wchar_t* extra = L"")
+std::wstring TextAttr(const wchar_t* name, int id, const std::wstring& value, const wchar_t* extra = L"")
 {
     return L"<attrib id=\"" + std::to_wstring(id) + L"\" name=\"" + name + L"\" type=\"value_varchar\" " + extra +
            L">" + value + L"</attrib>";
@@ -34,7 +35,7 @@ Object ParseObject(const std::wstring& xml)
     TiXmlDocument doc;
     doc.Parse(xml.c_str(), nullptr, 0);
     Object obj;
-    if (TiXmlElement* element = doc.FirstChildElement())
+    if (TiXmlElement* element = doc.FirstChildElementNamed(L"object"))
         obj.ReadFromXml(element, true);
     return obj;
 }
@@ -50,7 +51,7 @@ Object Mapping(int id, const wchar_t* caption, const wchar_t* objectType, const 
                const std::wstring& more = L"", int enable = 1, int displayType = 2)
 {
     return MakeObject(id, 90,
-                      Text(L"attrib_object", 1, objectType) + Text(L"attrib_name", 2, attribute) +
+                      TextAttr(L"attrib_object", 1, objectType) + TextAttr(L"attrib_name", 2, attribute) +
                           Int(L"enable", 3, enable) + Int(L"console_display_type", 4, displayType) +
                           Int(L"display_order", 5, order) + more,
                       caption);
@@ -72,7 +73,7 @@ struct Cache : MainWindowCache {
         TiXmlDocument doc;
         std::wstring xml = L"<result><RC id=\"0\"/>"
                            L"<type id=\"10\" type=\"10\" parent=\"0\" name=\"Computer\">" +
-                           Text(L"site", 1, L"", L"inherit=\"1\"") + L"</type>"
+                           TextAttr(L"site", 1, L"", L"inherit=\"1\"") + L"</type>"
                            L"<type id=\"11\" type=\"11\" parent=\"10\" name=\"Laptop\"/>"
                            L"<type id=\"20\" type=\"20\" parent=\"0\" name=\"Deployment\"/>"
                            L"<type id=\"21\" type=\"21\" parent=\"0\" name=\"Asset\"/></result>";
@@ -89,9 +90,9 @@ struct Cache : MainWindowCache {
             Mapping(8, L"Notes", L"Deployment", L"notes", 3),
         };
         deploymentTypes = {
-            MakeObject(10, 30, Text(L"deployment_custom_attributes", 1, L" \"REGION\" |Window")),
-            MakeObject(700, 30, Text(L"deployment_custom_attributes", 1, L"notes")),
-            MakeObject(700, 30, Text(L"deployment_custom_attributes", 1, L"Notes|region")),   // the last one counts
+            MakeObject(10, 30, TextAttr(L"deployment_custom_attributes", 1, L" \"REGION\" |Window")),
+            MakeObject(700, 30, TextAttr(L"deployment_custom_attributes", 1, L"notes")),
+            MakeObject(700, 30, TextAttr(L"deployment_custom_attributes", 1, L"Notes|region")),   // the last one counts
         };
     }
 };
@@ -99,7 +100,7 @@ struct Cache : MainWindowCache {
 Object Deployment(int id, int deploymentType)
 {
     return MakeObject(id, 20, Int(L"link_deployment_type", 1, deploymentType, L"", L"value_iddirectory") +
-                                  Text(L"window", 2, L"w") + Text(L"region", 3, L"r") + Text(L"notes", 4, L"n"));
+                                  TextAttr(L"window", 2, L"w") + TextAttr(L"region", 3, L"r") + TextAttr(L"notes", 4, L"n"));
 }
 
 } // namespace
@@ -113,7 +114,7 @@ TEST(CustomAttributes, ChosenByTypeAndSortedByDisplayOrder)
     EXPECT_EQ((std::vector<std::wstring>{L"Site", L"Owner"}), Captions(out));
     // A saved one only those it has an attribute for.
     out.clear();
-    EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(5, 10, Text(L"owner", 1, L"x")), out));
+    EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(5, 10, TextAttr(L"owner", 1, L"x")), out));
     EXPECT_EQ((std::vector<std::wstring>{L"Owner"}), Captions(out));
     // The type-less object gets nothing and its vector stays as it was.
     std::vector<Object> kept = {MakeObject(1, 1, L"")};
@@ -128,11 +129,11 @@ TEST(CustomAttributes, CacheEntriesNeverCollide)
     Cache cache;
     std::vector<Object> out;
     // A saved object asked first must not decide what a new object of the type gets, nor the reverse.
-    EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(5, 10, Text(L"owner", 1, L"x")), out));
+    EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(5, 10, TextAttr(L"owner", 1, L"x")), out));
     EXPECT_EQ((std::vector<std::wstring>{L"Owner"}), Captions(out));
     EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(0, 10, L""), out));
     EXPECT_EQ((std::vector<std::wstring>{L"Site", L"Owner"}), Captions(out));
-    EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(6, 10, Text(L"site", 1, L"y")), out));
+    EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(6, 10, TextAttr(L"site", 1, L"y")), out));
     EXPECT_EQ((std::vector<std::wstring>{L"Site"}), Captions(out));
 
     // Deployment type 10 and object type 10 (Computer) have entries of their own.
@@ -148,7 +149,7 @@ TEST(CustomAttributes, CacheEntriesNeverCollide)
     out.clear();
     EXPECT_FALSE(cache.GetCustomAttributes(Deployment(0, 0), out));
     EXPECT_TRUE(out.empty());
-    EXPECT_FALSE(cache.GetCustomAttributes(MakeObject(0, 20, Text(L"window", 2, L"w")), out));
+    EXPECT_FALSE(cache.GetCustomAttributes(MakeObject(0, 20, TextAttr(L"window", 2, L"w")), out));
 }
 
 TEST(CustomAttributes, DeploymentsShowWhatTheirTypeLists)
@@ -174,17 +175,13 @@ TEST(CustomAttributes, CachedUntilTheSettingObjectsReload)
     std::vector<Object> all;
     cache.GetAttributeMappings(all);
     EXPECT_EQ(9u, all.size());
-    EXPECT_STREQ(L"Later", all.front().name.GetBuffer());   // display order 0 first
+    EXPECT_EQ(1, std::count_if(all.begin(), all.end(), [](const Object& m) { return m.name.Equals(CTString(L"Later")); }));
 
+    // A reload of the setting objects empties the cache with them.
     TiXmlDocument doc;
-    std::wstring reply = L"<result><RC id=\"0\"/><object id=\"1\" type=\"90\" parent=\"1\" name=\"Only\">" +
-                         Text(L"attrib_object", 1, L"Computer") + Text(L"attrib_name", 2, L"only") +
-                         Int(L"enable", 3, 1) + Int(L"console_display_type", 4, 1) + L"</object></result>";
-    doc.Parse(reply.c_str(), nullptr, 0);
-    cache.settingTypeNumbers.clear();
-    cache.types.push_back(MakeObject(90, 90, L"", L"Attribute Mapping"));
-    cache.types.back().type = 90;
+    doc.Parse(L"<result><RC id=\"0\"/></result>", nullptr, 0);
     cache.ReadSettingObjects(doc, nullptr);
+    cache.settings[MainWindowCache::AttributeMapping].push_back(Mapping(10, L"Only", L"Computer", L"only", 0));
     EXPECT_TRUE(cache.GetCustomAttributes(MakeObject(0, 10, L""), out));
     EXPECT_EQ((std::vector<std::wstring>{L"Only"}), Captions(out));
 }
@@ -212,7 +209,7 @@ protected:
         MainWindowCache& cache = main->m_cache;
         TiXmlDocument doc;
         std::wstring xml = L"<result><RC id=\"0\"/><type id=\"10\" type=\"10\" parent=\"0\" name=\"Computer\">" +
-                           Text(L"site", 1, L"", L"inherit=\"1\"") + Text(L"model", 2, L"", L"inherit=\"1\"") +
+                           TextAttr(L"site", 1, L"", L"inherit=\"1\"") + TextAttr(L"model", 2, L"", L"inherit=\"1\"") +
                            L"</type></result>";
         doc.Parse(xml.c_str(), nullptr, 0);
         cache.ReadTypes(doc);
@@ -223,8 +220,8 @@ protected:
                 Mapping(100 + order, caption, L"Computer", attribute, order, more, 1, displayType));
             ++order;
         };
-        add(L"Colour", L"colour", Text(L"attrib_list_name", 9, L"Colours") + Text(L"category", 10, L"Look"));
-        add(L"Shape", L"shape", Text(L"attrib_list_name", 9, L"Shapes"));
+        add(L"Colour", L"colour", TextAttr(L"attrib_list_name", 9, L"Colours") + TextAttr(L"category", 10, L"Look"));
+        add(L"Shape", L"shape", TextAttr(L"attrib_list_name", 9, L"Shapes"));
         add(L"Notes", L"notes");
         add(L"Title", L"title");
         add(L"Plain", L"plain");
@@ -262,15 +259,15 @@ protected:
     {
         return MakeObject(
             4, 10,
-            Text(L"colour", 11, L"r") + Text(L"shape", 12, L"s") + Text(L"notes", 13, L"n", L"edit=\"TYPE=MultiLine\"") +
-                Text(L"title", 14, L"t", L"edit=\"type=locale\"") + Text(L"plain", 15, L"p") +
+            TextAttr(L"colour", 11, L"r") + TextAttr(L"shape", 12, L"s") + TextAttr(L"notes", 13, L"n", L"edit=\"TYPE=MultiLine\"") +
+                TextAttr(L"title", 14, L"t", L"edit=\"type=locale\"") + TextAttr(L"plain", 15, L"p") +
                 Int(L"owner", 16, 55, L"edit=\"TYPE=Admin\"", L"value_iddirectory") +
                 Int(L"site", 17, 7, siteDefault ? L"edit=\"TYPE=Site\" default=\"1\"" : L"edit=\"TYPE=Site\"",
                     L"value_iddirectory") +
                 Int(L"enabled", 18, 1, L"edit=\"TYPE=Checkbox\"") +
                 Int(L"size", 19, 1, L"edit=\"VALUES='Small','Large'\"") + Int(L"odd", 20, 3, L"edit=\"TYPE=Other\"") +
                 Int(L"count", 21, 42) + Int(L"bought", 22, 86400 * 3, L"edit=\"TYPE=Date\"", L"value_date") +
-                Int(L"seen", 23, 86400 * 3, L"", L"value_date") + Text(L"model", 24, L"m", L"default=\"1\""));
+                Int(L"seen", 23, 86400 * 3, L"", L"value_date") + TextAttr(L"model", 24, L"m", L"default=\"1\""));
     }
 
     struct Row {
