@@ -37,10 +37,13 @@ constexpr LONG_PTR kStripShowsIcons = 0x40;
 // the program provide show as placeholders until then.
 CTWndConsole* NewPane(int type)
 {
+    switch (type) {
+    case DlgConnect::kConsoleType: return new DlgConnect();
+    case DlgConnecting::kConsoleType: return new DlgConnecting();
+    default: break;
+    }
     if (!ConsolePaneClassName(type)) return nullptr;
     switch (type) {
-    case MainWindow::kConsoleConnect: return new DlgConnect();
-    case MainWindow::kConsoleConnecting: return new DlgConnecting();
     case MainWindow::kConsoleSearch: return new DlgSearch();
     case MainWindow::kConsoleChangePassword: return new DlgChangePassword();
     default: return new PlaceholderPane(type);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "app/App.h"
+#include "app/CTWndConsole.h"
 #include "app/MainWindow.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
@@ -188,6 +189,11 @@ private:
     }
     static void Record(void* user, CWindowManager::CWindow* window, int code, void* param)
     {
+        // Windows of these tests open far off the screen, where they cannot take the mouse or the
+        // focus of other programs' windows on the shared display.
+        if (code == CWindowManager::kEventOpened)
+            if (auto* shown = dynamic_cast<CTWnd2*>(window))
+                SetWindowPos(shown->m_hWnd, nullptr, -4000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         if (code == CWindowManager::kEventNotify && window->m_type == App::kMainWindowType && Current()) {
             auto* result = static_cast<RequestResult*>(param);
             MainNotice notice;
@@ -205,7 +211,7 @@ private:
 // The console the main window shows.
 inline int ShownConsole(App& app)
 {
-    return app.m_mainWindow ? app.m_mainWindow->m_console : 0;
+    return app.m_mainWindow && app.m_mainWindow->m_current ? app.m_mainWindow->m_current->GetConsoleType() : 0;
 }
 
 // Object-type definitions and the signed-in user as the main window keeps them.
@@ -213,13 +219,14 @@ inline void DefineType(App& app, __int64 id, const wchar_t* name)
 {
     Object definition;
     definition.id = id;
+    definition.type = id;
     definition.name = name;
-    app.m_mainWindow->m_types[id] = definition;
+    app.m_mainWindow->m_cache.types.push_back(definition);
 }
 
 inline void SetLogonUserId(App& app, __int64 id)
 {
-    app.m_mainWindow->m_logonUser.id = id;
+    app.m_mainWindow->m_cache.administrator.id = id;
 }
 
 // Types from 100 up open recording windows; the rest go to the application's factory.
