@@ -196,6 +196,7 @@ TEST(ConsoleProgram, StartsShowsItsMainWindowAndEndsWhenItIsClosed)
         }
     }
     ASSERT_NE(nullptr, main);
+    SetWindowPos(main, nullptr, -4000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_NE(nullptr, FindWindowW(L"QELCONSOLE", nullptr));
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 20000));
