@@ -189,11 +189,6 @@ private:
     }
     static void Record(void* user, CWindowManager::CWindow* window, int code, void* param)
     {
-        // Windows of these tests open far off the screen, where they cannot take the mouse or the
-        // focus of other programs' windows on the shared display.
-        if (code == CWindowManager::kEventOpened)
-            if (auto* shown = dynamic_cast<CTWnd2*>(window))
-                SetWindowPos(shown->m_hWnd, nullptr, -4000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         if (code == CWindowManager::kEventNotify && window->m_type == App::kMainWindowType && Current()) {
             auto* result = static_cast<RequestResult*>(param);
             MainNotice notice;
@@ -221,7 +216,9 @@ inline void DefineType(App& app, __int64 id, const wchar_t* name)
     definition.id = id;
     definition.type = id;
     definition.name = name;
-    app.m_mainWindow->m_cache.types.push_back(definition);
+    std::vector<Object>& types = app.m_mainWindow->m_cache.types;
+    std::erase_if(types, [&](const Object& known) { return known.type == id; });
+    types.push_back(definition);
 }
 
 inline void SetLogonUserId(App& app, __int64 id)
