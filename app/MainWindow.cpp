@@ -6,6 +6,7 @@
 #include "app/App.h"
 #include "app/CTWndConsole.h"
 #include "app/ColourScheme.h"
+#include "app/DlgSearch.h"
 #include "controls/CGDIManager.h"
 #include "foundation/IShellLauncher.h"
 #include "foundation/WindowsVersion.h"
@@ -569,15 +570,15 @@ bool MainWindow::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
         if (m_current && m_current->GetHwnd())
             PostMessageW(m_current->GetHwnd(), WM_COMMAND, wParam, lParam);
         break;
-    case kCmdSearch:
+    case kCmdSearch: {
+        // The search box has set its current text; the pane runs the search outside the history.
         ShowConsole(kConsoleSearch, 0, true);
-        if (m_current && m_current->GetConsoleType() == kConsoleSearch) {
-            // The search pane runs the search for the box's text when it comes with its own subsystem.
+        if (auto* pane = dynamic_cast<DlgSearch*>(FindConsole(kConsoleSearch, 0))) {
             CTString text;
-            m_search.GetText(text);
-            m_search.AddEntry(text);
+            pane->Search(m_search.GetText(text));
         }
         break;
+    }
     case kCmdTasks:
         ShowConsole(kConsoleTasks, 0, false);
         break;

@@ -13,6 +13,7 @@
 #include <map>
 #include <vector>
 #include "app/CTWndSearch.h"
+#include "app/SearchFilterSettings.h"
 #include "app/MainWindowCache.h"
 #include "app/PaneHistory.h"
 #include "app/PaneKey.h"

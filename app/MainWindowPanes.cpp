@@ -10,7 +10,9 @@
 #include "app/ConsoleTypes.h"
 #include "app/CTWndConsole.h"
 #include "app/DlgConnect.h"
+#include "app/DlgChangePassword.h"
 #include "app/DlgConnecting.h"
+#include "app/DlgSearch.h"
 #include "app/HeadingMarkup.h"
 #include "app/PlaceholderPane.h"
 #include "framework/CTApp.h"
@@ -42,8 +44,8 @@ CTWndConsole* NewPane(int type)
     }
     if (!ConsolePaneClassName(type)) return nullptr;
     switch (type) {
-    case MainWindow::kConsoleConnect: return new DlgConnect();
-    case MainWindow::kConsoleConnecting: return new DlgConnecting();
+    case MainWindow::kConsoleSearch: return new DlgSearch();
+    case MainWindow::kConsoleChangePassword: return new DlgChangePassword();
     default: return new PlaceholderPane(type);
     }
 }
