@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <map>
 #include "app/App.h"
+#include "app/CTWndSearchFilter.h"
 #include "foundation/CFileVersion.h"
 #include "foundation/IShellLauncher.h"
 #include "framework/CTApp.h"
@@ -121,6 +122,7 @@ void MainWindow::OpenSupportMail()
 
 void MainWindow::ShowSearchFilterDialog()
 {
-    // The button shows whether the type limit is on.
+    CTWndSearchFilter::Run(m_hWnd, m_rightToolbar.m_hWnd, m_cache.types, m_search.m_server);
+    // Whatever was chosen, the button shows whether the type limit is on now.
     ApplySearchFilterImage();
 }

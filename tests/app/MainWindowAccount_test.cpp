@@ -10,6 +10,9 @@
 #include "foundation/IShellLauncher.h"
 #include "framework/CTMenu.h"
 #include "framework/CTRegKey.h"
+#include "framework/CTWndToolbar.h"
+#include "framework/ModalDialogDriver.h"
+#include "app/SearchFilterSettings.h"
 #include "framework/PopupMenuDriver.h"
 
 using namespace apptest;
@@ -204,4 +207,57 @@ TEST_F(AccountMenuTest, SupportMailThroughTheLauncher)
                   L"mailto:support@example.com?body=Support Request: 'R%26D %231' a%2Bb%3Fc%3Dd v4.1.51.3",
                   L"mailto:support@example.com?body=Support Request: '' a%2Bb%3Fc%3Dd v4.1.51.3"}),
               launches.opened);
+}
+
+namespace {
+
+// Ends the search filter dialog: optionally ticks "Limit types" first, then OK or Cancel.
+class FilterDialogCloser : public ModalDialogDriver {
+public:
+    bool tick = false;
+    int button = IDCANCEL;
+    int shown = 0;
+    void OnModalDialog(CTWnd2&, HWND dialog) override
+    {
+        ++shown;
+        if (tick)
+            SendMessageW(GetDlgItem(dialog, 1057), BM_CLICK, 0, 0);
+        HWND target = GetDlgItem(dialog, button);
+        if (button == IDOK && target && IsWindowEnabled(target))
+            SendMessageW(target, BM_CLICK, 0, 0);
+        else
+            EndDialog(dialog, IDCANCEL);
+    }
+};
+
+} // namespace
+
+TEST_F(AccountMenuTest, FilterButtonFollowsTheTypeLimitAfterTheDialog)
+{
+    ASSERT_TRUE(main->m_rightToolbar.Create(main->m_hWnd, nullptr, TBSTYLE_FLAT, CTWndToolbar::IconSmall, 0));
+    ASSERT_TRUE(main->m_rightToolbar.AppendButton(0, MainWindow::kCmdSearchFilter, TBSTATE_ENABLED, BTNS_DROPDOWN, L""));
+    main->m_filterOnImage = 3;
+    main->m_filterOffImage = 4;
+    auto image = [&] { return main->m_rightToolbar.GetButtonImage(MainWindow::kCmdSearchFilter); };
+    FilterDialogCloser closer;
+    ModalDialogDriver::Install(&closer);
+    SearchFilterSettings saved = SearchFilterSettings::Instance();
+
+    // Cancel with the limit off: the "off" picture, whatever the button showed before.
+    SearchFilterSettings::Instance().EnableTypeLimit = false;
+    main->m_rightToolbar.SetButtonImage(3, MainWindow::kCmdSearchFilter);
+    main->ShowSearchFilterDialog();
+    EXPECT_EQ(1, closer.shown);
+    EXPECT_EQ(4, image());
+
+    // The limit switched on and accepted: the "on" picture.
+    closer.tick = true;
+    closer.button = IDOK;
+    main->ShowSearchFilterDialog();
+    EXPECT_EQ(2, closer.shown);
+    EXPECT_TRUE(SearchFilterSettings::Instance().EnableTypeLimit);
+    EXPECT_EQ(3, image());
+
+    ModalDialogDriver::Install(nullptr);
+    SearchFilterSettings::Instance() = saved;
 }
