@@ -8,7 +8,9 @@
 // Its operations are spread over: MainWindow.cpp (window, layout, messages, commands),
 // MainWindowSession.cpp (sign-in and sign-out, start-up loads, replies, named queries, version
 // check), MainWindowIndicators.cpp (colour scheme, status bar, certificate indicator),
-// MainWindowCaches.cpp (cache reads) and MainWindowPanes.cpp (panes, navigation and history).
+// MainWindowCaches.cpp (cache reads), MainWindowPanes.cpp (panes, navigation and history),
+// MainWindowAttributes.cpp (custom attribute editor) and MainWindowAccount.cpp (account menu,
+// search filter button, support mail).
 #include <windows.h>
 #include <map>
 #include <vector>
