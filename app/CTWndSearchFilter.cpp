@@ -85,6 +85,8 @@ void CTWndSearchFilter::PlaceUnderButton()
 
 void CTWndSearchFilter::LoadControls()
 {
+    // Filling the controls is no change of the user's: their notifications must not enable OK.
+    m_loading = true;
     CheckDlgButton(m_hWnd, kIdTypeLimit, m_settings.EnableTypeLimit ? BST_CHECKED : BST_UNCHECKED);
     int count = m_list.m_hWnd ? m_list.GetItemCount() : 0;
     for (int item = 0; item < count; ++item) {
@@ -99,6 +101,7 @@ void CTWndSearchFilter::LoadControls()
     }
     CheckDlgButton(m_hWnd, kIdLimit, m_settings.EnableLimit ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemInt(m_hWnd, kIdLimitEdit, static_cast<UINT>(m_settings.Limit), FALSE);
+    m_loading = false;
 }
 
 void CTWndSearchFilter::UpdateEnabled()
@@ -128,6 +131,8 @@ bool CTWndSearchFilter::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
     *result = 0;
     int id = LOWORD(wParam);
     int code = HIWORD(wParam);
+    if (m_loading)
+        return id != IDOK && id != IDCANCEL;
     switch (id) {
     case IDOK:
         if (code != BN_CLICKED)
@@ -174,7 +179,7 @@ bool CTWndSearchFilter::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
         if (m_list.OnParentNotify(hdr, result))
             return true;
         // A check box toggled by the user is a change to confirm.
-        if (hdr->code == LVN_ITEMCHANGED) {
+        if (hdr->code == LVN_ITEMCHANGED && !m_loading) {
             auto* change = reinterpret_cast<NMLISTVIEW*>(hdr);
             if ((change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK))
                 EnableWindow(GetDlgItem(m_hWnd, IDOK), TRUE);

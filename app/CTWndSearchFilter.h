@@ -26,6 +26,7 @@ public:
     const std::vector<Object>* m_types = nullptr; // the main window's object type definitions
     SearchFilterSettings m_settings;              // the working copy the controls edit
     CTString m_connection;                        // where OK saves
+    bool m_loading = false;                       // the controls are being filled
 
     // Runs the dialog modally over owner; on OK the application's settings take the choices and are
     // saved for the connection. Answers 1 for OK, 0 otherwise.

@@ -117,6 +117,8 @@ protected:
     void SetUp() override
     {
         CTApp::Instance()->Init(GetModuleHandleW(nullptr), L"", SW_HIDE, L"QEL");
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
         for (const wchar_t* name : {L"box-a", L"box-b", L"box-corrupt", L"box-gap", L"filter-x", L"filter-none"})
             DeleteConnection(name);
         SearchFilterSettings::Instance().SetDefaults();
@@ -162,26 +164,29 @@ TEST_F(SearchBox, RecentTextsAreKeptPerConnection)
 
 TEST_F(SearchBox, EnterSendsTheSearchCommandToTheOwner)
 {
-    struct Target : CTWnd2 {
-        int searches = 0;
-        bool OnCommand(WPARAM wParam, LPARAM, LRESULT* result) override
-        {
-            if (LOWORD(wParam) == CTWndSearch::kCmdSearch) ++searches;
-            *result = 0;
-            return true;
-        }
-    } target;
-    ASSERT_TRUE(target.Create(L"SearchBoxTestTarget", true, nullptr, WS_POPUP, 0, GetModuleHandleW(nullptr), nullptr));
+    static int searches = 0;
+    WNDCLASSEXW wc = {sizeof(wc)};
+    wc.lpszClassName = L"SearchBoxTestTarget";
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (msg == WM_COMMAND && LOWORD(wParam) == CTWndSearch::kCmdSearch)
+            ++searches;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    };
+    RegisterClassExW(&wc);
+    HWND target = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, target);
     Box box;
-    box.search.m_commandTarget = target.m_hWnd;
+    box.search.m_commandTarget = target;
     box.search.m_server = L"box-a";
     box.search.Enable(true);
     box.Type(L"");
-    EXPECT_EQ(0, target.searches);
+    EXPECT_EQ(0, searches);
     box.Type(L"PC-001");
-    EXPECT_EQ(1, target.searches);
+    EXPECT_EQ(1, searches);
     box.search.Enable(false);
-    target.Destroy();
+    DestroyWindow(target);
 }
 
 TEST_F(SearchBox, OnlyTheNewestHundredTextsAreKept)
