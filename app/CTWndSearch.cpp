@@ -1,60 +1,139 @@
 #include "app/CTWndSearch.h"
 
 #include <commctrl.h>
-#include "foundation/CTTokenString.h"
+#include "controls/CGDIManager.h"
 #include "framework/CTRegKey.h"
 
 namespace {
 
 constexpr UINT kRegistryRoot = 104;
+constexpr int kColourCueBack = 22;
+constexpr int kColourCueText = 24;
 
-CTString SettingsPath(const CTString& server, const wchar_t* leaf)
+COLORREF CachedColour(int id)
 {
-    CTString path(L"Settings\\");
-    path.Append(server);
-    path.AppendText(leaf);
-    return path;
+    CGDIManager::CObject* entry = CGDIManager::Instance()->Find(id);
+    return entry ? static_cast<COLORREF>(entry->Get()) : RGB(0, 0, 0);
+}
+
+void FillWithCueBackground(HWND hwnd, HDC dc)
+{
+    RECT rc = {};
+    GetClientRect(hwnd, &rc);
+    HBRUSH brush = CreateSolidBrush(CachedColour(kColourCueBack));
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
 }
 
 } // namespace
 
+// ---------------------------------------------------------------------------------------------
+// The edit field
+
+bool CTWndSearch::CEdit::PaintCue()
+{
+    if (!m_owner || GetWindowTextLengthW(m_hWnd) > 0 || GetFocus() == m_hWnd || !IsWindowEnabled(m_owner->m_hWnd))
+        return false;
+    PAINTSTRUCT ps = {};
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    FillWithCueBackground(m_hWnd, dc);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColour = SetTextColor(dc, CachedColour(kColourCueText));
+    DrawTextW(dc, L"Search...", -1, &rc, 0);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+    EndPaint(m_hWnd, &ps);
+    return true;
+}
+
 bool CTWndSearch::CEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
-    if (msg == WM_KEYDOWN && wParam == VK_RETURN && m_owner) {
-        if (m_owner->m_commandTarget)
-            PostMessageW(m_owner->m_commandTarget, WM_COMMAND, 117, 0);
-        *result = 0;
-        return true;
-    }
-    if (msg == WM_CHAR && (wParam == L'\r' || wParam == L'\n')) {
-        *result = 0;
-        return true;
+    bool readOnly = (GetWindowLongW(m_hWnd, GWL_STYLE) & ES_READONLY) != 0;
+    switch (msg) {
+    case WM_GETDLGCODE:
+        if (wParam == VK_RETURN && !readOnly) {
+            *result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTMESSAGE;
+            return true;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == VK_RETURN && !readOnly) {
+            // An empty edit swallows Enter and does nothing.
+            if (m_owner)
+                m_owner->StartSearch();
+            *result = 0;
+            return true;
+        }
+        break;
+    case WM_PAINT:
+        if (PaintCue()) {
+            *result = 0;
+            return true;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The cue comes and goes with the focus.
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        break;
+    default:
+        break;
     }
     return CTWnd2::OnMessage(msg, wParam, lParam, result);
 }
 
-CTString CTWndSearch::KeyPath() const
+// ---------------------------------------------------------------------------------------------
+// The box
+
+bool CTWndSearch::StartSearch()
 {
-    return SettingsPath(m_server, L"\\SearchMRU");
+    if (!m_edit.m_hWnd || GetWindowTextLengthW(m_edit.m_hWnd) == 0)
+        return false;
+    CTString text;
+    GetWindowTextString(m_edit.m_hWnd, text);
+    m_text = text;
+    ::SetWindowTextW(m_hWnd, text.GetBuffer() ? text.GetBuffer() : L"");
+    AddEntry(text);
+    HWND target = m_commandTarget ? m_commandTarget : GetParent(m_hWnd);
+    if (target)
+        ::SendMessageW(target, WM_COMMAND, kCmdSearch, 0);
+    return true;
 }
 
 CTString& CTWndSearch::GetText(CTString& out)
 {
-    GetWindowTextString(m_hWnd, out);
-    m_text = out;
+    out = m_text;
     return out;
 }
 
 void CTWndSearch::AddEntry(const CTString& text)
 {
-    if (!m_hWnd || text.IsEmpty())
+    if (text.IsEmpty())
         return;
-    LRESULT found = SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.GetBuffer()));
-    if (found != CB_ERR)
-        SendMessage(CB_DELETESTRING, found, 0);
-    SendMessage(CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.GetBuffer()));
-    while (SendMessage(CB_GETCOUNT) > static_cast<LRESULT>(kMaxEntries))
-        SendMessage(CB_DELETESTRING, SendMessage(CB_GETCOUNT) - 1, 0);
+    // Equal means same length and lstrcmpW equal: texts differing in case stay apart.
+    for (size_t i = m_recent.size(); i-- > 0;) {
+        const CTString& entry = m_recent[i];
+        if (entry.GetLength() == text.GetLength() && lstrcmpW(entry.GetBuffer() ? entry.GetBuffer() : L"",
+                                                              text.GetBuffer()) == 0) {
+            m_recent.erase(m_recent.begin() + static_cast<ptrdiff_t>(i));
+            if (m_hWnd)
+                SendMessage(CB_DELETESTRING, i, 0);
+        }
+    }
+    m_recent.insert(m_recent.begin(), text);
+    if (m_hWnd) {
+        SendMessage(CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.GetBuffer()));
+        SendMessage(CB_SETCURSEL, 0, 0);
+    }
+    while (m_recent.size() > kMaxEntries) {
+        m_recent.pop_back();
+        if (m_hWnd)
+            SendMessage(CB_DELETESTRING, m_recent.size(), 0);
+    }
 }
 
 void CTWndSearch::Enable(bool on)
@@ -63,95 +142,63 @@ void CTWndSearch::Enable(bool on)
         return;
     m_enabled = on;
     if (on) {
-        if (m_hWnd) {
+        if (m_hWnd)
             SendMessage(CB_RESETCONTENT);
-            CTRegKey key(kRegistryRoot, nullptr, KeyPath().GetBuffer());
-            DWORD count = key.ReadDword(L"Count", 0);
-            if (count > kMaxEntries)
-                count = kMaxEntries;
-            for (DWORD i = 0; i < count; ++i) {
-                CTString name, entry;
-                name.Format(L"Entry_%u", i);
-                key.ReadString(entry, name.GetBuffer(), L"");
-                if (!entry.IsEmpty())
-                    SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.GetBuffer()));
-            }
+        m_recent.clear();
+        m_keyPath = L"Settings\\";
+        m_keyPath.Append(m_server);
+        m_keyPath.AppendText(L"\\SearchMRU");
+        CTRegKey key(kRegistryRoot, nullptr, m_keyPath.GetBuffer());
+        // The count is the user's to edit: a huge value would stall sign-in reading missing
+        // entries, and no more than the list's size was ever written.
+        DWORD count = key.ReadDword(L"Count", 0);
+        if (count > kMaxEntries)
+            count = kMaxEntries;
+        for (DWORD i = 0; i < count; ++i) {
+            CTString name, entry;
+            name.Format(L"Entry_%u", i);
+            key.ReadString(entry, name.GetBuffer(), L"");
+            m_recent.push_back(entry);
         }
-        EnableWindow(m_hWnd, TRUE);
+        key.WriteDword(L"Count", count);
+        for (const CTString& entry : m_recent)
+            SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.GetBuffer() ? entry.GetBuffer() : L""));
+        if (m_hWnd)
+            EnableWindow(m_hWnd, TRUE);
         return;
     }
-    if (m_hWnd && !m_server.IsEmpty()) {
-        CTRegKey key(kRegistryRoot, nullptr, KeyPath().GetBuffer());
-        LRESULT count = SendMessage(CB_GETCOUNT);
-        if (count < 0)
-            count = 0;
-        key.WriteDword(L"Count", static_cast<DWORD>(count));
-        for (LRESULT i = 0; i < count; ++i) {
-            LRESULT length = SendMessage(CB_GETLBTEXTLEN, i, 0);
-            CTString entry, name;
-            if (length > 0) {
-                entry.Reserve(static_cast<unsigned>(length) + 1);
-                SendMessage(CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.GetBuffer()));
-                entry.ReleaseBuffer();
-            }
-            name.Format(L"Entry_%d", static_cast<int>(i));
-            key.WriteString(name.GetBuffer(), entry.GetBuffer());
-        }
-    }
     if (m_hWnd) {
-        ::SetWindowTextW(m_hWnd, L"");
         EnableWindow(m_hWnd, FALSE);
+        ::SetWindowTextW(m_hWnd, L"");
     }
-}
-
-// ---------------------------------------------------------------------------------------------
-
-SearchFilterSettings& SearchFilterSettings::Instance()
-{
-    static SearchFilterSettings settings;
-    return settings;
-}
-
-void SearchFilterSettings::SetDefaults()
-{
-    EnableLimit = true;
-    Limit = 50;
-    EnableTypeLimit = false;
-    Types.clear();
-}
-
-void SearchFilterSettings::Load(const CTString& server)
-{
-    CTRegKey key(kRegistryRoot, nullptr, SettingsPath(server, L"\\SearchFilter").GetBuffer());
-    EnableTypeLimit = key.ReadBool(L"EnableTypeLimit", EnableTypeLimit);
-    CTString types;
-    key.ReadString(types, L"Types", L"");
-    if (!types.IsEmpty()) {
-        Types.clear();
-        CTTokenString tokens(types);
-        tokens.SetSeparators(L"|", 0);
-        CTString token;
-        for (unsigned i = 0; tokens.GetToken(i, token); ++i) {
-            token.Trim(L'|');
-            if (!token.IsEmpty())
-                Types.push_back(token.ToInt());
-        }
+    // Before the first connection there is no key to write to.
+    if (m_keyPath.IsEmpty())
+        return;
+    CTRegKey key(kRegistryRoot, nullptr, m_keyPath.GetBuffer());
+    for (size_t i = 0; i < m_recent.size(); ++i) {
+        CTString name;
+        name.Format(L"Entry_%u", static_cast<unsigned>(i));
+        key.WriteString(name.GetBuffer(), m_recent[i].GetBuffer() ? m_recent[i].GetBuffer() : L"");
     }
-    EnableLimit = key.ReadBool(L"EnableLimit", EnableLimit);
-    Limit = key.ReadInt(L"Limit", Limit);
+    key.WriteDword(L"Count", static_cast<DWORD>(m_recent.size()));
 }
 
-void SearchFilterSettings::Save(const CTString& server)
+void CTWndSearch::Invalidate(bool erase)
 {
-    CTRegKey key(kRegistryRoot, nullptr, SettingsPath(server, L"\\SearchFilter").GetBuffer());
-    key.WriteBool(L"EnableTypeLimit", EnableTypeLimit);
-    CTString types;
-    for (size_t i = 0; i < Types.size(); ++i) {
-        if (i)
-            types.AppendChar(L'|');
-        types.AppendInt(Types[i]);
+    CTWnd2::Invalidate(erase);
+    if (m_edit.m_hWnd)
+        InvalidateRect(m_edit.m_hWnd, nullptr, erase ? TRUE : FALSE);
+}
+
+bool CTWndSearch::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    if (msg == WM_PAINT && m_edit.m_hWnd && GetWindowTextLengthW(m_edit.m_hWnd) == 0 && GetFocus() != m_edit.m_hWnd) {
+        PAINTSTRUCT ps = {};
+        HDC dc = BeginPaint(m_hWnd, &ps);
+        FillWithCueBackground(m_hWnd, dc);
+        EndPaint(m_hWnd, &ps);
+        *result = 0;
+        return true;
     }
-    key.WriteString(L"Types", types.GetBuffer());
-    key.WriteBool(L"EnableLimit", EnableLimit);
-    key.WriteInt(L"Limit", Limit);
+    return CTWnd2::OnMessage(msg, wParam, lParam, result);
 }

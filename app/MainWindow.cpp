@@ -6,6 +6,7 @@
 #include "app/App.h"
 #include "app/CTWndConsole.h"
 #include "app/ColourScheme.h"
+#include "app/DlgSearch.h"
 #include "controls/CGDIManager.h"
 #include "foundation/IShellLauncher.h"
 #include "foundation/WindowsVersion.h"
@@ -312,37 +313,6 @@ void MainWindow::ApplySearchFilterImage()
         m_rightToolbar.SendMessage(TB_CHANGEBITMAP, kCmdSearchFilter, MAKELPARAM(image, 0));
 }
 
-void MainWindow::ShowToolsMenu()
-{
-    // The Tools menu (menu 145) under its button.
-    HMODULE module = CTApp::Instance()->FindResourceModule(RT_MENU, MAKEINTRESOURCEW(145));
-    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(145));
-    if (!menu)
-        return;
-    HMENU popup = GetSubMenu(menu, 0);
-    RECT rc = {};
-    LRESULT index = m_rightToolbar.SendMessage(TB_COMMANDTOINDEX, kCmdTools);
-    m_rightToolbar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc));
-    MapWindowPoints(m_rightToolbar.m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
-    if (popup) {
-        EnableMenuItem(popup, kCmdSetup, MF_BYCOMMAND | (HasSetupRights() ? MF_ENABLED : MF_GRAYED));
-        TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_TOPALIGN, rc.right, rc.bottom, 0, m_hWnd, nullptr);
-    }
-    DestroyMenu(menu);
-}
-
-void MainWindow::OpenSearchFilter()
-{
-    // The filter dialog comes with the search pane; until then the button only reflects the setting.
-    ApplySearchFilterImage();
-}
-
-void MainWindow::OpenSupportMail()
-{
-    CTString address(L"mailto:support@example.com?subject=QEL%20Console%20support%20request");
-    OpenAsDesktopUser(address.GetBuffer());
-}
-
 // ---------------------------------------------------------------------------------------------
 // Window procedure
 
@@ -555,9 +525,9 @@ bool MainWindow::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
     } else if (hdr->code == TBN_DROPDOWN) {
         auto* drop = reinterpret_cast<NMTOOLBARW*>(hdr);
         if (drop->iItem == kCmdTools)
-            ShowToolsMenu();
+            ShowAccountMenu();
         else if (drop->iItem == kCmdSearchFilter)
-            OpenSearchFilter();
+            ShowSearchFilterDialog();
         else if (drop->iItem == kCmdNotifications)
             OnNotificationsDropDown();
     } else if ((hdr->code == TTN_GETDISPINFOW || hdr->code == TTN_GETDISPINFOA) &&
@@ -603,15 +573,15 @@ bool MainWindow::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
         if (m_current && m_current->GetHwnd())
             PostMessageW(m_current->GetHwnd(), WM_COMMAND, wParam, lParam);
         break;
-    case kCmdSearch:
+    case kCmdSearch: {
+        // The search box has set its current text; the pane runs the search outside the history.
         ShowConsole(kConsoleSearch, 0, true);
-        if (m_current && m_current->GetConsoleType() == kConsoleSearch) {
-            // The search pane runs the search for the box's text when it comes with its own subsystem.
+        if (auto* pane = dynamic_cast<DlgSearch*>(FindConsole(kConsoleSearch, 0))) {
             CTString text;
-            m_search.GetText(text);
-            m_search.AddEntry(text);
+            pane->Search(m_search.GetText(text));
         }
         break;
+    }
     case kCmdTasks:
         ShowConsole(kConsoleTasks, 0, false);
         break;

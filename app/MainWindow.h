@@ -8,11 +8,14 @@
 // Its operations are spread over: MainWindow.cpp (window, layout, messages, commands),
 // MainWindowSession.cpp (sign-in and sign-out, start-up loads, replies, named queries, version
 // check), MainWindowIndicators.cpp (colour scheme, status bar, certificate indicator),
-// MainWindowCaches.cpp (cache reads) and MainWindowPanes.cpp (panes, navigation and history).
+// MainWindowCaches.cpp (cache reads), MainWindowPanes.cpp (panes, navigation and history),
+// MainWindowAttributes.cpp (custom attribute editor) and MainWindowAccount.cpp (account menu,
+// search filter button, support mail).
 #include <windows.h>
 #include <map>
 #include <vector>
 #include "app/CTWndSearch.h"
+#include "app/SearchFilterSettings.h"
 #include "app/MainWindowCache.h"
 #include "app/MainWindowCacheLookups.h"
 #include "app/PaneHistory.h"
@@ -20,6 +23,7 @@
 #include "app/RequestNotifications.h"
 #include "app/VersionCheck.h"
 #include "controls/CDrawDocument.h"
+#include "controls/CTWndPropertyList.h"
 #include "foundation/CLinkedList.h"
 #include "foundation/CTString.h"
 #include "framework/CTIcon.h"
@@ -33,6 +37,7 @@
 #include "session/DB.h"
 #include "session/Object.h"
 #include "session/RequestResult.h"
+#include "session/RequestRoute.h"
 
 class App;
 class CTWndConsole;
@@ -201,6 +206,20 @@ public:
     __int64 GetSystemFolderId(int folder) const { return m_cache.folderIds[folder]; }
     DWORD GetStartupMask() const { return m_cache.loaded; }
 
+    // Custom attribute editor (MainWindowAttributes.cpp).
+    void GetAttributeMappings(std::vector<Object>& out) { m_cache.GetAttributeMappings(out); }
+    bool GetCustomAttributes(const Object& object, std::vector<Object>& out)
+    {
+        return m_cache.GetCustomAttributes(object, out);
+    }
+    // Rebuilds the grid with one row per mapping of the object that the object has an attribute
+    // for. Lookups the rows need go out on route, with the attribute id as second parameter.
+    void FillAttributeEditor(CTWndPropertyList& grid, CTWndPropertyList::EditCallback validate, HWND owner,
+                             const RequestRoute& route, const Object& object);
+    // The callback of every row: the inherit toggle (code 0) and its icon (code 2).
+    static int AttributeRowCallback(void* owner, __int64 data, int code, CAttribute* value);
+    std::map<HWND, CTWndPropertyList*> m_attributeEditors;   // the last grid filled per owner window
+
     // Request notifications and request actions (MainWindowRequests.cpp).
     void ReadRequestObjects(DB::DBEvent& reply);
     void EvaluateRequest(const Object& request);
@@ -218,10 +237,12 @@ public:
     void SetPaneText(int part, const CTString& text);
     void DeleteClosedPanes();
     void SetTaskbarOverlay(bool on);
-    void ShowToolsMenu();
-    void OpenSearchFilter();
-    void OpenSupportMail();
     void ApplySearchFilterImage();
+
+    // The right-hand toolbar's drop-downs and the support request (MainWindowAccount.cpp).
+    void ShowAccountMenu();
+    void ShowSearchFilterDialog();
+    void OpenSupportMail();
 
     // --- Panes, navigation and history (MainWindowPanes.cpp) ---
     CTWndConsole* FindConsole(int type, __int64 key);

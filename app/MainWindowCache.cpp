@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 #include "foundation/CTStringLocale.h"
+#include "foundation/CTTokenString.h"
 #include "foundation/TiXmlDocument.h"
 #include "foundation/TiXmlElement.h"
 
@@ -86,6 +87,7 @@ void MainWindowCache::Clear()
     lookupTree.clear();
     pendingRequests.clear();
     attentionRequests.clear();
+    attributeCache.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -124,6 +126,7 @@ void MainWindowCache::ReadSettingObjects(TiXmlDocument& doc, const StoreFn& stor
 {
     for (auto& list : settings)
         list.clear();
+    attributeCache.clear();
     pendingRequests.clear();
     settingTypeNumbers.clear();
     ForEachReplyObject(doc, [&](TiXmlElement* element) {
@@ -707,4 +710,95 @@ bool ObjectSortsByTypeAndTitle(const Object& a, const Object& b)
         return a.type < b.type;
     CTString first = Title(a), second = Title(b);
     return lstrcmpW(first.GetBuffer() ? first.GetBuffer() : L"", second.GetBuffer() ? second.GetBuffer() : L"") < 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Custom attribute mappings
+
+namespace {
+
+// A numeric attribute above 0; texts and missing attributes are not.
+bool NumericAbove0(const Object& obj, const wchar_t* name)
+{
+    CAttribute value;
+    obj.GetAttribute(value, CTString(name));
+    return !CAttribute::IsTextType(value.GetType()) && value.GetValue() > 0;
+}
+
+CTString TextOf(const Object& obj, const wchar_t* name)
+{
+    CAttribute value;
+    obj.GetAttribute(value, CTString(name));
+    return value.GetString();
+}
+
+} // namespace
+
+void MainWindowCache::GetAttributeMappings(std::vector<Object>& out)
+{
+    auto cached = attributeCache.find(MappingKey(MappingsAll, 0));
+    if (cached != attributeCache.end()) {
+        out = cached->second;
+        return;
+    }
+    const std::vector<Object>& mappings = settings[AttributeMapping];
+    out.insert(out.end(), mappings.begin(), mappings.end());
+    std::stable_sort(out.begin(), out.end(), ObjectSortsByDisplayOrder);
+    attributeCache[MappingKey(MappingsAll, 0)] = out;
+}
+
+bool MainWindowCache::GetCustomAttributes(const Object& object, std::vector<Object>& out)
+{
+    if (object.type == 0)
+        return !out.empty();
+    Object deploymentDefinition;
+    __int64 deploymentType = GetTypeByName(deploymentDefinition, CTString(L"Deployment")).type;
+    bool isDeployment = deploymentType != 0 && object.type == deploymentType;
+    MappingKey key(MappingsOfType, object.type);
+    if (isDeployment) {
+        CAttribute link;
+        object.GetAttribute(link, CTString(L"link_deployment_type"));
+        key = MappingKey(MappingsOfDeploymentType, link.GetValue());
+    }
+
+    auto cached = attributeCache.find(key);
+    if (cached == attributeCache.end()) {
+        // What applies to the type (or deployment type) alone; the object's own attributes are
+        // looked at below, so the entry serves new and saved objects alike.
+        std::vector<Object> accepted;
+        const Object* chosenType = nullptr;
+        if (isDeployment)
+            for (const Object& candidate : deploymentTypes)
+                if (key.second != 0 && candidate.id == key.second)
+                    chosenType = &candidate;   // the last one with that id
+        CTTokenString listed;
+        if (chosenType) {
+            listed = TextOf(*chosenType, L"deployment_custom_attributes");
+            listed.SetSeparators(L"|", 0);
+        }
+        for (const Object& mapping : settings[AttributeMapping]) {
+            Object mappedType;
+            __int64 base = GetTypeByName(mappedType, TextOf(mapping, L"attrib_object")).type;
+            if (base == 0 || !IsTypeOf(object.type, base))
+                continue;
+            if (!NumericAbove0(mapping, L"enable") || !NumericAbove0(mapping, L"console_display_type"))
+                continue;
+            // A deployment shows only what its deployment type lists; without a known deployment
+            // type (none set, or not cached) it shows nothing.
+            if (isDeployment && (!chosenType || !listed.ContainsToken(TextOf(mapping, L"attrib_name"))))
+                continue;
+            accepted.push_back(mapping);
+        }
+        std::stable_sort(accepted.begin(), accepted.end(), ObjectSortsByDisplayOrder);
+        if (accepted.empty()) {
+            out.clear();
+            return false;
+        }
+        cached = attributeCache.emplace(key, std::move(accepted)).first;
+    }
+    out.clear();
+    for (const Object& mapping : cached->second)
+        if (object.id == 0 || object.HasAttribute(TextOf(mapping, L"attrib_name")))
+            out.push_back(mapping);
+    return !out.empty();
 }

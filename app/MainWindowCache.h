@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 #include "foundation/CAttribute.h"
 #include "foundation/CTString.h"
@@ -116,6 +117,17 @@ public:
     bool CheckAssetLocationLink(__int64 locationId, int kind) const;
 
     bool HasSetupRights() const;
+
+    // Custom attribute mappings ("Attribute Mapping" setting objects). The mappings of a type are
+    // worked out once per key and kept until the setting objects are reloaded. Type numbers and
+    // deployment-type ids are kept apart, and the list of all mappings never stands in for a type.
+    enum MappingKeyKind : int { MappingsAll = 0, MappingsOfType = 1, MappingsOfDeploymentType = 2 };
+    using MappingKey = std::pair<int, __int64>;
+    // Every mapping, sorted by display order.
+    void GetAttributeMappings(std::vector<Object>& out);
+    // The mappings that apply to the object, sorted by display order; true when out is not empty.
+    bool GetCustomAttributes(const Object& object, std::vector<Object>& out);
+
     bool IsLoaded(DWORD bits) const { return (loaded & bits) == bits; }
 
     // Contents (read by the main window and by tests).
@@ -141,6 +153,7 @@ public:
     std::vector<__int64> lookupTree;
     std::vector<__int64> pendingRequests;
     std::vector<__int64> attentionRequests;
+    std::map<MappingKey, std::vector<Object>> attributeCache;
 
     static bool AttributeLess(const CAttribute& a, const CAttribute& b) { return a.IsLess(b); }
 

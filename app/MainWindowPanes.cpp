@@ -10,7 +10,9 @@
 #include "app/ConsoleTypes.h"
 #include "app/CTWndConsole.h"
 #include "app/DlgConnect.h"
+#include "app/DlgChangePassword.h"
 #include "app/DlgConnecting.h"
+#include "app/DlgSearch.h"
 #include "app/HeadingMarkup.h"
 #include "app/PlaceholderPane.h"
 #include "framework/CTApp.h"
@@ -41,7 +43,11 @@ CTWndConsole* NewPane(int type)
     default: break;
     }
     if (!ConsolePaneClassName(type)) return nullptr;
-    return new PlaceholderPane(type);
+    switch (type) {
+    case MainWindow::kConsoleSearch: return new DlgSearch();
+    case MainWindow::kConsoleChangePassword: return new DlgChangePassword();
+    default: return new PlaceholderPane(type);
+    }
 }
 
 // Forms open through the window manager with the object id as key and the main window as parameter.

@@ -189,11 +189,6 @@ private:
     }
     static void Record(void* user, CWindowManager::CWindow* window, int code, void* param)
     {
-        // Windows of these tests open far off the screen, where they cannot take the mouse or the
-        // focus of other programs' windows on the shared display.
-        if (code == CWindowManager::kEventOpened)
-            if (auto* shown = dynamic_cast<CTWnd2*>(window))
-                SetWindowPos(shown->m_hWnd, nullptr, -4000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         if (code == CWindowManager::kEventNotify && window->m_type == App::kMainWindowType && Current()) {
             auto* result = static_cast<RequestResult*>(param);
             MainNotice notice;
