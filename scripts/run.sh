@@ -80,12 +80,12 @@ if [ "$fixture" = 1 ]; then
   # an earlier run is reused: the port changes every time), chosen as the last one signed in with;
   # and the server's test CA in the prefix's Root store, which the realtime socket checks.
   settings='HKCU\Software\TAVIK\QEL\Settings'
-  count="$(wine reg query "$settings" /v Connections 2>/dev/null | tr -d '\r' | awk '$1 == "Connections" { print $3 }')"
+  count="$(wine reg query "$settings" /v Connections 2>/dev/null | tr -d '\r' | awk '$1 == "Connections" { print $3 }' || true)"
   count=$((${count:-0}))
   index="$count"
   for ((i = 0; i < count; i++)); do
     name="$(wine reg query "$settings\\Connection_$i" /v Param_0 2>/dev/null | tr -d '\r' |
-      sed -n 's/^ *Param_0 *REG_SZ *//p')"
+      sed -n 's/^ *Param_0 *REG_SZ *//p' || true)"
     if [ "$name" = "Fixture server" ]; then index=$i; break; fi
   done
   [ "$index" -lt "$count" ] || count=$((count + 1))
