@@ -245,9 +245,19 @@ void DlgSearch::OnSearchReply(RequestResult& result)
     ULONGLONG elapsed = GetTickCount64() - m_sentAt;
     SetEmptyText(L"No Results Found");
     m_list.EnableAutoSort(false);
-    bool wasRedraw = m_list.m_hWnd && IsWindowVisible(m_list.m_hWnd);
+    // One repaint for the whole answer, not one per row; the list-view gets room for it at once.
+    bool wasRedraw = m_list.m_hWnd && m_list.m_redrawEnabled;
     if (wasRedraw)
         m_list.SendMessage(WM_SETREDRAW, FALSE);
+    if (m_list.m_hWnd) {
+        TiXmlElement* root = result.document.FirstChildElementNamed(L"result");
+        int expected = 0;
+        for (TiXmlElement* e = root ? root->FirstChildElementNamed(L"object") : nullptr; e;
+             e = e->NextSiblingElementNamed(L"object"))
+            ++expected;
+        m_list.SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_list.GetItemCount() + expected),
+                           LVSICF_NOINVALIDATEALL);
+    }
     FillResults(result.document);
     m_list.EnableAutoSort(true);
     if (m_list.m_sortColumn >= 0)
@@ -283,17 +293,22 @@ void DlgSearch::OnPathReply(RequestResult& result)
     const wchar_t* pathText = value->GetAttribute(L"path");
     CTString path(pathText ? pathText : L"");
     m_paths[id] = path;
+    // Sorting stays off while the cells change, or rows would move under the loop's indices.
+    std::unordered_map<__int64, __int64> parents;
+    for (const Object& object : m_results)
+        parents[object.id] = object.parent;
+    bool autoSort = m_list.m_autoSort;
+    m_list.EnableAutoSort(false);
     int count = m_list.GetItemCount();
     for (int item = 0; item < count; ++item) {
         auto objectId = static_cast<__int64>(reinterpret_cast<INT_PTR>(m_list.GetRowData(item)));
-        for (const Object& object : m_results) {
-            if (object.id == objectId) {
-                if (object.parent == id)
-                    m_list.SetCell(item, 0, CTListCtrlReport::Cell(CAttribute::Text, path));
-                break;
-            }
-        }
+        auto parent = parents.find(objectId);
+        if (parent != parents.end() && parent->second == id)
+            m_list.SetCell(item, 0, CTListCtrlReport::Cell(CAttribute::Text, path));
     }
+    m_list.EnableAutoSort(autoSort);
+    if (autoSort && m_list.m_sortColumn >= 0)
+        m_list.SortBy(m_list.m_sortColumn, m_list.m_ascending);
 }
 
 void DlgSearch::OnIconReply(RequestResult& result)
