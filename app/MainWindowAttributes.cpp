@@ -1,6 +1,6 @@
 // The custom attribute editor: a property grid filled from the "Attribute Mapping" setting objects
 // that apply to an object, with inherit toggles on inheritable attributes and choice lists from
-// named lists, lookups and edit specifications.
+// named lists, lookups and edit definitions.
 #include "app/MainWindow.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-// Creation, attachment, messages, the column specification and the saved column layout.
+// Creation, attachment, messages, the column definition and the saved column layout.
 #include "controls/CTListCtrlReport.h"
 
 #include <vector>

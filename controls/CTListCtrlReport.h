@@ -1,6 +1,6 @@
 #pragma once
 // The system's report list: a subclassed report-view list-view with a model of its own (columns
-// defined by a column specification text, rows the list copies and owns, typed cells), a column
+// defined by a column definition text, rows the list copies and owns, typed cells), a column
 // layout saved in the registry, and custom drawing for colours, fonts, change highlighting and the
 // cell kinds the list-view cannot paint (progress bars, symbols, masked text).
 //

@@ -1,5 +1,5 @@
 #pragma once
-// The column specification text of a report list, e.g. "Name,200;Read,50; ;": entries separated by
+// The column definition text of a report list, e.g. "Name,200;Read,50; ;": entries separated by
 // ";", each "caption,width,shown". A separator inside double quotes, or at the first position of an
 // entry or field, does not split; fields are trimmed of blanks and then of double quotes. The list
 // ends at the first empty entry.

@@ -23,7 +23,7 @@ int AddComboItem(HWND combo, const wchar_t* text, LPARAM data)
     return index;
 }
 
-// The values of the first "VALUES=" item of an edit specification.
+// The values of the first "VALUES=" item of an edit definition.
 std::vector<CTString> AllowedValues(const CTString& spec)
 {
     std::vector<CTString> values;
@@ -174,7 +174,7 @@ CTListCtrlReport::Row& BuildEventListRow(CTListCtrlReport::Row& row, int columns
             break;
         CAttribute value;
         item.GetAttribute(value, name);
-        CAttribute values;   // a text when the edit specification has a "VALUES" item
+        CAttribute values;   // a text when the edit definition has a "VALUES" item
         item.GetEditSpecItem(values, name, CTString(L"VALUES"));
         if (name.Compare(L"ip_address") == 0) {
             unsigned address = 0;

@@ -19,7 +19,7 @@ constexpr __int64 kRecentSeconds = 1800;                          // an event ro
 // current value; with addNone first "<none>" (item data -1), selected when the current value is a
 // text or 0.
 void FillComboWithObjects(HWND combo, const std::vector<Object>& objects, const CAttribute& current, bool addNone);
-// Fills a combo box with the "VALUES=" list of the attribute's edit specification (item data: the
+// Fills a combo box with the "VALUES=" list of the attribute's edit definition (item data: the
 // 0-based index), selecting the attribute's stored index; with addAny "<Any>" (item data -1) last,
 // selected when the stored number is -1.
 void FillComboFromAttributeValues(HWND combo, const CTString& name, const Object& object, bool addAny);

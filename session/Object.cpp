@@ -371,7 +371,7 @@ void Object::CollectPrivilegeChanges(CAttributes& form)
     }
 }
 
-// ---- Edit specifications and value lists
+// ---- Edit definitions and value lists
 
 bool EditSpecItemEquals(const Object::Attribute& attribute, const CTString& key, const CTString& text)
 {

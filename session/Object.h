@@ -87,7 +87,7 @@ public:
     // "PRIVID_%d" = 1 or 0 per dirty privilege; always clears the dirty marks.
     void CollectPrivilegeChanges(CAttributes& form);
 
-    // Edit specifications, value lists, link arrays and the display name.
+    // Edit definitions, value lists, link arrays and the display name.
     bool EditSpecItemEquals(const CTString& name, const CTString& key, const CTString& text) const;
     CAttribute& GetEditSpecItem(CAttribute& out, const CTString& name, const CTString& key) const;
     CAttribute& GetAttributeValueText(CAttribute& out, const CTString& name) const;

@@ -300,7 +300,7 @@ protected:
 
 } // namespace
 
-TEST_F(AttributeEditorTest, RowsFollowTheValueTypeAndEditSpecification)
+TEST_F(AttributeEditorTest, RowsFollowTheValueTypeAndEditDefinition)
 {
     Object computer = Computer(true);
     RequestRoute route;
@@ -340,7 +340,7 @@ TEST_F(AttributeEditorTest, RowsFollowTheValueTypeAndEditSpecification)
             EXPECT_EQ(c.value, row.value);
     }
     Row row{};
-    EXPECT_FALSE(Find(L"Odd", row));      // an integer edit specification without an editor
+    EXPECT_FALSE(Find(L"Odd", row));      // an integer edit definition without an editor
     EXPECT_FALSE(Find(L"Absent", row));   // the object lacks the attribute
     // A date-only value no longer shows a time.
     ASSERT_TRUE(Find(L"Bought", row));

@@ -211,9 +211,9 @@ TEST_F(ReportListTest, MatchingLayoutRestoresShownFlagsAndColumnOrder)
     EXPECT_FALSE(last->m_shown);
 }
 
-TEST_F(ReportListTest, MismatchingLayoutKeepsSpecificationButReadsTheRest)
+TEST_F(ReportListTest, MismatchingLayoutKeepsTheDefinitionButReadsTheRest)
 {
-    // Saved for 5 columns; the specification has 6.
+    // Saved for 5 columns; the definition has 6.
     std::vector<int> values = {5};
     for (int i = 0; i < 5; ++i) { values.push_back(i == 2 ? 0 : 1); values.push_back(4 - i); }
     values.insert(values.end(), {/*sort*/ 2, /*asc*/ 0, /*locked*/ 0, /*auto*/ 0, /*m*/ 5, 0, 1, 2, 3, 4,

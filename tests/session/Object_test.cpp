@@ -1,5 +1,5 @@
 // Directory objects: reading the object XML, attribute access and flags, change lists, edit
-// specifications, value lists, link arrays, display names and list order.
+// definitions, value lists, link arrays, display names and list order.
 // ctest-env: TZ=Europe/Berlin LANG=de_DE.UTF-8
 #include <gtest/gtest.h>
 #include <algorithm>
