@@ -24,16 +24,7 @@
 
 namespace {
 
-const fixture::Info& Server()
-{
-    static fixture::Info info = [] {
-        fixture::Info loaded = fixture::Load();
-        if (loaded.ok)
-            fixture::ImportCa(loaded);
-        return loaded;
-    }();
-    return info;
-}
+const fixture::Info& Server() { return fixture::Shared(); }
 
 // Answers every message box with its first button and keeps caption and text.
 class BoxRecorder : public MessageBoxAnswerer {

@@ -20,16 +20,7 @@
 
 namespace {
 
-const fixture::Info& Server()
-{
-    static fixture::Info info = [] {
-        fixture::Info loaded = fixture::Load();
-        if (loaded.ok)
-            fixture::ImportCa(loaded);
-        return loaded;
-    }();
-    return info;
-}
+const fixture::Info& Server() { return fixture::Shared(); }
 
 // Boxes come from the transport's worker thread too: answered with OK and kept.
 class Boxes : public MessageBoxAnswerer {
