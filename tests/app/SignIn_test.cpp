@@ -50,7 +50,7 @@ class SignIn : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        info = fixture::Load();
+        info = fixture::Shared();   // with its CA trusted, as the realtime socket needs
         ASSERT_TRUE(info.ok) << "fixture server not running";
         server = L"127.0.0.1:" + std::to_wstring(info.httpsPort);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TAVIK\\QELTestSignIn");
