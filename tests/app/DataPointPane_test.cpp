@@ -248,9 +248,13 @@ TEST_F(DataPointPane, CopyPutsTheClickedCellOnTheClipboard)
 
 TEST_F(DataPointPane, ClosingThePaneBeforeItsFetchesArriveIsSafe)
 {
-    // An object not yet cached: its fetches are still out when the pane goes.
-    ASSERT_TRUE(main->ShowConsole(DlgDataPoint::kConsoleType, 121, false));
-    main->CloseConsole(DlgDataPoint::kConsoleType, 121);
+    // An id the cache has never seen: its fetches are still out when the pane goes. Closing cancels
+    // them, so no completion is left to run on the deleted pane.
     Settle(*s_app);
-    EXPECT_EQ(nullptr, main->FindConsole(DlgDataPoint::kConsoleType, 121));
+    ASSERT_TRUE(main->ShowConsole(DlgDataPoint::kConsoleType, 9999, false));
+    EXPECT_GT(s_app->m_dir.GetPendingCount(), 0u);
+    main->CloseConsole(DlgDataPoint::kConsoleType, 9999);
+    EXPECT_EQ(0u, s_app->m_dir.GetPendingCount());
+    Settle(*s_app);
+    EXPECT_EQ(nullptr, main->FindConsole(DlgDataPoint::kConsoleType, 9999));
 }
