@@ -258,3 +258,31 @@ TEST_F(DataPointPane, ClosingThePaneBeforeItsFetchesArriveIsSafe)
     Settle(*s_app);
     EXPECT_EQ(nullptr, main->FindConsole(DlgDataPoint::kConsoleType, 9999));
 }
+
+TEST_F(DataPointPane, DoubleClickOpensTheLinkedObject)
+{
+    DlgDataPoint* pane = Show(kDataPoint);
+    ASSERT_NE(nullptr, pane);
+    ASSERT_EQ(3, pane->m_links.m_report.GetItemCount());
+    int row = -1;
+    for (int i = 0; i < 3; ++i)
+        if (Cell(pane->m_links.m_report.m_hWnd, i, 1) == L"PC-001")
+            row = i;
+    ASSERT_GE(row, 0);
+    auto doubleClick = [&](int item) {
+        NMITEMACTIVATE click = {};
+        click.hdr.hwndFrom = pane->m_links.m_hWnd;
+        click.hdr.idFrom = DlgDataPoint::kIdLinks;
+        click.hdr.code = NM_DBLCLK;
+        click.iItem = item;
+        SendMessageW(pane->m_hWnd, WM_NOTIFY, DlgDataPoint::kIdLinks, reinterpret_cast<LPARAM>(&click));
+    };
+    // Beside the rows: nothing opens.
+    doubleClick(-1);
+    EXPECT_EQ(pane, dynamic_cast<DlgDataPoint*>(main->m_current));
+    // A computer opens in its own console, keyed by the computer, not by the link.
+    doubleClick(row);
+    ASSERT_NE(nullptr, main->m_current);
+    EXPECT_EQ(1013, main->m_current->GetConsoleType());
+    EXPECT_EQ(40, main->m_current->m_key);
+}
