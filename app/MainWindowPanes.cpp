@@ -12,6 +12,7 @@
 #include "app/DlgConnect.h"
 #include "app/DlgChangePassword.h"
 #include "app/DlgConnecting.h"
+#include "app/DlgDataPoint.h"
 #include "app/DlgSearch.h"
 #include "app/HeadingMarkup.h"
 #include "app/PlaceholderPane.h"
@@ -46,6 +47,7 @@ CTWndConsole* NewPane(int type)
     switch (type) {
     case MainWindow::kConsoleSearch: return new DlgSearch();
     case MainWindow::kConsoleChangePassword: return new DlgChangePassword();
+    case DlgDataPoint::kConsoleType: return new DlgDataPoint();
     default: return new PlaceholderPane(type);
     }
 }
