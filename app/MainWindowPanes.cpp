@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "app/ConsoleTypes.h"
 #include "app/CTWndConsole.h"
+#include "app/DlgAbout.h"
 #include "app/DlgConnect.h"
 #include "app/DlgChangePassword.h"
 #include "app/DlgConnecting.h"
@@ -44,6 +45,7 @@ CTWndConsole* NewPane(int type)
     }
     if (!ConsolePaneClassName(type)) return nullptr;
     switch (type) {
+    case MainWindow::kConsoleAbout: return new DlgAbout();
     case MainWindow::kConsoleSearch: return new DlgSearch();
     case MainWindow::kConsoleChangePassword: return new DlgChangePassword();
     default: return new PlaceholderPane(type);
