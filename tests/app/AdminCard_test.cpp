@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "AppFixture.h"
 #include "app/DlgAdmin.h"
@@ -98,10 +99,17 @@ TEST_F(AdminCardTest, EditLinkOnlyForSuperUsersAndGoneObjectCloses)
     DlgAdmin* card = Show(42);
     ASSERT_NE(card, nullptr);
     EXPECT_TRUE(EditShown(card));
+    // The link opens the administrator form for the card's id before the object has arrived.
+    SendMessageW(card->GetHwnd(), WM_COMMAND, MAKEWPARAM(DlgAdmin::kIdEdit, 0), 0);
+    t.Pump();
+    EXPECT_NE(t.app->m_windows.FindWindow(DlgAdmin::kAdministratorForm, 42), nullptr);
 
     t.Answer("api/api_objGet.php", XmlHeaders(), Doc("<RC id=\"5\">gone</RC>"));
     t.Pump();
     EXPECT_EQ(main->FindConsole(DlgAdmin::kConsoleType, 42), nullptr);
+    std::vector<std::wstring> texts = boxes.Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back().rfind(L"Object no longer available:\r\n", 0), 0u) << texts.back();
 }
 
 } // namespace
