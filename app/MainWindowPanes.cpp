@@ -9,6 +9,8 @@
 #include "app/App.h"
 #include "app/ConsoleTypes.h"
 #include "app/CTWndConsole.h"
+#include "app/DlgAbout.h"
+#include "app/DlgAdmin.h"
 #include "app/DlgConnect.h"
 #include "app/DlgChangePassword.h"
 #include "app/DlgConnecting.h"
@@ -45,6 +47,8 @@ CTWndConsole* NewPane(int type)
     }
     if (!ConsolePaneClassName(type)) return nullptr;
     switch (type) {
+    case MainWindow::kConsoleAbout: return new DlgAbout();
+    case DlgAdmin::kConsoleType: return new DlgAdmin();
     case MainWindow::kConsoleSearch: return new DlgSearch();
     case MainWindow::kConsoleChangePassword: return new DlgChangePassword();
     case DlgDataPoint::kConsoleType: return new DlgDataPoint();
