@@ -15,45 +15,14 @@
 #include "framework/PopupMenuDriver.h"
 #include "session/FixtureServer.h"
 
+#include "SignedInSession.h"
+
 namespace {
 
+using signedin::PumpUntil;
+using signedin::Settle;
+
 constexpr __int64 kDataPoint = 120;   // the fixture's data point, linked from PC-001 twice and Ada once
-
-const fixture::Info& Server()
-{
-    static fixture::Info info = [] {
-        fixture::Info loaded = fixture::Load();
-        if (loaded.ok)
-            fixture::ImportCa(loaded);
-        return loaded;
-    }();
-    return info;
-}
-
-INT_PTR NoVersionBox(HWND, const CTString&, const CTString&, UINT)
-{
-    return IDCANCEL;
-}
-
-bool PumpUntil(App& app, const std::function<bool()>& done, DWORD limit = 30000)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limit)
-            return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            app.RouteMessage(msg);
-        Sleep(5);
-    }
-    return true;
-}
-
-void Settle(App& app)
-{
-    PumpUntil(app, [&] { return app.m_db.GetBusyCount() == 0 && app.m_dir.GetPendingCount() == 0; });
-    PumpUntil(app, [start = GetTickCount()] { return GetTickCount() - start > 100; });
-}
 
 std::wstring Cell(HWND list, int item, int column)
 {
@@ -129,35 +98,8 @@ void RightClick(DlgDataPoint& pane, int item, int subItem)
 
 class DataPointPane : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(Server().ok) << "fixture server not running (info.txt missing)";
-        MainWindow::s_versionBox = &NoVersionBox;
-        s_app = new App();
-        CTString title;
-        title.LoadString(103, GetModuleHandleW(nullptr));
-        CTApp::Instance()->Init(GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL, title.GetBuffer());
-        s_app->Init();
-        CTString server;
-        server.Format(L"https://127.0.0.1:%d", Server().httpsPort);
-        s_app->Logon(server, CTString(L"admin@example.test"), CTString(L"secret"));
-        MainWindow* main = s_app->m_mainWindow;
-        ASSERT_TRUE(PumpUntil(*s_app, [&] {
-            return (main->GetStartupMask() & MainWindowCache::kStartupMask) == MainWindowCache::kStartupMask;
-        }, 60000));
-        Settle(*s_app);
-    }
-    static void TearDownTestSuite()
-    {
-        if (s_app) {
-            s_app->Logoff();
-            PumpUntil(*s_app, [&] { return !s_app->m_connected; });
-            s_app->Exit();
-            delete s_app;
-            s_app = nullptr;
-        }
-        MainWindow::s_versionBox = nullptr;
-    }
+    static void SetUpTestSuite() { s_app = signedin::SignIn(); }
+    static void TearDownTestSuite() { signedin::SignOut(s_app); }
     void SetUp() override
     {
         ASSERT_NE(nullptr, s_app);
