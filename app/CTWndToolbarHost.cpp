@@ -59,7 +59,7 @@ bool CTWndToolbarHost::CreateToolbar(HMODULE module, const Button& button)
 void CTWndToolbarHost::SetContent(HWND content)
 {
     m_content = content;
-    if (content && ::IsWindow(content) && GetPropW(content, CTWnd2::kPropName)) {
+    if (content && ::IsWindow(content) && CTWnd2::FromHandle(content)) {
         // One frame is enough: the host's.
         LONG style = GetWindowLongW(content, GWL_STYLE);
         SetWindowLongW(content, GWL_STYLE, (style & ~WS_BORDER) | WS_TABSTOP);

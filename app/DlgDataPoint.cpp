@@ -137,8 +137,7 @@ void DlgDataPoint::OnReply(RequestResult& result)
         return;
     CTListCtrlReport& report = m_links.m_report;
     report.EnableAutoSort(false);
-    if (report.m_hWnd)
-        report.SendMessage(LVM_DELETEALLITEMS, 0, 0);
+    report.DeleteAllRows();
     m_linkObjects.clear();
 
     std::list<__int64> parents;

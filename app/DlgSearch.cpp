@@ -201,14 +201,18 @@ int DlgSearch::FillResults(TiXmlDocument& document)
     int added = 0;
     for (TiXmlElement* element = root ? root->FirstChildElementNamed(L"object") : nullptr; element;
          element = element->NextSiblingElementNamed(L"object")) {
-        Object object;
+        // Read where it is kept: an object is large and has no cheap move.
+        Object& object = m_results.emplace_back();
         object.ReadFromXml(element, true);
-        if (!superUser && m_owner && object.GetPrivilege(CTString(L"SuperUser")))
-            continue;
-        if (!m_resultIds.insert(object.id).second)
-            continue;
-        if (!setupRights && IsHiddenParent(object.parent)) {
+        bool skip = !superUser && m_owner && object.GetPrivilege(CTString(L"SuperUser"));
+        if (!skip && !m_resultIds.insert(object.id).second)
+            skip = true;
+        else if (!skip && !setupRights && IsHiddenParent(object.parent)) {
             m_resultIds.erase(object.id);
+            skip = true;
+        }
+        if (skip) {
+            m_results.pop_back();
             continue;
         }
         auto type = typeNames.find(object.type);
@@ -227,7 +231,6 @@ int DlgSearch::FillResults(TiXmlDocument& document)
             path = L"?";
             pathsToFetch.push_back(object.parent);
         }
-        m_results.push_back(std::move(object));
     }
     // Asked after the rows exist: a path the application already knows comes back at once.
     if (app) {

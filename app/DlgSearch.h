@@ -4,6 +4,7 @@
 // the main window's status bar. A double click opens the object. The main window shows the pane
 // (outside the back/forward history) and hands it the search box's text.
 #include <windows.h>
+#include <deque>
 #include <map>
 #include <set>
 #include <vector>
@@ -28,7 +29,7 @@ public:
     CTWndHeader m_header;
     CTIcon m_icon;
     CTListCtrlReport m_list;
-    std::vector<Object> m_results;           // in arrival order
+    std::deque<Object> m_results;            // in arrival order; read in place, never moved
     std::set<__int64> m_resultIds;           // the ids in m_results, for the duplicate check
     std::map<__int64, CTString> m_paths;     // parent id -> path text ("?" while being fetched)
     ULONGLONG m_sentAt = 0;                  // tick count of the current search

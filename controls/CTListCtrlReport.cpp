@@ -121,7 +121,7 @@ void CTListCtrlReport::Destroy()
     if (m_header.m_hWnd) {
         m_header.Unhook();
         m_header.Subclass(false);
-        if (GetPropW(m_header.m_hWnd, kPropName) == &m_header) RemovePropW(m_header.m_hWnd, kPropName);
+        ClearOwner(m_header.m_hWnd, &m_header);
         m_header.m_hWnd = nullptr;
         m_header.m_attached = false;
     }
@@ -136,6 +136,14 @@ void CTListCtrlReport::ReleaseResources()
     if (m_boldFont) DeleteObject(m_boldFont);
     if (m_symbolFont) DeleteObject(m_symbolFont);
     m_strikeFont = m_boldFont = m_symbolFont = nullptr;
+    if (m_measureDC) DeleteDC(m_measureDC);
+    m_measureDC = nullptr;
+}
+
+HDC CTListCtrlReport::MeasureDC()
+{
+    if (!m_measureDC) m_measureDC = CreateCompatibleDC(nullptr);
+    return m_measureDC;
 }
 
 void CTListCtrlReport::Reset()

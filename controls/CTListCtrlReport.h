@@ -178,6 +178,7 @@ public:
     DWORD m_options = OptGridLines;
     int m_focusedColumn = -1;
     HIMAGELIST m_imageList = nullptr;
+    HDC m_measureDC = nullptr;
     HFONT m_boldFont = nullptr;
     HFONT m_symbolFont = nullptr;
     HFONT m_strikeFont = nullptr;
@@ -319,6 +320,9 @@ public:
     static wchar_t PasswordChar();
 
     int MeasureColumn(int item, Column* column, Cell& cell, int dataColumn, HDC hdc);
+    // A memory DC kept for measuring cell text: getting the window's DC for every row is a
+    // server round trip under Wine. Measures as the screen does (compatible with it).
+    HDC MeasureDC();
 
 protected:
     // Sends a record that starts with an NMHDR to the parent, addressed from the list, with the

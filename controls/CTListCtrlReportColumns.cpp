@@ -219,11 +219,15 @@ void CTListCtrlReport::OnItemDeleted(NMLISTVIEW* record)
         if (parent) ::SendMessageW(parent, WM_NOTIFY, static_cast<WPARAM>(m_id), reinterpret_cast<LPARAM>(record));
         m_notifying = was;
         FreeRow(row);
-        LVITEMW lvi = {};
-        lvi.mask = LVIF_PARAM;
-        lvi.iItem = index;
-        lvi.lParam = 0;
-        ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+        // A single item may still be seen after its notice; a whole-list deletion frees each
+        // item right after it, and the change would cost an item repaint each.
+        if (!m_deletingAll) {
+            LVITEMW lvi = {};
+            lvi.mask = LVIF_PARAM;
+            lvi.iItem = index;
+            lvi.lParam = 0;
+            ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+        }
     }
     // A whole-list deletion repaints once at its end, not once per item.
     if (!m_redrawEnabled || m_deletingAll) return;
@@ -652,7 +656,7 @@ void CTListCtrlReport::ShowHiddenColumn(Column* column, bool onItem, int hitItem
     if (index >= 0) {
         // The stored rows still hold the column's cells.
         bool wasOn = RedrawOff();
-        HDC hdc = GetDC(m_hWnd);
+        HDC hdc = MeasureDC();
         int count = GetItemCount();
         for (int i = 0; i < count; ++i) {
             Row* row = GetRow(i);
@@ -661,7 +665,6 @@ void CTListCtrlReport::ShowHiddenColumn(Column* column, bool onItem, int hitItem
             SetSubItemText(i, index, cell->m_value);
             if (m_autoSize) MeasureColumn(i, column, *cell, column->m_dataColumn, hdc);
         }
-        ReleaseDC(m_hWnd, hdc);
         RedrawOn(wasOn);
     }
     NotifyLayoutChanged();

@@ -326,8 +326,7 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
 
     ShownMap shown(m_columns);
     bool widthChanged = false;
-    // The list's own DC: the same device as the screen's and much cheaper to get under Wine.
-    HDC hdc = GetDC(m_hWnd);
+    HDC hdc = MeasureDC();
     int i = 0;
     for (auto* p = copy->m_cells.m_head; p; p = p->GetNext(), ++i) {
         int position = shown.At(i);
@@ -339,7 +338,6 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         MeasureColumn(n, column, *cell, i, hdc);
         if (column->FitWidth() != before) widthChanged = true;
     }
-    ReleaseDC(m_hWnd, hdc);
     copy->UpdateColourFlag();
 
     if (image != -1 && shown.At(0) >= 0) {
@@ -390,7 +388,7 @@ bool CTListCtrlReport::UpdateRow(int item, int image, Row& row)
         }
     }
     bool widthChanged = false, sortChanged = false;
-    HDC hdc = GetDC(m_hWnd);
+    HDC hdc = MeasureDC();
     auto* oldCell = old.m_cells.m_head;
     int i = 0;
     for (auto* p = stored->m_cells.m_head; p; p = p->GetNext(), ++i) {
@@ -410,7 +408,6 @@ bool CTListCtrlReport::UpdateRow(int item, int image, Row& row)
         if (column->FitWidth() != before) widthChanged = true;
         if (position == m_sortColumn) sortChanged = true;
     }
-    ReleaseDC(m_hWnd, hdc);
     stored->UpdateColourFlag();
     if (changed && (m_options & OptHighlight)) {
         StartRowHighlight(stored, HighlightChanged);
@@ -442,9 +439,7 @@ bool CTListCtrlReport::SetCell(int item, int dataColumn, Cell cell)
         int before = column ? column->FitWidth() : 0;
         stored->m_width = 0;
         if (column) {
-            HDC hdc = GetDC(m_hWnd);
-            MeasureColumn(item, column, *stored, dataColumn, hdc);
-            ReleaseDC(m_hWnd, hdc);
+            MeasureColumn(item, column, *stored, dataColumn, MeasureDC());
             widthChanged = column->FitWidth() != before;
         }
         if (m_options & OptHighlight) StartRowHighlight(row, HighlightChanged);
@@ -615,9 +610,7 @@ bool CTListCtrlReport::SetRowIndent(int item)
     int position = GetColumnPosition(0);
     Column* column = position >= 0 ? GetShownColumn(position) : nullptr;
     if (first && column) {
-        HDC hdc = GetDC(nullptr);
-        MeasureColumn(item, column, *first, 0, hdc);
-        ReleaseDC(nullptr, hdc);
+        MeasureColumn(item, column, *first, 0, MeasureDC());
     }
     return true;
 }

@@ -98,7 +98,7 @@ void CTWndListCtrlEx2::Enable(bool enable) { EnableChildren(enable, true); }
 void CTWndListCtrlEx2::DestroyChildren()
 {
     if (m_report.m_hWnd) {
-        m_report.SendMessage(LVM_DELETEALLITEMS);
+        m_report.DeleteAllRows();
         m_report.Destroy();
     }
     if (m_report.m_toolbar.m_hWnd) m_report.m_toolbar.Destroy();

@@ -28,10 +28,29 @@ bool SystemTimeToSeconds(const SYSTEMTIME& time, __int64& out)
     return true;
 }
 
+// The current zone, asked of the system at most once a minute per thread: without a zone the
+// conversions ask for it on every call, a server round trip under Wine, and a list of dated
+// rows converts thousands of times.
+const TIME_ZONE_INFORMATION* CurrentZone()
+{
+    struct Cached {
+        TIME_ZONE_INFORMATION zone{};
+        ULONGLONG at = 0;
+        bool valid = false;
+    };
+    thread_local Cached cached;
+    ULONGLONG now = GetTickCount64();
+    if (!cached.at || now - cached.at >= 60000) {
+        cached.valid = GetTimeZoneInformation(&cached.zone) != TIME_ZONE_ID_INVALID;
+        cached.at = now ? now : 1;
+    }
+    return cached.valid ? &cached.zone : nullptr;
+}
+
 bool UtcToLocal(const SYSTEMTIME& utc, SYSTEMTIME& local)
 {
     // Uses the daylight-saving rule of the time's own date, not of today.
-    return SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) != FALSE;
+    return SystemTimeToTzSpecificLocalTime(CurrentZone(), &utc, &local) != FALSE;
 }
 
 // Days from 1970-01-01 to year-month-01 of the proleptic Gregorian calendar; month may be out of range.
@@ -63,7 +82,7 @@ __int64 LocalFieldsToTime(int year, int month, int day, int hour, int minute, in
     SYSTEMTIME local, utc;
     __int64 result;
     if (!SecondsToSystemTime(FieldSeconds(year, month, day, hour, minute, second), local) ||
-        !TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToSeconds(utc, result))
+        !TzSpecificLocalTimeToSystemTime(CurrentZone(), &local, &utc) || !SystemTimeToSeconds(utc, result))
         return 0;
     return result;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwchar>
+#include <unordered_map>
 
 namespace {
 
@@ -35,6 +36,20 @@ void EnsureGlobals()
     InitOnceExecuteOnce(&g_globalsOnce, InitGlobals, nullptr, nullptr);
 }
 
+// Every message looks its object up. A window property is a server round trip under Wine, which
+// made each notification cost tens of microseconds, so the properties set here are mirrored in a
+// process-local table that the lookups read. Never freed: windows may outlive static destructors.
+struct OwnerTable {
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::unordered_map<HWND, CTWnd2*> owners;
+};
+
+OwnerTable& Owners()
+{
+    static OwnerTable* table = new OwnerTable();
+    return *table;
+}
+
 bool RunsSharedProcedure(HWND hwnd)
 {
     if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) == CTWnd2::WindowProc) return true;
@@ -61,7 +76,35 @@ CTWnd2::~CTWnd2()
 
 CTWnd2* CTWnd2::FromHandle(HWND hwnd)
 {
-    return hwnd ? static_cast<CTWnd2*>(GetPropW(hwnd, kPropName)) : nullptr;
+    if (!hwnd) return nullptr;
+    OwnerTable& table = Owners();
+    AcquireSRWLockShared(&table.lock);
+    auto found = table.owners.find(hwnd);
+    CTWnd2* wnd = found != table.owners.end() ? found->second : nullptr;
+    ReleaseSRWLockShared(&table.lock);
+    return wnd;
+}
+
+void CTWnd2::SetOwner(HWND hwnd, CTWnd2* wnd)
+{
+    if (!hwnd) return;
+    SetPropW(hwnd, kPropName, wnd);
+    OwnerTable& table = Owners();
+    AcquireSRWLockExclusive(&table.lock);
+    table.owners[hwnd] = wnd;
+    ReleaseSRWLockExclusive(&table.lock);
+}
+
+void CTWnd2::ClearOwner(HWND hwnd, CTWnd2* only)
+{
+    if (!hwnd) return;
+    OwnerTable& table = Owners();
+    AcquireSRWLockExclusive(&table.lock);
+    auto found = table.owners.find(hwnd);
+    bool owned = found != table.owners.end() && (!only || found->second == only);
+    if (owned) table.owners.erase(found);
+    ReleaseSRWLockExclusive(&table.lock);
+    if (owned || !only) RemovePropW(hwnd, kPropName);
 }
 
 bool CTWnd2::RegisterWindowClass(const WNDCLASSEXW& wc)
@@ -99,7 +142,7 @@ bool CTWnd2::Create(const wchar_t* className, bool registerClass, HWND parent, D
                                 m_createWithThis ? this : nullptr);
     if (!hwnd) return false;
     m_hWnd = hwnd;
-    SetPropW(hwnd, kPropName, this);
+    SetOwner(hwnd, this);
     return true;
 }
 
@@ -156,7 +199,7 @@ bool CTWnd2::Attach(HWND hwnd, bool subclass)
     // or the owner would no longer be found from its own window.
     CTWnd2* owner = FromHandle(hwnd);
     bool joinsChain = subclass && owner && owner != this && RunsSharedProcedure(hwnd);
-    if (!joinsChain) SetPropW(hwnd, kPropName, this);
+    if (!joinsChain) SetOwner(hwnd, this);
     if (subclass) {
         m_createWithThis = false;
         Subclass(true);
@@ -181,7 +224,8 @@ void CTWnd2::Invalidate(bool erase)
 
 void CTWnd2::RemoveOwnProperty()
 {
-    if (m_hWnd && GetPropW(m_hWnd, kPropName) == this) RemovePropW(m_hWnd, kPropName);
+    // Also when the window is already gone: its entry must not outlive this object.
+    ClearOwner(m_hWnd, this);
 }
 
 void CTWnd2::Destroy()
@@ -254,7 +298,7 @@ LRESULT CALLBACK CTWnd2::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         wnd = static_cast<CTWnd2*>(cs->lpCreateParams);
         if (wnd) {
-            SetPropW(hwnd, kPropName, wnd);
+            SetOwner(hwnd, wnd);
             wnd->m_hWnd = hwnd;
         }
     }
@@ -274,7 +318,7 @@ LRESULT CALLBACK CTWnd2::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         handled = wnd->ApplyFocusRules(msg, wParam);
     }
     WNDPROC prev = wnd->m_subclassed ? wnd->m_prevProc : nullptr;
-    if (msg == WM_DESTROY) RemovePropW(hwnd, kPropName);
+    if (msg == WM_DESTROY) ClearOwner(hwnd, nullptr);
     if (handled) return result;
     if (prev) return CallWindowProcW(prev, hwnd, msg, wParam, lParam);
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -291,12 +335,12 @@ INT_PTR CALLBACK CTWnd2::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             wnd = reinterpret_cast<CTWnd2*>(lParam);
         }
         if (wnd) {
-            SetPropW(hwnd, kPropName, wnd);
+            SetOwner(hwnd, wnd);
             wnd->m_hWnd = hwnd;
         }
     }
     if (!wnd) {
-        if (msg == WM_DESTROY) RemovePropW(hwnd, kPropName);
+        if (msg == WM_DESTROY) ClearOwner(hwnd, nullptr);
         SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
         return FALSE;
     }
@@ -308,7 +352,7 @@ INT_PTR CALLBACK CTWnd2::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         ModalDialogDriver::Drive(*wnd, hwnd);
         handled = true;
     }
-    if (msg == WM_DESTROY) RemovePropW(hwnd, kPropName);
+    if (msg == WM_DESTROY) ClearOwner(hwnd, nullptr);
     SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
     return handled;
 }
@@ -328,7 +372,7 @@ void CTWnd2::Subclass(bool on)
             }
             return;
         }
-        SetPropW(m_hWnd, kPropName, this);
+        SetOwner(m_hWnd, this);
         WNDPROC prev = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
         if (prev) {

@@ -1,6 +1,7 @@
 #pragma once
 // Base of every window, dialog, page and control wrapper: one object per window handle, found
-// from the handle through the "_CTWnd2_Class" property, messages turned into three handlers.
+// from the handle (the "_CTWnd2_Class" property, mirrored in a process-local table), messages
+// turned into three handlers.
 #include <windows.h>
 #include "foundation/CLinkedList.h"
 #include "foundation/CTString.h"
@@ -59,6 +60,10 @@ public:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static bool RegisterWindowClass(const WNDCLASSEXW& wc);
     static CTWnd2* FromHandle(HWND hwnd);
+    // Makes wnd the object of hwnd (the property and the lookup table); ClearOwner forgets it,
+    // only when it is still `only` unless that is null.
+    static void SetOwner(HWND hwnd, CTWnd2* wnd);
+    static void ClearOwner(HWND hwnd, CTWnd2* only);
 
     void Subclass(bool on);
     void Detach();

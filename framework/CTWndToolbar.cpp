@@ -47,7 +47,7 @@ bool CTWndToolbar::Create(HWND parent, void* ownerData, DWORD style, int iconKin
     if (!hwnd) return false;
     m_hWnd = hwnd;
     m_attached = false;
-    SetPropW(hwnd, kPropName, this);
+    SetOwner(hwnd, this);
 
     m_majorVersion = SystemMajorVersion();
     ::SendMessageW(hwnd, TB_SETEXTENDEDSTYLE, 0, static_cast<LPARAM>(exStyle));

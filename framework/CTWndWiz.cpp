@@ -90,7 +90,7 @@ int CALLBACK CTWndWiz::PropSheetProc(HWND hwnd, UINT msg, LPARAM lParam)
     } else if (msg == PSCB_INITIALIZED) {
         wiz->m_hWnd = hwnd;
         wiz->m_isPropertySheet = true;
-        SetPropW(hwnd, kPropName, wiz);
+        SetOwner(hwnd, wiz);
         wiz->Subclass(true);
         wiz->OnInitialized();
     }

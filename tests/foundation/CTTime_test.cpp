@@ -150,3 +150,26 @@ TEST(CTTime, FormatGmtNamesGmtAndTheMonth)
     a = 7LL;
     EXPECT_EQ(7, a.GetTime());
 }
+
+// The zone is read once and kept; every conversion must still match the system's own, on both
+// sides of each summer-time change and in other years than the current one.
+TEST(UnixTime, KeptZoneConvertsAsTheSystemDoes)
+{
+    const int32_t instants[] = {0, 954032400, 972781200, 1711846799, 1711846800, 1729990799, 1729990800,
+                                1719835200, 2000000000, INT32_MAX};
+    for (int32_t t : instants) {
+        SYSTEMTIME utc{}, expected{};
+        FILETIME ft;
+        ULARGE_INTEGER ticks;
+        ticks.QuadPart = static_cast<ULONGLONG>((static_cast<__int64>(t) + 11644473600LL) * 10000000LL);
+        ft.dwLowDateTime = ticks.LowPart;
+        ft.dwHighDateTime = ticks.HighPart;
+        ASSERT_TRUE(FileTimeToSystemTime(&ft, &utc));
+        ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utc, &expected));
+        wchar_t want[32];
+        swprintf(want, 32, L"%02u/%02u/%04u %02u:%02u:%02u", expected.wDay, expected.wMonth, expected.wYear,
+                 expected.wHour, expected.wMinute, expected.wSecond);
+        CTString out;
+        EXPECT_STREQ(want, Text(FormatUnixDateTime(&t, out, false))) << t;
+    }
+}
