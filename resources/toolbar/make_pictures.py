@@ -21,6 +21,7 @@ SHAPES = {
     'filter': [('poly', [(3, 5), (29, 5), (19, 17), (19, 28), (13, 24), (13, 17)])],
     'about': [('ellipse', 4, 4, 28, 28)],
     'lock': [('rect', 6, 14, 26, 29), ('rect', 10, 5, 22, 14)],
+    'datapoint': [('rect', 4, 18, 10, 29), ('rect', 13, 10, 19, 29), ('rect', 22, 3, 28, 29)],
 }
 
 
@@ -98,5 +99,5 @@ def emf(path, shapes):
 if __name__ == '__main__':
     for name in ('back', 'forward', 'home', 'tasks', 'deployments', 'notices', 'refresh', 'item'):
         ico(name + '.ico', SHAPES[name])
-    for name in ('tools', 'filter', 'notices', 'about', 'lock', 'item'):
+    for name in ('tools', 'filter', 'notices', 'about', 'lock', 'item', 'datapoint'):
         emf(name + '.emf', SHAPES[name])

@@ -12,6 +12,7 @@
 #include "app/DlgDataPoint.h"
 #include "app/MainWindow.h"
 #include "framework/CTApp.h"
+#include "framework/CTREngineDraw.h"
 #include "framework/PopupMenuDriver.h"
 #include "session/FixtureServer.h"
 
@@ -130,6 +131,12 @@ TEST_F(DataPointPane, ShowsTheItemsAndEveryLinkedObject)
     DlgDataPoint* pane = Show(kDataPoint);
     ASSERT_NE(nullptr, pane);
     EXPECT_EQ(pane, dynamic_cast<DlgDataPoint*>(main->m_current));
+    // The band's icon is the pane's own picture, which the program carries.
+    HICON picture = LoadEmfIcon(DlgDataPoint::kPicture, 32, 32);
+    EXPECT_NE(nullptr, picture);
+    if (picture)
+        DestroyIcon(picture);
+    EXPECT_NE(nullptr, pane->m_icon.icon);
 
     // Category rows, then their items with the values from the document.
     HWND items = pane->m_items.m_hWnd;
