@@ -11,6 +11,7 @@
 #include <vector>
 #include "app/App.h"
 #include "app/CTWndConsole.h"
+#include "app/DlgAdmin.h"
 #include "app/DlgChangePassword.h"
 #include "app/DlgResetPassword.h"
 #include "app/DlgSearch.h"
@@ -20,6 +21,7 @@
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
 #include "framework/ModalDialogDriver.h"
+#include "foundation/CTTime.h"
 #include "session/FixtureServer.h"
 
 #include "SignedInSession.h"
@@ -298,4 +300,32 @@ TEST_F(SignedIn, ResetPromptAllowsOkOnlyForEqualEntries)
     driver.steps = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); };
     DlgResetPassword cancelled;
     EXPECT_FALSE(cancelled.Run(main->m_hWnd));
+}
+
+// The fixture's administrator (id 90) has logons, a failed logon and a later logoff: the card
+// shows the newest event of the "logon" kind.
+TEST_F(SignedIn, AdministratorCardShowsTheObjectAndItsLastLogon)
+{
+    constexpr __int64 kAdmin = 90;
+    ASSERT_TRUE(main->ShowConsole(DlgAdmin::kConsoleType, kAdmin, false));
+    auto* card = dynamic_cast<DlgAdmin*>(main->FindConsole(DlgAdmin::kConsoleType, kAdmin));
+    ASSERT_NE(nullptr, card);
+    auto item = [&](int id) {
+        wchar_t text[256] = {};
+        GetDlgItemTextW(card->GetHwnd(), id, text, 256);
+        return std::wstring(text);
+    };
+    PumpUntil(*s_app, [&] { return !item(DlgAdmin::kIdLastLogon).empty(); }, 10000);
+    Settle(*s_app);
+    EXPECT_EQ(L"admin", item(DlgAdmin::kIdName));
+    EXPECT_EQ(L"admin@example.test", item(DlgAdmin::kIdEmail));
+    EXPECT_EQ(L"+44 20 0000 0000", item(DlgAdmin::kIdPhone));
+    int32_t newestLogon = 1700000000 + 7200;
+    CTString expected;
+    FormatUnixDateTime(&newestLogon, expected, false);
+    EXPECT_STREQ(expected.GetBuffer(), item(DlgAdmin::kIdLastLogon).c_str());
+    // The signed-in administrator is a super user: the edit link shows.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(card->GetHwnd(), DlgAdmin::kIdEdit)));
+    main->CloseConsole(DlgAdmin::kConsoleType, kAdmin);
+    Settle(*s_app);
 }
