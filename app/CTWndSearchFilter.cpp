@@ -1,7 +1,6 @@
 #include "app/CTWndSearchFilter.h"
 
 #include <commctrl.h>
-#include <algorithm>
 #include "framework/CTApp.h"
 
 namespace {
@@ -34,14 +33,23 @@ INT_PTR CTWndSearchFilter::Run(HWND owner, HWND toolbar, const std::vector<Objec
     return result == 1 ? 1 : 0;
 }
 
+void CTWndSearchFilter::OnCheckChanged(void* context, int, int, CAttribute*)
+{
+    // A type ticked or cleared is a change to confirm, as the other controls' changes are.
+    auto* self = static_cast<CTWndSearchFilter*>(context);
+    if (self && !self->m_loading)
+        EnableWindow(GetDlgItem(self->m_hWnd, IDOK), TRUE);
+}
+
 void CTWndSearchFilter::OnInitDialog()
 {
     // 1. The type list: a check column and the type names, nothing kept in the registry.
     if (m_list.AttachReport(m_hWnd, kIdTypes)) {
         m_list.ModifyOptions(CTListCtrlReport::OptGridLines, 0x1F0);
         m_list.ModifyStyle(0, LVS_SINGLESEL | WS_TABSTOP, 0);
-        m_list.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES, LVS_EX_CHECKBOXES);
-        m_list.SetColumns(CTString(L" ,24;Name,150;"), 0, nullptr, nullptr);
+        m_list.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, 0);
+        m_list.SetColumns(CTString(L" ;Name;"), 0, nullptr, nullptr);
+        m_checks.Attach(kIdTypes, &m_list, &OnCheckChanged, nullptr, this);
         m_list.EnableAutoSort(false);
         // 2. Only the types that take part in searches.
         if (m_types) {
@@ -52,10 +60,14 @@ void CTWndSearchFilter::OnInitDialog()
                                                                             : navigation.GetValue();
                 if (!(bits & kSearchableTypeBit))
                     continue;
-                CTListCtrlReport::Row row(reinterpret_cast<void*>(static_cast<INT_PTR>(type.id)));
+                void* key = reinterpret_cast<void*>(static_cast<INT_PTR>(type.id));
+                CTListCtrlReport::Row row(key);
                 row.AddText(CTString());
                 row.AddText(CTString(type.name));
                 m_list.AddRow(-1, row);
+                CTListCtrlEdit::Row checks(key);
+                checks.AddCell(CTListCtrlEdit::KindCheck).SetValue(CAttribute(CAttribute::Integer, static_cast<__int64>(0)));
+                m_checks.AddRow(checks);
             }
         }
     }
@@ -88,13 +100,10 @@ void CTWndSearchFilter::LoadControls()
     // Filling the controls is no change of the user's: their notifications must not enable OK.
     m_loading = true;
     CheckDlgButton(m_hWnd, kIdTypeLimit, m_settings.EnableTypeLimit ? BST_CHECKED : BST_UNCHECKED);
-    int count = m_list.m_hWnd ? m_list.GetItemCount() : 0;
-    for (int item = 0; item < count; ++item) {
-        int type = static_cast<int>(reinterpret_cast<INT_PTR>(m_list.GetRowData(item)));
-        bool on = std::find(m_settings.Types.begin(), m_settings.Types.end(), type) != m_settings.Types.end();
-        ListView_SetCheckState(m_list.m_hWnd, item, on ? TRUE : FALSE);
-    }
     if (m_list.m_hWnd) {
+        m_checks.SetColumnValue(0, CAttribute(CAttribute::Integer, static_cast<__int64>(0)));
+        for (int type : m_settings.Types)
+            m_checks.SetValue(reinterpret_cast<void*>(static_cast<INT_PTR>(type)), 0, CAttribute(CAttribute::Integer, static_cast<__int64>(1)));
         m_list.EnableAutoSort(true);
         m_list.SortBy(1, true);
         InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
@@ -119,7 +128,8 @@ SearchFilterSettings CTWndSearchFilter::ReadControls()
     out.Types.clear();
     int count = m_list.m_hWnd ? m_list.GetItemCount() : 0;
     for (int item = 0; item < count; ++item) {
-        if (ListView_GetCheckState(m_list.m_hWnd, item))
+        CTListCtrlEdit::Cell* cell = m_checks.FindCell(item, 0);
+        if (cell && cell->IsChecked())
             out.Types.push_back(static_cast<int>(reinterpret_cast<INT_PTR>(m_list.GetRowData(item))));
     }
     return out;
@@ -176,20 +186,17 @@ bool CTWndSearchFilter::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
 {
     (void)wParam;
     if (hdr && hdr->hwndFrom == m_list.m_hWnd) {
-        if (m_list.OnParentNotify(hdr, result))
-            return true;
-        // A check box toggled by the user is a change to confirm.
-        if (hdr->code == LVN_ITEMCHANGED && !m_loading) {
-            auto* change = reinterpret_cast<NMLISTVIEW*>(hdr);
-            if ((change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK))
-                EnableWindow(GetDlgItem(m_hWnd, IDOK), TRUE);
-        }
+        // The list first, then its check boxes.
+        bool handled = m_list.OnParentNotify(hdr, result);
+        m_checks.OnNotify(kIdTypes, hdr, result);
+        return handled;
     }
     return false;
 }
 
 bool CTWndSearchFilter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    m_checks.OnMessage(msg, wParam, lParam, result);
     switch (msg) {
     case WM_INITDIALOG:
         OnInitDialog();

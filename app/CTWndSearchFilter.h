@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <vector>
 #include "app/SearchFilterSettings.h"
+#include "controls/CTListCtrlEdit.h"
 #include "controls/CTListCtrlReport.h"
 #include "foundation/CTString.h"
 #include "framework/CTHyperLink.h"
@@ -21,6 +22,7 @@ public:
     static constexpr int kSearchableTypeBit = 4;
 
     CTListCtrlReport m_list;
+    CTListCtrlEdit m_checks;                      // the check-box cells of the type list
     HWND m_toolbar = nullptr;                     // holds the filter button the dialog drops from
     CTHyperLink m_reset;
     const std::vector<Object>* m_types = nullptr; // the main window's object type definitions
@@ -42,6 +44,7 @@ public:
     SearchFilterSettings ReadControls();
 
 private:
+    static void OnCheckChanged(void* context, int item, int column, CAttribute* value);
     void OnInitDialog();
     void PlaceUnderButton();
 };

@@ -326,8 +326,10 @@ TEST_F(SearchBox, FilterDialogListsSearchableTypesAndSavesOnlyOnOk)
     driver.steps = [&](CTWndSearchFilter& filter, HWND dialog) {
         typeListEnabled = IsWindowEnabled(GetDlgItem(dialog, CTWndSearchFilter::kIdTypes));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+        EXPECT_EQ((std::vector<int>{5}), filter.ReadControls().Types);   // the unknown 99 is not offered
         SendMessageW(dialog, WM_COMMAND, CTWndSearchFilter::kIdReset, 0);
         EXPECT_FALSE(filter.ReadControls().EnableTypeLimit);
+        EXPECT_TRUE(filter.ReadControls().Types.empty());
     };
     driver.press = IDCANCEL;
     EXPECT_EQ(0, CTWndSearchFilter::Run(nullptr, nullptr, types, CTString(L"filter-x")));
@@ -338,7 +340,22 @@ TEST_F(SearchBox, FilterDialogListsSearchableTypesAndSavesOnlyOnOk)
 
     // OK: the choices are taken (unlisted type 99 dropped) and saved.
     driver.steps = [&](CTWndSearchFilter& filter, HWND dialog) {
-        ListView_SetCheckState(filter.m_list.m_hWnd, 0, TRUE);    // Computer
+        // A click on Computer's check box (row 0, list column 0) ticks it and enables OK.
+        RECT cell = {};
+        cell.top = 0;
+        cell.left = LVIR_BOUNDS;
+        SendMessageW(filter.m_list.m_hWnd, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell));
+        NMITEMACTIVATE click = {};
+        click.hdr.hwndFrom = filter.m_list.m_hWnd;
+        click.hdr.idFrom = CTWndSearchFilter::kIdTypes;
+        click.hdr.code = NM_CLICK;
+        click.iItem = 0;
+        click.iSubItem = 0;
+        click.ptAction = POINT{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+        SendMessageW(dialog, WM_NOTIFY, CTWndSearchFilter::kIdTypes, reinterpret_cast<LPARAM>(&click));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+        EXPECT_EQ((std::vector<int>{6, 5}), filter.ReadControls().Types);
         Check(dialog, CTWndSearchFilter::kIdLimit, false);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, CTWndSearchFilter::kIdLimitEdit)));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
