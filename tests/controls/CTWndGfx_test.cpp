@@ -280,7 +280,7 @@ TEST_F(CanvasTest, PointerTakesCaptureSetsTheCursorAndLetsGoOutside)
     SetCursor(arrow);
 
     MouseMove(canvas, 150, 150);
-    EXPECT_EQ(GetCapture(), canvas.m_hWnd);
+    EXPECT_EQ(GetCapture(), canvas.m_hWnd) << WindowUnder(canvas, 150, 150);
     EXPECT_EQ(canvas.m_hot, nullptr);
     MouseMove(canvas, 30, 30);
     EXPECT_EQ(canvas.m_hot, box);
