@@ -9,6 +9,19 @@ HWND CTWndConsole::GetOwnerHwnd() const
     return m_owner ? m_owner->m_hWnd : nullptr;
 }
 
+CTWndConsole::Visibility CTWndConsole::TrackVisibility(const WINDOWPOS& pos)
+{
+    if ((pos.flags & SWP_SHOWWINDOW) && !m_visible) {
+        m_visible = true;
+        return Shown;
+    }
+    if ((pos.flags & SWP_HIDEWINDOW) && m_visible) {
+        m_visible = false;
+        return Hidden;
+    }
+    return Unchanged;
+}
+
 void CTWndConsole::Close()
 {
     PostMessageW(GetOwnerHwnd(), kMsgCloseConsole, static_cast<WPARAM>(static_cast<INT_PTR>(GetConsoleType())),

@@ -17,6 +17,8 @@ public:
 
     MainWindow* m_owner = nullptr; // set by the pane factory before Create
     __int64 m_key = 0;             // object id, 0 for singleton views, page handle for the web pane
+    bool m_visible = false;        // the pane's window is shown (see TrackVisibility)
+    bool m_refreshPending = false; // a refresh asked for while hidden waits until the pane shows
 
     CTWndConsole() = default;
     ~CTWndConsole() override = default;
@@ -38,6 +40,11 @@ public:
     virtual void Refresh() {}
     // Called for every start-up load reply with its bit and the loads received before it.
     virtual void OnStartupProgress(int bit, int mask) { (void)bit; (void)mask; }
+
+    enum Visibility : int { Hidden = -1, Unchanged = 0, Shown = 1 };
+    // Follows the pane's window from a WM_WINDOWPOSCHANGING record: keeps m_visible and tells
+    // whether the window has just been shown or hidden.
+    Visibility TrackVisibility(const WINDOWPOS& pos);
 
     void Move(int left, int top, int right, int bottom);
     // Tells the user that the object shown is gone, then closes the pane.

@@ -251,17 +251,10 @@ bool DlgAdmin::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
         OnInitDialog();
         *result = TRUE;
         return true;
-    case WM_WINDOWPOSCHANGING: {
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        if (pos->flags & SWP_SHOWWINDOW) {
-            m_visible = true;
-            if (m_refreshPending)
-                Refresh();
-        } else if (pos->flags & SWP_HIDEWINDOW) {
-            m_visible = false;
-        }
+    case WM_WINDOWPOSCHANGING:
+        if (TrackVisibility(*reinterpret_cast<WINDOWPOS*>(lParam)) == Shown && m_refreshPending)
+            Refresh();
         break;
-    }
     case WM_CTLCOLORSTATIC:
         if (m_edit.m_hWnd && reinterpret_cast<HWND>(lParam) == m_edit.m_hWnd) {
             *result = reinterpret_cast<LRESULT>(m_edit.OnCtlColor(reinterpret_cast<HDC>(wParam)));

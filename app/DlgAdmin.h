@@ -20,8 +20,6 @@ public:
     enum : int { kReqPath = 1028, kReqObject = 1052, kReqIcon = 1022 };
 
     CTWndHeader m_header;
-    bool m_refreshPending = false;
-    bool m_visible = false;
     CTHyperLink m_edit;
     Object m_object;
 

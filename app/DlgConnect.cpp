@@ -176,18 +176,13 @@ bool DlgConnect::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
         OnInitDialog();
         *result = TRUE;
         return true;
-    case WM_WINDOWPOSCHANGING: {
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        if ((pos->flags & SWP_SHOWWINDOW) && !m_visible) {
-            m_visible = true;
+    case WM_WINDOWPOSCHANGING:
+        if (TrackVisibility(*reinterpret_cast<WINDOWPOS*>(lParam)) == Shown) {
             if (App* app = GetApp())
                 app->Logoff();
             KeepConnectDefault(true);
-        } else if ((pos->flags & SWP_HIDEWINDOW) && m_visible) {
-            m_visible = false;
         }
         return false;
-    }
     case kMsgFocusFirstEmpty:
         for (int id : {int(kIdServer), int(kIdEmail), int(kIdPassword)}) {
             HWND field = GetDlgItem(m_hWnd, id);

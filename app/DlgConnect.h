@@ -48,5 +48,4 @@ private:
     void OnConnectionChosen();
     void UpdateConnectEnabled();
     void KeepConnectDefault(bool post);
-    bool m_visible = false;
 };

@@ -181,16 +181,10 @@ bool DlgConnecting::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         OnInitDialog();
         *result = TRUE;
         return true;
-    case WM_WINDOWPOSCHANGING: {
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        if ((pos->flags & SWP_SHOWWINDOW) && !m_visible) {
-            m_visible = true;
+    case WM_WINDOWPOSCHANGING:
+        if (TrackVisibility(*reinterpret_cast<WINDOWPOS*>(lParam)) == Shown)
             Reset();
-        } else if ((pos->flags & SWP_HIDEWINDOW) && m_visible) {
-            m_visible = false;
-        }
         return false;
-    }
     default:
         return false;
     }

@@ -56,5 +56,4 @@ private:
     App* GetApp() const;
     void OnInitDialog();
     void ShowItem(int id, bool show);
-    bool m_visible = false;
 };

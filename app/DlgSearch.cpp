@@ -396,17 +396,10 @@ bool DlgSearch::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         OnInitDialog();
         *result = TRUE;
         return true;
-    case WM_WINDOWPOSCHANGING: {
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        if (pos->flags & SWP_SHOWWINDOW) {
-            m_visible = true;
-            if (m_refreshPending)
-                Refresh();
-        } else if (pos->flags & SWP_HIDEWINDOW) {
-            m_visible = false;
-        }
+    case WM_WINDOWPOSCHANGING:
+        if (TrackVisibility(*reinterpret_cast<WINDOWPOS*>(lParam)) == Shown && m_refreshPending)
+            Refresh();
         break;
-    }
     default:
         break;
     }

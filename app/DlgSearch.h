@@ -35,8 +35,6 @@ public:
     ULONGLONG m_sentAt = 0;                  // tick count of the current search
     __int64 m_searchSerial = 0;              // tags the current search's request
     CTString m_emptyText;                    // shown by the list while it has no rows
-    bool m_refreshPending = false;
-    bool m_visible = false;
 
     DlgSearch();
     ~DlgSearch() override;
