@@ -1,5 +1,6 @@
 #include "app/CTWndConsole.h"
 
+#include "app/App.h"
 #include "app/MainWindow.h"
 #include "framework/CTApp.h"
 #include "framework/CTWndMessageBox.h"
@@ -20,6 +21,13 @@ CTWndConsole::Visibility CTWndConsole::TrackVisibility(const WINDOWPOS& pos)
         return Hidden;
     }
     return Unchanged;
+}
+
+App* CTWndConsole::GetApp() const
+{
+    if (m_owner && m_owner->m_app)
+        return m_owner->m_app;
+    return App::Instance();
 }
 
 void CTWndConsole::Close()

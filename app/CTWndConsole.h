@@ -7,6 +7,7 @@
 #include "foundation/CLinkedList.h"
 #include "foundation/CTString.h"
 
+class App;
 class MainWindow;
 struct RequestResult;
 
@@ -51,4 +52,6 @@ public:
     void ReportObjectGone(const CTString& name);
 
     HWND GetOwnerHwnd() const;
+    // The owner's application, or the process's one for a pane without an owner.
+    App* GetApp() const;
 };

@@ -40,13 +40,6 @@ DlgAdmin::~DlgAdmin()
     CTWnd2::Destroy();
 }
 
-App* DlgAdmin::GetApp() const
-{
-    if (m_owner && m_owner->m_app)
-        return m_owner->m_app;
-    return App::Instance();
-}
-
 RequestRoute DlgAdmin::Route(int request, bool silent) const
 {
     return RequestRoute{MainWindow::kWindowType, 0, kConsoleType, m_key, request, 0, silent};

@@ -44,7 +44,6 @@ public:
     void OnLastLogon(DB::DBEvent& reply);
 
 private:
-    App* GetApp() const;
     RequestRoute Route(int request, bool silent) const;
     void SetHeading();
     void UpdateIcon();

@@ -25,13 +25,6 @@ DlgChangePassword::~DlgChangePassword()
     CTWnd2::Destroy();
 }
 
-App* DlgChangePassword::GetApp() const
-{
-    if (m_owner && m_owner->m_app)
-        return m_owner->m_app;
-    return App::Instance();
-}
-
 bool DlgChangePassword::Create()
 {
     return CreateDialogFromResource(PaneModule(), MAKEINTRESOURCEW(kTemplate), GetOwnerHwnd());

@@ -38,6 +38,5 @@ public:
     void SendChange();
 
 private:
-    App* GetApp() const;
     void ShowBox(const CTString& text, UINT icon);
 };

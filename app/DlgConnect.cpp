@@ -26,13 +26,6 @@ DlgConnect::~DlgConnect()
     CTWnd2::Destroy();
 }
 
-App* DlgConnect::GetApp() const
-{
-    if (m_owner && m_owner->m_app)
-        return m_owner->m_app;
-    return App::Instance();
-}
-
 bool DlgConnect::Create()
 {
     const wchar_t* name = MAKEINTRESOURCEW(kTemplate);

@@ -43,7 +43,6 @@ public:
     void Connect();
 
 private:
-    App* GetApp() const;
     void OnInitDialog();
     void OnConnectionChosen();
     void UpdateConnectEnabled();

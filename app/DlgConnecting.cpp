@@ -33,13 +33,6 @@ DlgConnecting::~DlgConnecting()
     CTWnd2::Destroy();
 }
 
-App* DlgConnecting::GetApp() const
-{
-    if (m_owner && m_owner->m_app)
-        return m_owner->m_app;
-    return App::Instance();
-}
-
 CTString DlgConnecting::LoadText(UINT id)
 {
     CTString text;

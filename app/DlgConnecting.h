@@ -53,7 +53,6 @@ public:
     CTString m_idleText;   // the message area's text as the template has it
 
 private:
-    App* GetApp() const;
     void OnInitDialog();
     void ShowItem(int id, bool show);
 };

@@ -37,13 +37,6 @@ DlgDataPoint::~DlgDataPoint()
     CTWnd2::Destroy();
 }
 
-App* DlgDataPoint::GetApp() const
-{
-    if (m_owner && m_owner->m_app)
-        return m_owner->m_app;
-    return App::Instance();
-}
-
 bool DlgDataPoint::Create()
 {
     return CreateDialogFromResource(PaneModule(), MAKEINTRESOURCEW(kTemplate), GetOwnerHwnd());

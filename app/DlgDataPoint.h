@@ -54,7 +54,6 @@ public:
     bool CopyCell(int item, int subItem);
 
 private:
-    App* GetApp() const;
     RequestRoute DirRoute() const;
     void OnInitDialog();
     void ShowCopyMenu(const NMITEMACTIVATE& click);

@@ -33,13 +33,6 @@ DlgSearch::~DlgSearch()
     CTWnd2::Destroy();
 }
 
-App* DlgSearch::GetApp() const
-{
-    if (m_owner && m_owner->m_app)
-        return m_owner->m_app;
-    return App::Instance();
-}
-
 bool DlgSearch::Create()
 {
     return CreateDialogFromResource(PaneModule(), MAKEINTRESOURCEW(kTemplate), GetOwnerHwnd());

@@ -61,7 +61,6 @@ public:
     static CTString FormatStatus(int rows, ULONGLONG elapsedMs);
 
 private:
-    App* GetApp() const;
     void OnInitDialog();
     void OnSearchReply(RequestResult& result);
     void OnPathReply(RequestResult& result);
