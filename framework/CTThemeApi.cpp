@@ -8,6 +8,7 @@ using DrawThemeTextFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, LPCWSTR, int, DW
 using GetThemePartSizeFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, THEMESIZE, SIZE*);
 using BoolFn = BOOL(WINAPI*)();
 using EnableThemeDialogTextureFn = HRESULT(WINAPI*)(HWND, DWORD);
+using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 
 template <typename Fn> Fn As(FARPROC p)
 {
@@ -100,4 +101,10 @@ HRESULT CTThemeApi::EnableThemeDialogTexture(HWND hwnd)
 {
     auto fn = As<EnableThemeDialogTextureFn>(Bind(eEnableThemeDialogTexture, "EnableThemeDialogTexture"));
     return fn ? fn(hwnd, ETDT_ENABLETAB) : E_FAIL;
+}
+
+HRESULT CTThemeApi::SetWindowTheme(HWND hwnd, LPCWSTR appName, LPCWSTR idList)
+{
+    auto fn = As<SetWindowThemeFn>(Bind(eSetWindowTheme, "SetWindowTheme"));
+    return fn ? fn(hwnd, appName, idList) : E_FAIL;
 }

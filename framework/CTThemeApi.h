@@ -16,6 +16,7 @@ public:
         eIsThemeActive,
         eIsAppThemed,
         eEnableThemeDialogTexture,
+        eSetWindowTheme,
         eEntryCount = 47
     };
 
@@ -33,6 +34,8 @@ public:
     bool IsThemeActive();
     bool IsAppThemed();
     HRESULT EnableThemeDialogTexture(HWND hwnd);
+    // Class names no theme has (" ") take the window's theme away; nulls give it back.
+    HRESULT SetWindowTheme(HWND hwnd, LPCWSTR appName, LPCWSTR idList);
 
     // The entry at index, bound from the module by name when still null; null when unavailable.
     FARPROC Bind(int index, const char* exportName);

@@ -138,9 +138,30 @@ bool CTWndRebar::Create(HWND parent, HINSTANCE module)
                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_FIXEDORDER | CCS_NODIVIDER,
                                 0, 0, 0, 0, parent, nullptr, module, nullptr);
     if (!hwnd) return false;
-    Attach(hwnd, false);
+    Attach(hwnd, true);
     REBARINFO info = {sizeof(REBARINFO)};
     return ::SendMessageW(hwnd, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+}
+
+// A themed rebar may erase with the theme alone, without the CDDS_PREERASE stage, and the
+// toolbars in it take their background from this erase: an owner that paints the bar would be
+// painted over. The stage is offered here first; when the parent skips the default, so does the bar.
+bool CTWndRebar::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result)
+{
+    if (msg != WM_ERASEBKGND || !m_hWnd || !wParam) return false;
+    HWND parent = GetParent(m_hWnd);
+    if (!parent) return false;
+    NMCUSTOMDRAW draw = {};
+    draw.hdr.hwndFrom = m_hWnd;
+    draw.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(m_hWnd));
+    draw.hdr.code = NM_CUSTOMDRAW;
+    draw.dwDrawStage = CDDS_PREERASE;
+    draw.hdc = reinterpret_cast<HDC>(wParam);
+    GetClientRect(m_hWnd, &draw.rc);
+    LRESULT answer = ::SendMessageW(parent, WM_NOTIFY, draw.hdr.idFrom, reinterpret_cast<LPARAM>(&draw));
+    if (!(answer & CDRF_SKIPDEFAULT)) return false;
+    *result = TRUE;
+    return true;
 }
 
 bool CTWndRebar::InsertBand(HWND child, int position, const CTString& text, int minChildWidth, int minChildHeight,

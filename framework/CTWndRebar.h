@@ -44,6 +44,8 @@ public:
     int RefreshBandColors();
     // Called by the owner from its WM_NOTIFY handling; always leaves the notification unhandled.
     virtual bool OnChevronPushed(WPARAM wParam, NMHDR* hdr, LRESULT* result);
+    // Offers the parent the erase stage of custom drawing before the rebar erases itself.
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
     using CTWnd2::Create;

@@ -189,6 +189,13 @@ void CTWndStatusbar::SetColors(COLORREF text, COLORREF background)
     if (m_brush) DeleteObject(m_brush);
     m_brush = nullptr;
     SendMessage(SB_SETBKCOLOR, 0, static_cast<LPARAM>(background));
+    // A themed bar may paint the theme's background over the colour when it paints its parts; with
+    // a colour of its own the bar goes without the theme and paints that colour itself.
+    if (m_hWnd) {
+        bool own = background != CLR_DEFAULT;
+        CTREngine::ThemeApi()->SetWindowTheme(m_hWnd, own ? L" " : nullptr, own ? L" " : nullptr);
+        Invalidate(true);
+    }
 }
 
 void CTWndStatusbar::SetFourthPaneIcon(const IconRecord& record)

@@ -184,3 +184,57 @@ TEST_F(RebarTest, TheChevronOpensThePopupForAFrameworkToolbarOnly)
 }
 
 } // namespace
+
+namespace {
+
+// A parent that paints the bar itself in the erase stage and skips the default erase.
+constexpr COLORREF kBarColour = RGB(3, 66, 142);
+WNDPROC g_parentProc = nullptr;
+int g_eraseStages = 0;
+LRESULT CALLBACK PaintBarOnErase(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == NM_CUSTOMDRAW) {
+        auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(lParam);
+        if (draw->dwDrawStage == CDDS_PREERASE) {
+            ++g_eraseStages;
+            HBRUSH brush = CreateSolidBrush(kBarColour);
+            FillRect(draw->hdc, &draw->rc, brush);
+            DeleteObject(brush);
+            return CDRF_SKIPDEFAULT;
+        }
+    }
+    return CallWindowProcW(g_parentProc, hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(RebarTest, TheParentPaintsTheBarInTheEraseStage)
+{
+    g_eraseStages = 0;
+    g_parentProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintBarOnErase)));
+    ASSERT_TRUE(m_rebar.InsertBand(m_toolbar.m_hWnd, 0, CTString(), 100, 24, 300));
+    RECT rc = {};
+    GetClientRect(m_rebar.m_hWnd, &rc);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+
+    // The bar itself, and a transparent toolbar in it, which takes its background from the bar.
+    g_eraseStages = 0;
+    EXPECT_EQ(TRUE, SendMessageW(m_rebar.m_hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0));
+    EXPECT_EQ(kBarColour, GetPixel(dc, rc.right - 2, rc.bottom / 2));
+    EXPECT_EQ(1, g_eraseStages);
+    m_toolbar.ModifyStyle(0, TBSTYLE_TRANSPARENT, 0);
+    PatBlt(dc, 0, 0, rc.right, rc.bottom, WHITENESS);
+    SendMessageW(m_toolbar.m_hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    EXPECT_EQ(kBarColour, GetPixel(dc, 2, 2));
+    EXPECT_EQ(2, g_eraseStages);
+
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    SetWindowLongPtrW(m_parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_parentProc));
+}

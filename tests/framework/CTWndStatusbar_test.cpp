@@ -234,6 +234,20 @@ TEST_F(StatusbarTest, ColoursMakeTextPanesOwnerDrawn)
     EXPECT_EQ(RGB(0, 0, 128), m_bar.m_backColour);
     ASSERT_TRUE(m_bar.SetPaneText(4, CTString(L"y")));
     EXPECT_TRUE(HIWORD(SendMessageW(m_bar.m_hWnd, SB_GETTEXTLENGTHW, 4, 0)) & SBT_OWNERDRAW);
+    // The bar's own painting shows the background colour (themed or not).
+    RECT rc = {};
+    GetClientRect(m_bar.m_hWnd, &rc);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(m_bar.m_hWnd, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_ERASEBKGND | PRF_CLIENT);
+    EXPECT_EQ(RGB(0, 0, 128), GetPixel(dc, 1, rc.bottom / 2));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+
     m_bar.SetColors(CLR_DEFAULT, CLR_DEFAULT);
     ASSERT_TRUE(m_bar.SetPaneText(4, CTString(L"z")));
     EXPECT_FALSE(HIWORD(SendMessageW(m_bar.m_hWnd, SB_GETTEXTLENGTHW, 4, 0)) & SBT_OWNERDRAW);
