@@ -348,8 +348,9 @@ int CTListCtrlReport::InsertRow(int item, int image, Row& row)
         ListViewCall(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&img));
     }
     if (m_options & OptHighlight) StartRowHighlight(copy, HighlightAdded);
-    if (m_sortColumn >= 0 && m_sortColumn < m_shownCount) {
-        if (m_autoSort) Resort();
+    // Only a resort moves the row from where the insert put it; finding it walks the items.
+    if (m_autoSort && m_sortColumn >= 0 && m_sortColumn < m_shownCount) {
+        Resort();
         LVFINDINFOW find = {};
         find.flags = LVFI_PARAM;
         find.lParam = reinterpret_cast<LPARAM>(copy);
