@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "controls/ListColumnSpec.h"
+#include "controls/ListColumns.h"
 #include "framework/CTREngine.h"
 #include "framework/CTRegKey.h"
 

@@ -1,4 +1,4 @@
-#include "controls/ListColumnSpec.h"
+#include "controls/ListColumns.h"
 
 namespace ListColumnSpec {
 namespace {
@@ -40,9 +40,9 @@ int LeadingNumber(const std::wstring& s)
 
 } // namespace
 
-void Parse(const wchar_t* spec, std::vector<Entry>& out)
+void Parse(const wchar_t* definition, std::vector<Entry>& out)
 {
-    const std::wstring text = spec ? spec : L"";
+    const std::wstring text = definition ? definition : L"";
     size_t pos = 0;
     while (pos < text.size() && text[pos] != L';') {
         size_t len = TokenLength(text, pos, L';');

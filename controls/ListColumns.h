@@ -14,6 +14,6 @@ struct Entry {
     bool shown = true;  // false unless the shown field is missing or "1"
 };
 
-void Parse(const wchar_t* spec, std::vector<Entry>& out);
+void Parse(const wchar_t* definition, std::vector<Entry>& out);
 
 } // namespace ListColumnSpec

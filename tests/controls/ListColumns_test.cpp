@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "controls/ListColumnSpec.h"
+#include "controls/ListColumns.h"
 
 namespace {
 struct Expected {
@@ -10,7 +10,7 @@ struct Expected {
 
 struct Case {
     const char* name;
-    const wchar_t* spec;
+    const wchar_t* definition;
     std::vector<Expected> columns;
 };
 
@@ -38,7 +38,7 @@ TEST(ListColumnSpec, ParsesEntriesFieldsAndEnds)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<ListColumnSpec::Entry> out;
-        ListColumnSpec::Parse(c.spec, out);
+        ListColumnSpec::Parse(c.definition, out);
         ASSERT_EQ(c.columns.size(), out.size());
         for (size_t i = 0; i < out.size(); ++i) {
             EXPECT_EQ(Narrow(c.columns[i].caption), Narrow(out[i].caption)) << i;
