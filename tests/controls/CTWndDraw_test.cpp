@@ -10,6 +10,7 @@
 
 #include "controls/CTWndDraw.h"
 #include "framework/CTREngine.h"
+#include "support/WindowUnderPoint.h"
 
 namespace {
 
@@ -127,8 +128,10 @@ TEST(CTWndDraw, LeavingTheWindowReleasesCaptureAndHotState) {
   RECT open = w.Bounds(L"open");
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
   SetCursor(arrow);
-  w.Send(WM_MOUSEMOVE, open.left + 5, open.top + 5);
-  EXPECT_EQ(GetCapture(), w.item);
+  POINT over = {open.left + 5, open.top + 5};
+  EXPECT_TRUE(testsupport::WaitUntilWindowUnder(w.item, over)) << testsupport::DescribeWindowUnder(w.item, over);
+  w.Send(WM_MOUSEMOVE, over.x, over.y);
+  EXPECT_EQ(GetCapture(), w.item) << testsupport::DescribeWindowUnder(w.item, over);
   ASSERT_NE(w.wnd.doc.hot, nullptr);
   EXPECT_EQ(GetCursor(), CTREngine::Instance()->GetCursor(CTREngine::CursorHand));
   w.Send(WM_MOUSEMOVE, -5, 3);

@@ -10,6 +10,7 @@
 #include "controls/CGfxDraw.h"
 #include "controls/CTWndGfx.h"
 #include "framework/CTREngine.h"
+#include "support/WindowUnderPoint.h"
 
 using namespace canvastest;
 
@@ -279,8 +280,10 @@ TEST_F(CanvasTest, PointerTakesCaptureSetsTheCursorAndLetsGoOutside)
     box->cursor = cross;
     SetCursor(arrow);
 
+    EXPECT_TRUE(testsupport::WaitUntilWindowUnder(canvas.m_hWnd, {150, 150}))
+        << testsupport::DescribeWindowUnder(canvas.m_hWnd, {150, 150});
     MouseMove(canvas, 150, 150);
-    EXPECT_EQ(GetCapture(), canvas.m_hWnd) << WindowUnder(canvas, 150, 150);
+    EXPECT_EQ(GetCapture(), canvas.m_hWnd) << testsupport::DescribeWindowUnder(canvas.m_hWnd, {150, 150});
     EXPECT_EQ(canvas.m_hot, nullptr);
     MouseMove(canvas, 30, 30);
     EXPECT_EQ(canvas.m_hot, box);

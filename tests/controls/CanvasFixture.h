@@ -4,7 +4,6 @@
 // place, away from the other programs of a parallel run.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -90,23 +89,6 @@ inline void PlaceCanvas(CTWndGfx& canvas, int cx, int cy)
 inline void MouseMove(CTWndGfx& canvas, int x, int y)
 {
     ::SendMessageW(canvas.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-}
-
-// Names the window under a client point of the canvas (class and process), for failure messages
-// of tests that depend on what the pointer is over.
-inline std::string WindowUnder(CTWndGfx& canvas, int x, int y)
-{
-    POINT pt = {x, y};
-    ClientToScreen(canvas.m_hWnd, &pt);
-    HWND under = WindowFromPoint(pt);
-    char name[128] = "";
-    if (under) GetClassNameA(under, name, sizeof(name));
-    DWORD process = 0;
-    if (under) GetWindowThreadProcessId(under, &process);
-    char text[256];
-    snprintf(text, sizeof(text), "window under (%ld,%ld): %p class \"%s\" process %lu (this one %lu)", pt.x, pt.y,
-             static_cast<void*>(under), name, process, GetCurrentProcessId());
-    return text;
 }
 
 inline void Click(CTWndGfx& canvas, int x, int y)
