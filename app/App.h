@@ -16,6 +16,7 @@
 #include <vector>
 #include "app/AppWnd.h"
 #include "app/ServerConnection.h"
+#include "app/WindowCatalogue.h"
 #include "foundation/CAttribute.h"
 #include "foundation/CAttributes.h"
 #include "foundation/CLinkedList.h"
@@ -131,6 +132,7 @@ public:
     };
 
     // Members, in the order they are built.
+    WindowCatalogue m_catalogue;       // what builds each pane and window type; filled before Init
     CWindowManager m_windows;
     DB m_db;
     Dir m_dir;

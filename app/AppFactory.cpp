@@ -1,4 +1,5 @@
-// The window factory and the window-event callback the application installs in the window manager.
+// The window factory (the catalogue's window types, placeholders for the rest) and the window-event
+// callback the application installs in the window manager.
 #include "app/App.h"
 #include "app/MainWindow.h"
 #include "app/PlaceholderWindow.h"
@@ -8,7 +9,8 @@ namespace {
 
 enum : int { Plain = PlaceholderWindow::KindPlain, Form = PlaceholderWindow::KindForm, InPlace = PlaceholderWindow::KindInPlace };
 
-// What each window type is built as; types missing here (2, 17 to 24, 48, beyond 54) build nothing.
+// What each window type nobody registered is built as, a placeholder of its kind; types missing
+// here (2, 17 to 24, 48, beyond 54) build nothing.
 struct TypeEntry {
     int type;
     int kind;
@@ -74,10 +76,11 @@ constexpr int kFormHeight = 425;
 
 CWindowManager::CWindow* App::CreateWindowOfType(void* user, int type, UINT64 key)
 {
-    (void)user;
-    (void)key;
     if (type == kMainWindowType)
         return new MainWindow();
+    if (auto* app = static_cast<App*>(user))
+        if (CWindowManager::CWindow* window = app->m_catalogue.MakeWindow(type, key))
+            return window;
     for (const TypeEntry& entry : kTypes) {
         if (entry.type != type)
             continue;

@@ -1,6 +1,6 @@
 // Sign-in, sign-out and the application's own result handler.
 #include "app/App.h"
-#include "calendars/DeploymentWin.h"
+#include "calendars/model/DeploymentWin.h"
 #include "app/MainWindow.h"
 
 namespace {

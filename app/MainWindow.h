@@ -264,9 +264,6 @@ public:
     void OpenObject(const Object& object, bool asForm, bool checkSuperUser);
     // Shows an asset location when the administrator has a link to it, else says why not.
     void OpenAssetLocation(__int64 locationId);
-    // Seam for tests: builds the pane of a console type (null for a type without a pane).
-    using PaneFactoryFn = CTWndConsole* (*)(int type);
-    static PaneFactoryFn s_paneFactory;
     // --- end of panes ---
 
 private:

@@ -9,13 +9,6 @@
 #include "app/App.h"
 #include "app/ConsoleTypes.h"
 #include "app/CTWndConsole.h"
-#include "app/DlgAbout.h"
-#include "app/DlgAdmin.h"
-#include "app/DlgConnect.h"
-#include "app/DlgChangePassword.h"
-#include "app/DlgConnecting.h"
-#include "app/DlgDataPoint.h"
-#include "app/DlgSearch.h"
 #include "app/HeadingMarkup.h"
 #include "app/PlaceholderPane.h"
 #include "framework/CTApp.h"
@@ -36,24 +29,13 @@ enum : int {
 enum : UINT { kMsgGetLargeIcon = 1026, kMsgGetSmallIcon = 1027 };
 constexpr LONG_PTR kStripShowsIcons = 0x40;
 
-// Builds the pane of a console type; null for a number without a pane. Panes that later parts of
-// the program provide show as placeholders until then.
-CTWndConsole* NewPane(int type)
+// Builds the pane of a console type from the application's catalogue; a known type nobody
+// registered shows as a placeholder, a number without a pane gives null.
+CTWndConsole* NewPane(App* app, int type)
 {
-    switch (type) {
-    case DlgConnect::kConsoleType: return new DlgConnect();
-    case DlgConnecting::kConsoleType: return new DlgConnecting();
-    default: break;
-    }
-    if (!ConsolePaneClassName(type)) return nullptr;
-    switch (type) {
-    case MainWindow::kConsoleAbout: return new DlgAbout();
-    case DlgAdmin::kConsoleType: return new DlgAdmin();
-    case MainWindow::kConsoleSearch: return new DlgSearch();
-    case MainWindow::kConsoleChangePassword: return new DlgChangePassword();
-    case DlgDataPoint::kConsoleType: return new DlgDataPoint();
-    default: return new PlaceholderPane(type);
-    }
+    if (app)
+        if (CTWndConsole* pane = app->m_catalogue.MakePane(type)) return pane;
+    return ConsolePaneClassName(type) ? new PlaceholderPane(type) : nullptr;
 }
 
 // Forms open through the window manager with the object id as key and the main window as parameter.
@@ -63,8 +45,6 @@ void OpenForm(App* app, HWND mainWindow, int windowType, __int64 id)
 }
 
 } // namespace
-
-MainWindow::PaneFactoryFn MainWindow::s_paneFactory = &NewPane;
 
 PaneKey MainWindow::GetPaneKey(CTWndConsole* pane) const
 {
@@ -83,7 +63,7 @@ CTWndConsole* MainWindow::FindConsole(int type, __int64 key)
 CTWndConsole* MainWindow::GetConsole(int type, __int64 key, int position)
 {
     if (CTWndConsole* open = FindConsole(type, key)) return open;
-    CTWndConsole* pane = s_paneFactory ? s_paneFactory(type) : nullptr;
+    CTWndConsole* pane = NewPane(m_app, type);
     if (!pane) return nullptr;
     m_panes.AddTail(pane);
     pane->m_owner = this;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "app/App.h"
+#include "app/AppWindows.h"
 #include "app/CTWndConsole.h"
 #include "app/MainWindow.h"
 #include "framework/CTWndMessageBox.h"
@@ -262,6 +263,7 @@ struct TestApp {
         transport = owned.get();
         app->m_db.m_transport = std::move(owned);
         app->m_windows.m_factory = &TestFactory;
+        RegisterAppWindows(app->m_catalogue);
         if (init)
             app->Init();
         app->m_db.Connect(CTString(L"srv"));

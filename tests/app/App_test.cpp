@@ -2,6 +2,7 @@
 // reply pump's rules, the window factory and window events, deferred deletion, sign-in and
 // sign-out replies.
 #include <gtest/gtest.h>
+#include "app/AppWindows.h"
 #include "app/PlaceholderWindow.h"
 #include "app/AppFixture.h"
 
@@ -148,6 +149,7 @@ TEST(AppLifecycle, FirstStartShowsTheConnectConsoleAndExitWritesAnEmptyList)
 {
     ClearSettings();
     App app;
+    RegisterAppWindows(app.m_catalogue);
     ASSERT_EQ(0, app.Init());
     ASSERT_NE(nullptr, app.m_mainWindow);
     EXPECT_EQ(App::kConsoleConnect, ShownConsole(app));

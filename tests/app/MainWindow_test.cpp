@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "app/App.h"
+#include "app/AppWindows.h"
 #include "app/CTWndConsole.h"
 #include "app/MainWindow.h"
 #include "framework/CTApp.h"
@@ -142,6 +143,7 @@ TEST(MainWindow, SignInRunsTheStartUpLoadsAndSignOutReturnsToTheConnectPane)
     MainWindow::s_versionBox = &RecordVersionBox;
 
     App app;
+    RegisterAppWindows(app.m_catalogue);
     CTString title;
     title.LoadString(103, GetModuleHandleW(nullptr));
     CTApp::Instance()->Init(GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL, title.GetBuffer());

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "app/App.h"
+#include "app/AppWindows.h"
 #include "app/DlgConnect.h"
 #include "app/DlgConnecting.h"
 #include "app/MainWindow.h"
@@ -74,6 +75,7 @@ struct LiveApp {
         MainWindow::s_versionBox = &DeclineUpdate;
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TAVIK\\QELTestSignInLive");
         app = std::make_unique<App>();
+        RegisterAppWindows(app->m_catalogue);
         for (size_t i = 0; i < connections.size(); ++i)
             connections[i].id = static_cast<int>(i);
         app->m_connections = connections;

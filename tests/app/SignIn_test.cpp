@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include "app/App.h"
+#include "app/AppWindows.h"
 #include "app/MainWindow.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
@@ -54,6 +55,7 @@ protected:
         ASSERT_TRUE(info.ok) << "fixture server not running";
         server = L"127.0.0.1:" + std::to_wstring(info.httpsPort);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TAVIK\\QELTestSignIn");
+        RegisterAppWindows(app.m_catalogue);
         ASSERT_EQ(0, app.Init());
     }
     void TearDown() override

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <functional>
 #include "app/App.h"
+#include "app/AppWindows.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowCache.h"
 #include "framework/CTApp.h"
@@ -49,6 +50,7 @@ inline App* SignIn()
     }
     MainWindow::s_versionBox = &NoVersionBox;
     App* app = new App();
+    RegisterAppWindows(app->m_catalogue);
     CTString title;
     title.LoadString(103, GetModuleHandleW(nullptr));
     CTApp::Instance()->Init(GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL, title.GetBuffer());

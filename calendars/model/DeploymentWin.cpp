@@ -1,4 +1,4 @@
-#include "calendars/DeploymentWin.h"
+#include "calendars/model/DeploymentWin.h"
 
 #include <stdlib.h>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "calendars/DeploymentWin.h"
+#include "calendars/model/DeploymentWin.h"
 
 namespace {
 
