@@ -240,7 +240,7 @@ TEST(DBServer, EndpointsRoundTripThroughTheSampleDirectory)
     session.db.DirIDsToPaths({30, 41}, Route(1028, 4));
     session.db.QelGetDeploymentWindow(50, Route(1063, 5));
     CAttributes slot;
-    slot.SetNumber(L"PARENT", 50);
+    slot.SetNumber(L"PARENT", 51);   // another group than the window asked for above: its seven days stay
     slot.Set(L"END_DATE", CAttribute(CAttribute::Date, static_cast<__int64>(1700086400)));
     session.db.PostForm(CTString(L"api\\api_qelCreateDeploymentSlot.php"), slot, Route(1084, 6));
 
@@ -268,14 +268,16 @@ TEST(DBServer, EndpointsRoundTripThroughTheSampleDirectory)
     auto window = session.Wait(1063, 5);
     ASSERT_TRUE(window);
     EXPECT_EQ("50", Attr(Child(window->doc, L"parameters"), L"PARENT"));
+    EXPECT_EQ("260", Attr(Child(window->doc, L"RC"), L"depwinid"));   // the group's window object
     EXPECT_EQ(7, CountChildren(window->doc, L"day"));
 
     // The slot page's path holds a backslash; WinHTTP sends it escaped and the fixture reads it as "/".
     auto created = session.Wait(1084, 6);
     ASSERT_TRUE(created);
     EXPECT_EQ(0, created->result);
-    EXPECT_EQ("50", Attr(Child(created->doc, L"parameters"), L"PARENT"));
-    json sent = FindRequest("/api", "PARENT=50&END_DATE=1700086400");
+    EXPECT_EQ("51", Attr(Child(created->doc, L"parameters"), L"PARENT"));
+    EXPECT_GT(atoi(Attr(Child(created->doc, L"RC"), L"deployment_slot").c_str()), 0);   // the new slot
+    json sent = FindRequest("/api", "PARENT=51&END_DATE=1700086400");
     ASSERT_FALSE(sent.is_null());
     std::string target = sent["target"].get<std::string>();
     EXPECT_EQ("/api%5Capi_qelCreateDeploymentSlot.php", target);
