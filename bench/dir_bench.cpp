@@ -1,11 +1,15 @@
 // Reading a large object reply into the directory cache, next to parsing the same reply's XML alone.
-// The reply holds 50,000 objects (about 30 MB of text); a half-size reply shows how the cost grows.
-// Run under Wine: scripts/bench.sh, or wine build/bench/bench_dir.exe
+// The reply is the fixture server's answer to a search for people and computers with their paths
+// in the sample directory grown to 50,000 of each: 50,000 objects (about 30 MB of text); the
+// answer limited to 25,000 shows how the cost grows.
+// Run with scripts/bench.sh (it writes the replies and runs this under Wine).
 #include "foundation/TiXmlDocument.h"
 #include "session/Dir.h"
 
 #include <stdio.h>
 #include <string>
+
+#include "SampleReply.h"
 
 namespace {
 
@@ -31,41 +35,19 @@ template <class F> double Best(int rounds, F work)
     return best;
 }
 
-// A reply as the server sends a folder with its children: a tree of objects with typical attributes.
-std::wstring MakeReply(int count)
-{
-    std::wstring xml = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?><result><RC id=\"0\"/><parameters ID=\"1\"/>";
-    xml.reserve(static_cast<size_t>(count) * 640 + 256);
-    wchar_t buffer[1024];
-    for (int i = 1; i <= count; ++i) {
-        int parent = i == 1 ? 0 : 1 + (i - 2) / 8;
-        _snwprintf(buffer, 1024,
-                   L"<object id=\"%d\" type=\"12\" parent=\"%d\" serial=\"%d\" name=\"Computer &amp;amp; %05d\" "
-                   L"path=\"\\Company\\Site %d\\Computer %05d\" created=\"1600000000\" updated=\"1650000000\">"
-                   L"<attrib id=\"101\" name=\"display_name\" type=\"value_varchar\">Workstation %05d</attrib>"
-                   L"<attrib id=\"102\" name=\"display_order\" type=\"value_int\">%d</attrib>"
-                   L"<attrib id=\"103\" name=\"status\" edit=\"VALUES=Active,Retired,'On hold'\" type=\"value_int\">1</attrib>"
-                   L"<attrib id=\"104\" name=\"end_date\" default=\"1\" type=\"value_date\">1700000000</attrib>"
-                   L"<attrib id=\"105\" name=\"link_site\" type=\"value_iddirectory\">%d</attrib>"
-                   L"<attrib id=\"106\" name=\"members\" inherit=\"1\" type=\"value_iddirectory_array\">/1/22/333/</attrib>"
-                   L"<priv id=\"1\" name=\"Read\" value=\"1\"/><priv id=\"2\" name=\"Write\" value=\"0\"/></object>",
-                   i, parent, i % 97, i, i % 50, i, i, i % 1000, parent);
-        xml.append(buffer);
-    }
-    xml.append(L"</result>");
-    return xml;
-}
-
 struct Figures {
     double parse = 0;
     double read = 0;   // the cache's own step, on a parsed reply
     size_t objects = 0;
 };
 
-Figures Measure(int count)
+Figures Measure(const char* file)
 {
-    std::wstring xml = MakeReply(count);
+    std::wstring xml = LoadSampleReply(file);
+    const int count = CountElements(xml, L"<object ");
     Figures figures;
+    if (count == 0)
+        return figures;
     TiXmlBase::SetCondenseWhiteSpace(false);
     figures.parse = Best(3, [&] {
         TiXmlDocument doc;
@@ -92,8 +74,10 @@ Figures Measure(int count)
 
 int wmain()
 {
-    Figures half = Measure(25000);
-    Figures full = Measure(50000);
+    Figures half = Measure("dir_25000.xml");
+    Figures full = Measure("dir_50000.xml");
+    if (half.objects == 0 || full.objects == 0)
+        return 1;
     if (full.objects != 50000)
         printf("cache holds %zu objects, expected 50000\n", full.objects);
     printf("growth from 25,000 to 50,000 objects: parse x%.2f, cache read x%.2f (2.00 is linear)\n",

@@ -4,7 +4,12 @@
 #   scripts/run.sh             the console, with the saved connections of its Wine prefix
 #   scripts/run.sh --fixture   also starts the test server (tests/fixtures/fixture_server.py) on
 #                              loopback and adds the saved connection "Fixture server" to it, chosen
-#                              at start: press Connect (any e-mail address and password will do)
+#                              at start: press Connect (any e-mail address and password will do).
+#                              It serves a sample organisation (tests/fixtures/sample/directory.json):
+#                              units, sites, people, computers, schedule groups with their windows
+#                              and slots, deployments in every status, tasks, requests, orders and
+#                              asset locations; QEL_FIXTURE_SCALE=N adds N generated people and
+#                              computers to it.
 #
 # The console keeps its own Wine prefix (build/run-prefix, or QEL_RUN_PREFIX); the test server
 # stops when the console ends.
@@ -16,7 +21,7 @@ fixture=0
 for arg in "$@"; do
   case "$arg" in
     --fixture) fixture=1 ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run: unknown option $arg (try --help)" >&2; exit 2 ;;
   esac
 done

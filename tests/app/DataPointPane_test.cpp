@@ -150,7 +150,7 @@ TEST_F(DataPointPane, ShowsTheItemsAndEveryLinkedObject)
     HWND links = pane->m_links.m_report.m_hWnd;
     std::vector<std::wstring> times = Column(links, 0), names = Column(links, 1), types = Column(links, 2);
     EXPECT_EQ((std::vector<std::wstring>{L"Ada Lovelace", L"PC-001", L"PC-001"}), names);
-    EXPECT_EQ((std::vector<std::wstring>{L"User", L"Computer", L"Computer"}), types);
+    EXPECT_EQ((std::vector<std::wstring>{L"Schedule User", L"Computer", L"Computer"}), types);
     ASSERT_EQ(3u, times.size());
     EXPECT_FALSE(times[0].empty());
     EXPECT_NE(times[1], times[2]);

@@ -223,8 +223,8 @@ TEST(MainWindow, SignInRunsTheStartUpLoadsAndSignOutReturnsToTheConnectPane)
     EXPECT_EQ(1u, main->m_cache.settings[MainWindowCache::Plugin].size());
     EXPECT_EQ(1u, main->m_cache.settings[MainWindowCache::RequestType].size());
     EXPECT_TRUE(main->m_cache.IsScheduleGroupLinked(50));
-    EXPECT_EQ(2u, main->m_cache.deploymentStatuses.size());
-    EXPECT_EQ(1u, main->m_cache.deploymentTypes.size());
+    EXPECT_EQ(6u, main->m_cache.deploymentStatuses.size());
+    EXPECT_EQ(2u, main->m_cache.deploymentTypes.size());
     EXPECT_EQ(3u, main->m_cache.timeZones.ids.size());
     EXPECT_EQ(9, main->GetSystemFolderId(MainWindowCache::FolderUsers));
     EXPECT_EQ(105, main->GetSystemFolderId(MainWindowCache::FolderTags));

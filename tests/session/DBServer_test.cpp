@@ -3,6 +3,7 @@
 // check reads what the server really sent (error and RC elements, the exact content type, text
 // ahead of the declaration, other status codes).
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include <vector>
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
+#include "session/CHTTP.h"
 #include "session/DB.h"
 #include "FixtureServer.h"
 
@@ -76,6 +78,8 @@ struct Reply {
     std::string path;
     TiXmlDocument doc;
     std::string bodyLeft;     // key 4 after the check
+    std::string disposition;  // the Content-Disposition header
+    std::string body;         // key 4 as received
 };
 
 void Read(DB::DBEvent& event, Reply& reply)
@@ -91,6 +95,19 @@ void Read(DB::DBEvent& event, Reply& reply)
     }
     if (event.Has(6u))
         reply.path = Narrow(event.At(6u).AsText().GetBuffer());
+    auto received = event.m_map.find(TxRxKey(4u));
+    if (received != event.m_map.end())
+        reply.body.assign(reinterpret_cast<const char*>(received->second.m_data.GetData()),
+                          received->second.m_data.GetSize());
+    auto headers = event.m_map.find(TxRxKey(7u));
+    if (headers != event.m_map.end()) {
+        CHTTP http;
+        http.Assign(headers->second.m_data);
+        http.Parse();
+        CTString value;
+        if (http.GetHeader(CHTTP::ContentDisposition, value))
+            reply.disposition = Narrow(value.GetBuffer());
+    }
     reply.statusClass = event.ReadXmlReply(reply.doc);
     CTByteArray left;
     event.SwapBytes(4u, left);
@@ -240,7 +257,7 @@ TEST(DBServer, EndpointsRoundTripThroughTheSampleDirectory)
     session.db.DirIDsToPaths({30, 41}, Route(1028, 4));
     session.db.QelGetDeploymentWindow(50, Route(1063, 5));
     CAttributes slot;
-    slot.SetNumber(L"PARENT", 50);
+    slot.SetNumber(L"PARENT", 51);   // another group than the window asked for above: its seven days stay
     slot.Set(L"END_DATE", CAttribute(CAttribute::Date, static_cast<__int64>(1700086400)));
     session.db.PostForm(CTString(L"api\\api_qelCreateDeploymentSlot.php"), slot, Route(1084, 6));
 
@@ -268,17 +285,93 @@ TEST(DBServer, EndpointsRoundTripThroughTheSampleDirectory)
     auto window = session.Wait(1063, 5);
     ASSERT_TRUE(window);
     EXPECT_EQ("50", Attr(Child(window->doc, L"parameters"), L"PARENT"));
+    EXPECT_EQ("260", Attr(Child(window->doc, L"RC"), L"depwinid"));   // the group's window object
     EXPECT_EQ(7, CountChildren(window->doc, L"day"));
 
     // The slot page's path holds a backslash; WinHTTP sends it escaped and the fixture reads it as "/".
     auto created = session.Wait(1084, 6);
     ASSERT_TRUE(created);
     EXPECT_EQ(0, created->result);
-    EXPECT_EQ("50", Attr(Child(created->doc, L"parameters"), L"PARENT"));
-    json sent = FindRequest("/api", "PARENT=50&END_DATE=1700086400");
+    EXPECT_EQ("51", Attr(Child(created->doc, L"parameters"), L"PARENT"));
+    EXPECT_GT(atoi(Attr(Child(created->doc, L"RC"), L"deployment_slot").c_str()), 0);   // the new slot
+    json sent = FindRequest("/api", "PARENT=51&END_DATE=1700086400");
     ASSERT_FALSE(sent.is_null());
     std::string target = sent["target"].get<std::string>();
     EXPECT_EQ("/api%5Capi_qelCreateDeploymentSlot.php", target);
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+// The deployment pages answer in the shapes the deployment and schedule-group panes read.
+TEST(DBServer, DeploymentPagesAnswerAsThePanesReadThem)
+{
+    ASSERT_TRUE(Server().ok);
+    BoxRecorder boxes;
+    Session session;
+    session.db.QelGetDeploymentRoutes(530, Route(1088, 1, true));
+    CAttributes linkAccess;
+    linkAccess.SetNumber(L"ATTRIBID_160", 0);   // "linkaccess_id"
+    session.db.ObjGetAttrib(200, linkAccess, Route(1053, 2));
+    session.db.QelReSchedule(302, Route(1072, 3));
+    session.db.QelBuildsheetGeneration(CTString(L"300"), Route(1080, 4));
+    session.db.QelGetScheduleGroup(52, Route(1065, 5));
+
+    // Routes: objects under their location; the legacy one named on RC, not on a route.
+    auto routes = session.Wait(1088, 1);
+    ASSERT_TRUE(routes);
+    EXPECT_EQ("540", Attr(Child(routes->doc, L"RC"), L"legacy_route"));
+    EXPECT_EQ(2, CountChildren(routes->doc, L"object"));
+    for (TiXmlElement* route = Child(routes->doc, L"object"); route; route = route->NextSiblingElementNamed(L"object")) {
+        EXPECT_EQ("530", Attr(route, L"parent"));
+        for (TiXmlElement* a = route->FirstChildElementNamed(L"attrib"); a; a = a->NextSiblingElementNamed(L"attrib"))
+            EXPECT_NE("legacy_route", Attr(a, L"name"));
+    }
+
+    // The attribute asked for by id: id and value.
+    auto attrib = session.Wait(1053, 2);
+    ASSERT_TRUE(attrib);
+    EXPECT_EQ("200", Attr(Child(attrib->doc, L"parameters"), L"ID"));
+    EXPECT_EQ("160", Attr(Child(attrib->doc, L"attrib"), L"id"));
+    EXPECT_EQ("c0ffee", Attr(Child(attrib->doc, L"attrib"), L"value"));
+
+    // Re-scheduling makes a new deployment in the same schedule group and names it.
+    auto rescheduled = session.Wait(1072, 3);
+    ASSERT_TRUE(rescheduled);
+    TiXmlElement* insert = Child(rescheduled->doc, L"insert_id");
+    ASSERT_NE(nullptr, insert);
+    ASSERT_NE(nullptr, insert->FirstChild());
+    const std::string newId = Narrow(insert->FirstChild()->Value());
+    EXPECT_NE("302", newId);
+    EXPECT_EQ(newId, Attr(Child(rescheduled->doc, L"object"), L"id"));
+    EXPECT_EQ("52", Attr(Child(rescheduled->doc, L"object"), L"parent"));
+
+    // The build sheet: a file named by its Content-Disposition, not a document.
+    auto sheet = session.Wait(1080, 4);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(2, sheet->statusClass);
+    EXPECT_NE(std::string::npos, sheet->disposition.find("filename=\"Build sheet 300.pdf\"")) << sheet->disposition;
+    EXPECT_EQ(0u, sheet->body.find("%PDF")) << sheet->body;
+
+    // The schedule group first, its deployments (children of the group) linked to their computers,
+    // and the deployment locations named on RC.
+    auto group = session.Wait(1065, 5);
+    ASSERT_TRUE(group);
+    EXPECT_EQ("52", Attr(Child(group->doc, L"object"), L"id"));
+    TiXmlElement* locations = Child(group->doc, L"RC")->FirstChildElementNamed(L"deploymentlocation_ids");
+    ASSERT_NE(nullptr, locations);
+    EXPECT_EQ(L"530,531", std::wstring(locations->FirstChild()->Value()));
+    bool sawGrace = false;
+    for (TiXmlElement* o = Child(group->doc, L"object"); o; o = o->NextSiblingElementNamed(L"object")) {
+        if (Attr(o, L"id") != "300")
+            continue;
+        sawGrace = true;
+        EXPECT_EQ("52", Attr(o, L"parent"));
+        std::vector<std::string> links;
+        for (TiXmlElement* a = o->FirstChildElementNamed(L"attrib"); a; a = a->NextSiblingElementNamed(L"attrib"))
+            links.push_back(Attr(a, L"name") + "=" + (a->FirstChild() ? Narrow(a->FirstChild()->Value()) : ""));
+        EXPECT_NE(links.end(), std::find(links.begin(), links.end(), "link_legacy_computer=230"));
+        EXPECT_NE(links.end(), std::find(links.begin(), links.end(), "link_deployed_computer=237"));
+    }
+    EXPECT_TRUE(sawGrace);
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
