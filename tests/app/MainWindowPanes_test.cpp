@@ -345,4 +345,57 @@ TEST_F(PanesTest, OpenObjectByTypeName)
     EXPECT_EQ(Current(), 1000);
 }
 
+// The panes of the shell itself (about, change password, search, administrator card, data point)
+// show in the client area: they add no tab to the strip and hide it while they are on show.
+TEST_F(PanesTest, ShellPanesStayOutOfTheTabStrip)
+{
+    GrantSetupRights();
+    ASSERT_NE(main->GetConsole(1017, 0, 0), nullptr);
+    const size_t tabs = main->m_tabs.m_pages.GetCount();
+    for (auto [type, key] : std::vector<std::pair<int, __int64>>{{1002, 0}, {1003, 0}, {1035, 0}, {1036, 9}, {1061, 4}}) {
+        SCOPED_TRACE(type);
+        main->ShowConsole(1017, 0, false);
+        ASSERT_TRUE(IsWindowVisible(main->m_tabs.m_hWnd));
+        ASSERT_TRUE(main->ShowConsole(type, key, false));
+        CTWndConsole* pane = main->FindConsole(type, key);
+        ASSERT_NE(pane, nullptr);
+        EXPECT_FALSE(pane->IsTabPane());
+        EXPECT_EQ(main->m_tabs.FindPage(pane->GetHwnd()), nullptr);
+        EXPECT_EQ(main->m_tabs.m_pages.GetCount(), tabs);
+        EXPECT_FALSE(IsWindowVisible(main->m_tabs.m_hWnd));
+        EXPECT_TRUE(Visible(pane));
+        // It spans the client area from its left edge.
+        RECT rc = {};
+        GetWindowRect(pane->GetHwnd(), &rc);
+        MapWindowPoints(nullptr, main->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        EXPECT_EQ(rc.left, 0);
+    }
+}
+
+// The close button of a pane's header band closes the pane.
+TEST_F(PanesTest, HeaderCloseButtonsClosePanes)
+{
+    GrantSetupRights();
+    for (auto [type, key] : std::vector<std::pair<int, __int64>>{{1035, 0}, {1036, 9}, {1061, 4}}) {
+        SCOPED_TRACE(type);
+        main->ShowConsole(1009, 0, false);
+        ASSERT_TRUE(main->ShowConsole(type, key, false));
+        CTWndConsole* pane = main->FindConsole(type, key);
+        ASSERT_NE(pane, nullptr);
+        HWND header = GetDlgItem(pane->GetHwnd(), 105);
+        ASSERT_NE(header, nullptr);
+        HWND toolbar = FindWindowExW(header, nullptr, TOOLBARCLASSNAMEW, nullptr);
+        ASSERT_NE(toolbar, nullptr) << "the header has no close button";
+        EXPECT_TRUE(IsWindowVisible(toolbar));
+        RECT button = {};
+        ASSERT_TRUE(SendMessageW(toolbar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button)));
+        const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(toolbar, WM_LBUTTONUP, 0, at);
+        t.Pump();
+        EXPECT_EQ(main->FindConsole(type, key), nullptr);
+        EXPECT_EQ(Current(), 1009);
+    }
+}
+
 } // namespace
