@@ -11,6 +11,7 @@
 
 #include "AppFixture.h"
 #include "app/CTWndConsole.h"
+#include "app/DlgSearch.h"
 #include "app/MainWindow.h"
 
 using namespace apptest;
@@ -396,6 +397,26 @@ TEST_F(PanesTest, HeaderCloseButtonsClosePanes)
         EXPECT_EQ(main->FindConsole(type, key), nullptr);
         EXPECT_EQ(Current(), 1009);
     }
+}
+
+// A search that fails says so in one box.
+TEST_F(PanesTest, AFailedSearchShowsOneBox)
+{
+    ASSERT_TRUE(main->ShowConsole(1035, 0, true));
+    auto* pane = dynamic_cast<DlgSearch*>(main->FindConsole(1035, 0));
+    ASSERT_NE(nullptr, pane);
+
+    // The request ends without an answer (the server went away), then with a server error.
+    pane->Search(CTString(L"printer"));
+    t.Answer("api/api_objSearch.php", L"", "");
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ(L"DB Error\r\napi/api_objSearch.php", boxes.texts[0]);
+
+    boxes.texts.clear();
+    pane->Search(CTString(L"printer"));
+    t.Answer("api/api_objSearch.php", L"HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n", "");
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ(L"DB Error\r\napi/api_objSearch.php\r\n\r\nInternal Server Error", boxes.texts[0]);
 }
 
 } // namespace
