@@ -332,6 +332,21 @@ void MainWindow::OnLoggedOff()
 // ---------------------------------------------------------------------------------------------
 // Start-up loads
 
+bool MainWindow::GetTemplates(std::vector<Object>& out)
+{
+    if (m_cache.GetTemplates(out))
+        return true;
+    // Loaded on first demand: reply 1036 fills the cache and tells every window (1086) to ask again.
+    if (m_app) {
+        CTString lookup;
+        lookup.Format(L"TYPE='%s'", L"Template");
+        RequestRoute route{kWindowType, m_key, 0, 0, kReqTemplates, 0, false};
+        m_app->m_db.DirGetLookup(static_cast<unsigned>(m_cache.folderIds[MainWindowCache::FolderTemplates]), lookup,
+                                 route);
+    }
+    return false;
+}
+
 void MainWindow::ReloadAll()
 {
     SetButtonEnabled(m_navToolbar, kCmdRefresh, false);
