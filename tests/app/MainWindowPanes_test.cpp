@@ -419,4 +419,41 @@ TEST_F(PanesTest, AFailedSearchShowsOneBox)
     EXPECT_EQ(L"DB Error\r\napi/api_objSearch.php\r\n\r\nInternal Server Error", boxes.texts[0]);
 }
 
+// Without setup rights a search shows nothing directly inside the nine system objects.
+TEST_F(PanesTest, SearchHidesTheChildrenOfTheSystemObjects)
+{
+    MainWindowCache& cache = main->m_cache;
+    __int64 id = 200;
+    for (int folder : {MainWindowCache::FolderDeployable, MainWindowCache::FolderOrganisations,
+                       MainWindowCache::FolderUsers, MainWindowCache::FolderTemplates,
+                       MainWindowCache::FolderSuperUsers, MainWindowCache::FolderDeploymentSlots})
+        cache.folderIds[folder] = ++id;
+    cache.systemSettings.id = ++id;
+    cache.deploymentTypesFolder = ++id;
+    cache.deploymentStatusFolder = ++id;
+    cache.slotDataFolder = cache.folderIds[MainWindowCache::FolderDeploymentSlots];
+    ASSERT_FALSE(main->HasSetupRights());
+
+    ASSERT_TRUE(main->ShowConsole(1035, 0, true));
+    auto* pane = dynamic_cast<DlgSearch*>(main->FindConsole(1035, 0));
+    ASSERT_NE(nullptr, pane);
+    pane->Search(CTString(L"x"));
+    std::string objects;
+    for (__int64 parent = 201; parent <= id; ++parent)
+        objects += "<object id=\"" + std::to_string(parent + 100) + "\" type=\"1\" parent=\"" + std::to_string(parent) +
+                   "\" name=\"hidden\"/>";
+    objects += "<object id=\"500\" type=\"1\" parent=\"77\" name=\"shown\"/>";
+    t.Answer("api/api_objSearch.php", XmlHeaders(), Doc("<RC id=\"0\"/>" + objects));
+    ASSERT_EQ(1, pane->m_list.GetItemCount());
+    wchar_t name[64] = {};
+    ListView_GetItemText(pane->m_list.m_hWnd, 0, 1, name, 63);
+    EXPECT_STREQ(L"shown", name);
+
+    // With setup rights every child shows.
+    GrantSetupRights();
+    pane->Search(CTString(L"x"));
+    t.Answer("api/api_objSearch.php", XmlHeaders(), Doc("<RC id=\"0\"/>" + objects));
+    EXPECT_EQ(10, pane->m_list.GetItemCount());
+}
+
 } // namespace
