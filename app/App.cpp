@@ -228,10 +228,16 @@ bool App::RouteMessage(MSG& msg)
         return false;
 
     if (!msg.hwnd && msg.message == kMsgTransportFailed) {
-        m_connected = false;
-        m_db.Disconnect();
-        EndSessionCaches();
-        ShowConsole(kConsoleConnect);
+        if (m_signedIn) {
+            // A session ended by a failed request (the sign-out's own among them, when the server is
+            // gone) ends as a sign-out does, or the window would stay live with nobody signed in.
+            EndSession();
+        } else {
+            m_connected = false;
+            m_db.Disconnect();
+            EndSessionCaches();
+            ShowConsole(kConsoleConnect);
+        }
     }
 
     if (msg.message >= WM_KEYDOWN && msg.message <= WM_UNICHAR && msg.wParam != VK_BACK &&

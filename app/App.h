@@ -138,6 +138,7 @@ public:
     Dir m_dir;
     DirDbServer m_dirServer{m_db};
     bool m_connected = false;
+    bool m_signedIn = false;           // from the accepted sign-in to the end of the session
     CTString m_server;                 // the current session's server text; empty when signed out
     MainWindow* m_mainWindow = nullptr;   // not owned
     std::atomic<HWND> m_mainHwnd{nullptr};  // its handle, for the worker thread's boxes
@@ -253,6 +254,9 @@ private:
     void ShowConsole(int consoleType);
     void NotifyMain(RequestResult& result);
     void EndSessionCaches();
+    // Back to signed out: session windows closed, server client disconnected, session caches
+    // emptied, and every window told (request id 1042) so the main window shows its signed-out state.
+    void EndSession();
     LookupEntry& FindOrAddLookup(const CAttribute& key);
     // A loaded entry fills out and answers true; otherwise the route waits on the entry.
     bool ServeOrWait(const CAttribute& key, LookupList& out, const RequestRoute& route, LookupEntry*& entry);

@@ -243,7 +243,11 @@ void App::ProcessResults()
             m_connected = false;
             deliver = false;
         } else {
-            if (!noDocument && route.targetType != 0 && !resultElement) {
+            if (!noDocument && route.targetType != 0 && !resultElement && result.resultCode != 0) {
+                // The failed status has had its box when the reply was checked; a second one with the
+                // page or "Unknown Error" tells nothing more.
+                deliver = false;
+            } else if (!noDocument && route.targetType != 0 && !resultElement) {
                 CTString text;
                 unsigned size = result.body.GetSize();
                 const BYTE* bytes = result.body.GetData();

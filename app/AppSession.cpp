@@ -82,6 +82,31 @@ void App::EndSessionCaches()
     m_paths.clear();
 }
 
+void App::EndSession()
+{
+    for (int type : kSignOutCloseOrder)
+        m_windows.CloseWindows(type, 0);
+    m_db.Disconnect();
+    m_dir.Clear();
+    m_objects.Clear();
+    m_objectRequests.DeleteAll();
+    m_calendars.clear();
+    m_webPages.clear();
+    m_nextWebPage = 0;
+    m_dayKeys.clear();
+    m_nextDayKey = 1;
+    m_keyedLists.clear();
+    m_deploymentWindows.clear();
+    EndSessionCaches();
+    m_connected = false;
+    m_signedIn = false;
+    m_server.Empty();
+    m_cookies.Clear();
+    RequestResult notice;
+    notice.route.requestId = kReqLogoff;
+    m_windows.NotifyWindows(0, 0, &notice);
+}
+
 void App::OnRequestResult(RequestResult& result)
 {
     if (result.kind == kKindLogonSent) {
@@ -107,6 +132,7 @@ void App::OnRequestResult(RequestResult& result)
             EndSessionCaches();
             break;
         }
+        m_signedIn = true;
         ResetImageLists();
         m_lookups.clear();
         m_calendars.clear();
@@ -119,29 +145,9 @@ void App::OnRequestResult(RequestResult& result)
         result.route.consoleType = kConsoleConnecting;
         NotifyMain(result);
         break;
-    case kReqLogoff: {
-        for (int type : kSignOutCloseOrder)
-            m_windows.CloseWindows(type, 0);
-        m_db.Disconnect();
-        m_dir.Clear();
-        m_objects.Clear();
-        m_objectRequests.DeleteAll();
-        m_calendars.clear();
-        m_webPages.clear();
-        m_nextWebPage = 0;
-        m_dayKeys.clear();
-        m_nextDayKey = 1;
-        m_keyedLists.clear();
-        m_deploymentWindows.clear();
-        EndSessionCaches();
-        m_connected = false;
-        m_server.Empty();
-        m_cookies.Clear();
-        RequestResult notice;
-        notice.route.requestId = kReqLogoff;
-        m_windows.NotifyWindows(0, 0, &notice);
+    case kReqLogoff:
+        EndSession();
         break;
-    }
     default:
         break;
     }

@@ -97,8 +97,10 @@ void DlgAdmin::UpdateIcon()
         return;
     CTString name = AttributeText(m_object, L"tree_image");
     RequestRoute route = Route(kReqIcon, false);
-    if (HICON icon = app->GetIcon(1, name, route))
-        m_header.SetIcon(icon);
+    if (HICON icon = app->GetIcon(1, name, route)) {
+        m_header.SetIcon(icon);   // keeps a copy of its own
+        DestroyIcon(icon);
+    }
 }
 
 void DlgAdmin::OnReply(RequestResult& result)

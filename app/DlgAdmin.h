@@ -31,6 +31,7 @@ public:
     void Destroy() override;
     HWND GetHwnd() override { return m_hWnd; }
     int GetConsoleType() override { return kConsoleType; }
+    bool IsTabPane() override { return false; }
     void Refresh() override;
     void OnReply(RequestResult& result) override;
 

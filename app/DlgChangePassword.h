@@ -29,6 +29,7 @@ public:
     void Destroy() override;
     HWND GetHwnd() override { return m_hWnd; }
     int GetConsoleType() override { return kConsoleType; }
+    bool IsTabPane() override { return false; }
     void OnReply(RequestResult& result) override;
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

@@ -150,7 +150,12 @@ bool DlgSearch::IsHiddenParent(__int64 parent) const
     for (int folder : kFolders)
         if (m_owner->GetSystemFolderId(folder) == parent)
             return true;
-    return m_owner->m_cache.systemSettings.id != 0 && m_owner->m_cache.systemSettings.id == parent;
+    // The system settings object and the folders read with their children at start-up.
+    const MainWindowCache& cache = m_owner->m_cache;
+    for (__int64 id : {cache.systemSettings.id, cache.deploymentTypesFolder, cache.deploymentStatusFolder})
+        if (id != 0 && id == parent)
+            return true;
+    return false;
 }
 
 int DlgSearch::ImageFor(const Object& object)

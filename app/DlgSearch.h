@@ -44,6 +44,7 @@ public:
     void Destroy() override;
     HWND GetHwnd() override { return m_hWnd; }
     int GetConsoleType() override { return kConsoleType; }
+    bool IsTabPane() override { return false; }
     void OnReply(RequestResult& result) override;
     void Refresh() override;
 

@@ -452,7 +452,11 @@ void MainWindow::OnDrawItem(DRAWITEMSTRUCT* item)
 
 bool MainWindow::OnAppCommand(LPARAM lParam)
 {
-    switch (GET_APPCOMMAND_LPARAM(lParam)) {
+    const int command = GET_APPCOMMAND_LPARAM(lParam);
+    if (!m_signedIn && (command == APPCOMMAND_BROWSER_REFRESH || command == APPCOMMAND_BROWSER_SEARCH ||
+                        command == APPCOMMAND_BROWSER_HOME))
+        return true;
+    switch (command) {
     case APPCOMMAND_BROWSER_BACKWARD:
         Back();
         return true;
@@ -565,6 +569,21 @@ bool MainWindow::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
 bool MainWindow::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     *result = 0;
+    // The panes of a session open only within one: their buttons are disabled while nobody is
+    // signed in, but keys and posted commands still arrive.
+    switch (LOWORD(wParam)) {
+    case kCmdHome:
+    case kCmdSearch:
+    case kCmdTasks:
+    case kCmdRefresh:
+    case kCmdDeployments:
+    case kCmdNotices:
+        if (!m_signedIn)
+            return true;
+        break;
+    default:
+        break;
+    }
     switch (LOWORD(wParam)) {
     case kCmdHome:
         ShowConsole(kConsoleDashboard, 0, false);

@@ -103,6 +103,7 @@ public:
     std::map<PaneKey, CTString> m_statusTexts;
     MainWindowCacheLookups m_lookups{*this};   // the caches as the session's helpers read them
     MainWindowCache m_cache;               // administrator, system settings, types and the other caches
+    bool m_signedIn = false;               // from the sign-in reply to the end of the session
     bool m_homePending = false;
     bool m_idle = true;
     bool m_reportsV3 = false;

@@ -190,6 +190,7 @@ void MainWindow::OnResult(RequestResult* reply)
 void MainWindow::OnLoggedOn(RequestResult* reply)
 {
     // 1. The dashboard is due once the loads complete; the socket is not open yet.
+    m_signedIn = true;
     m_homePending = true;
     m_socketStatus = 0;
     ShowServerStatus();
@@ -259,6 +260,7 @@ void MainWindow::OnLoggedOn(RequestResult* reply)
 
 void MainWindow::OnLoggedOff()
 {
+    m_signedIn = false;
     // 1. The default colours.
     if (ColourScheme::RestoreDefaults(*CGDIManager::Instance()))
         ApplySchemeChange();
@@ -304,6 +306,8 @@ void MainWindow::OnLoggedOff()
     ClearHistory();
     ShowConsole(kConsoleConnect, 0, false);
     DeletePanesExceptCurrent();
+    // Showing the connect pane recorded the session's last pane: nothing of it is left to go back to.
+    ClearHistory();
 
     // 8. History buttons and title.
     SetButtonEnabled(m_navToolbar, kCmdBack, false);
@@ -327,6 +331,21 @@ void MainWindow::OnLoggedOff()
 
 // ---------------------------------------------------------------------------------------------
 // Start-up loads
+
+bool MainWindow::GetTemplates(std::vector<Object>& out)
+{
+    if (m_cache.GetTemplates(out))
+        return true;
+    // Loaded on first demand: reply 1036 fills the cache and tells every window (1086) to ask again.
+    if (m_app) {
+        CTString lookup;
+        lookup.Format(L"TYPE='%s'", L"Template");
+        RequestRoute route{kWindowType, m_key, 0, 0, kReqTemplates, 0, false};
+        m_app->m_db.DirGetLookup(static_cast<unsigned>(m_cache.folderIds[MainWindowCache::FolderTemplates]), lookup,
+                                 route);
+    }
+    return false;
+}
 
 void MainWindow::ReloadAll()
 {

@@ -4,6 +4,7 @@
 #include "framework/ModalDialogDriver.h"
 #include <algorithm>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -50,6 +51,16 @@ int WrappedHeight(HDC dc, const wchar_t* text, int width)
     DrawTextExW(dc, const_cast<wchar_t*>(text), -1, &rc,
                 DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL, &params);
     return rc.bottom - rc.top;
+}
+
+// The width of the widest line as the text control draws it: tabs expanded, no wrapping.
+int DrawnWidth(HDC dc, const wchar_t* text)
+{
+    RECT rc = {0, 0, 0, 0};
+    DRAWTEXTPARAMS params = {};
+    params.cbSize = sizeof(params);
+    DrawTextExW(dc, const_cast<wchar_t*>(text), -1, &rc, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX, &params);
+    return rc.right - rc.left;
 }
 
 void AddButton(CLinkedList& list, DWORD id)
@@ -178,24 +189,24 @@ void CTWndMessageBox::Measure()
     int contentWidth = 0, contentHeight = 0;
     const int length = static_cast<int>(wcslen(text));
     if (!(m_style & kStyleHeader)) {
-        if (wcschr(text, L'\n')) {
-            int widest = 0;
-            for (const wchar_t* line = text; *line;) {
-                const wchar_t* end = wcschr(line, L'\n');
-                int count = end ? static_cast<int>(end - line) : static_cast<int>(wcslen(line));
-                int visible = (count > 0 && line[count - 1] == L'\r') ? count - 1 : count;
-                widest = std::max<int>(widest, TextExtent(dc, line, visible).cx);
-                if (!end) break;
-                line = end + 1;
-            }
-            m_textSize = {widest, WrappedHeight(dc, text, widest)};
-        } else {
-            m_textSize = TextExtent(dc, text, length);
-            if (m_textSize.cy == 0) m_textSize.cy = tm.tmHeight;
-        }
+        // Sized as the text control draws it (tabs expanded, words wrapped), or lines it wraps
+        // would fall below the control and not show.
+        const int widest = DrawnWidth(dc, text);
+        m_textSize = {widest, length ? WrappedHeight(dc, text, widest) : 0};
+        if (m_textSize.cy == 0) m_textSize.cy = tm.tmHeight;
         if (m_iconSize.cx + m_textSize.cx + 6 * m_margin > maxWidth) {
             m_textSize.cx = maxWidth - 6 * m_margin - m_iconSize.cx;
             m_textSize.cy = WrappedHeight(dc, text, m_textSize.cx);
+        }
+        // A text taller than the work area leaves room for the frame, the buttons and a check box,
+        // whole lines of it, and scrolls.
+        const int buttonHeight = (tm.tmHeight * 15 + 4) / 8;
+        const int room = (work.bottom - work.top) - GetSystemMetrics(SM_CYCAPTION) -
+                         2 * GetSystemMetrics(SM_CYFIXEDFRAME) - 4 * m_spacing - 2 * buttonHeight;
+        m_scrollText = m_textSize.cy > room && tm.tmHeight > 0;
+        if (m_scrollText) {
+            m_textSize.cy = std::max<int>(tm.tmHeight, room / tm.tmHeight * tm.tmHeight);
+            m_textSize.cx += GetSystemMetrics(SM_CXVSCROLL);   // lines wrap as measured beside the bar
         }
         contentWidth = m_iconSize.cx + 6 * m_margin + m_textSize.cx;
         contentHeight = 2 * m_spacing + std::max(m_textSize.cy, m_iconSize.cy);
@@ -294,11 +305,26 @@ void CTWndMessageBox::Layout()
         HWND icon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 2 * m_margin, m_spacing,
                                     m_iconSize.cx, m_iconSize.cy, hwnd, reinterpret_cast<HMENU>(-1), module, nullptr);
         ::SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(m_icon), 0);
-        HWND text = CreateWindowExW(0, L"STATIC", m_text ? m_text : L"",
-                                    WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
-                                    m_iconSize.cx + 4 * m_margin, m_spacing, m_textSize.cx, m_textSize.cy, hwnd,
-                                    reinterpret_cast<HMENU>(-1), module, nullptr);
+        HWND text = nullptr;
+        if (m_scrollText) {
+            // The edit breaks lines only at CR LF.
+            std::wstring lines;
+            for (const wchar_t* c = m_text ? m_text : L""; *c; ++c) {
+                if (*c == L'\n' && (lines.empty() || lines.back() != L'\r')) lines += L'\r';
+                lines += *c;
+            }
+            text = CreateWindowExW(0, L"EDIT", lines.c_str(),
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                                   m_iconSize.cx + 4 * m_margin, m_spacing, m_textSize.cx, m_textSize.cy, hwnd,
+                                   reinterpret_cast<HMENU>(-1), module, nullptr);
+        } else {
+            text = CreateWindowExW(0, L"STATIC", m_text ? m_text : L"",
+                                   WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
+                                   m_iconSize.cx + 4 * m_margin, m_spacing, m_textSize.cx, m_textSize.cy, hwnd,
+                                   reinterpret_cast<HMENU>(-1), module, nullptr);
+        }
         ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        if (m_scrollText) ::SendMessageW(text, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
         row = 2 * m_spacing + std::max(m_textSize.cy, m_iconSize.cy);
         checkLeft = 5 * m_margin + m_iconSize.cx;
     } else {
@@ -372,7 +398,8 @@ bool CTWndMessageBox::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result)
 bool CTWndMessageBox::OnCommand(WPARAM wParam, LPARAM, LRESULT*)
 {
     int id = LOWORD(wParam);
-    if (id == kCheckBoxId) return false;
+    // The check box toggles; the scrolling text (id -1) reports its focus and scrolling.
+    if (id == kCheckBoxId || id == 0xFFFF) return false;
     INT_PTR result = id;
     if ((m_style & kStyleCheckBox) && IsDlgButtonChecked(m_hWnd, kCheckBoxId) == BST_CHECKED) result |= kChecked;
     EndDialog(result);

@@ -31,6 +31,7 @@ public:
     HWND m_owner = nullptr;
     SIZE m_iconSize = {};
     SIZE m_textSize = {};
+    bool m_scrollText = false; // taller than the screen allows: shown in a scrolling read-only edit
     SIZE m_checkSize = {};
     int m_buttonWidth = 0;
     int m_buttonHeight = 0;

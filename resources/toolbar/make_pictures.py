@@ -19,6 +19,9 @@ SHAPES = {
     'item': [('ellipse', 8, 8, 24, 24)],
     'tools': [('ellipse', 5, 5, 27, 27)],
     'filter': [('poly', [(3, 5), (29, 5), (19, 17), (19, 28), (13, 24), (13, 17)])],
+    # The funnel moved up and left to make room for a tick: a type limit is on.
+    'filter-on': [('poly', [(1, 2), (22, 2), (14, 11), (14, 20), (9, 17), (9, 11)]),
+                  ('poly', [(15, 23), (19, 19), (22, 22), (27, 15), (31, 19), (22, 30)])],
     'about': [('ellipse', 4, 4, 28, 28)],
     'lock': [('rect', 6, 14, 26, 29), ('rect', 10, 5, 22, 14)],
     'datapoint': [('rect', 4, 18, 10, 29), ('rect', 13, 10, 19, 29), ('rect', 22, 3, 28, 29)],
@@ -99,5 +102,5 @@ def emf(path, shapes):
 if __name__ == '__main__':
     for name in ('back', 'forward', 'home', 'tasks', 'deployments', 'notices', 'refresh', 'item'):
         ico(name + '.ico', SHAPES[name])
-    for name in ('tools', 'filter', 'notices', 'about', 'lock', 'item', 'datapoint'):
+    for name in ('tools', 'filter', 'filter-on', 'notices', 'about', 'lock', 'item', 'datapoint'):
         emf(name + '.emf', SHAPES[name])

@@ -113,3 +113,32 @@ TEST_F(AdminCardTest, EditLinkOnlyForSuperUsersAndGoneObjectCloses)
 }
 
 } // namespace
+
+// Each icon the card takes from the application's cache is its own copy: the handle it is handed
+// is given back, so redrawing the heading icon again and again uses up no handles.
+TEST_F(AdminCardTest, HeadingIconsLeaveNoHandlesBehind)
+{
+    DlgAdmin* card = Show(42);
+    ASSERT_NE(card, nullptr);
+    const std::string withImage =
+        "<parameters ID=\"42\"/><object id=\"42\" type=\"3\" parent=\"1\" serial=\"1\" name=\"Ann Admin\">"
+        "<attrib id=\"61\" name=\"tree_image\" edit=\"\" default=\"0\" inherit=\"0\" type=\"value_varchar\">"
+        "admin.png</attrib></object>";
+    t.Answer("api/api_objGet.php", XmlHeaders(), Doc(withImage));
+    ASSERT_NE(card->m_header.icon.icon, nullptr);
+
+    // A leaked icon keeps its slot in the table of user handles; a returned one is used again.
+    auto nextSlot = [] {
+        HICON probe = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+        int slot = LOWORD(reinterpret_cast<UINT_PTR>(probe));
+        DestroyIcon(probe);
+        return slot;
+    };
+    const int before = nextSlot();
+    for (int i = 0; i < 50; ++i) {
+        RequestResult arrived;
+        arrived.route.requestId = DlgAdmin::kReqIcon;
+        card->OnReply(arrived);
+    }
+    EXPECT_LT(nextSlot() - before, 20) << "icons leaked";
+}

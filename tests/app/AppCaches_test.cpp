@@ -168,7 +168,7 @@ TEST(AppPaths, LongListsOfMissingIdsGoOutInBatches)
     std::vector<__int64> ids;
     for (__int64 id = 2001; id >= 1; --id)
         ids.push_back(id);
-    t.app->m_paths[1] = L"\One";
+    t.app->m_paths[1] = L"\\One";
     t.app->IDsToPaths(ids, Route(127, 1031));
     EXPECT_EQ(2001u, ids.size());
     EXPECT_EQ(1, ids.front());
@@ -538,4 +538,36 @@ TEST(AppTables, AccessListPrincipals)
     bool self = false;
     t.app->FetchObjectsThen(77, {103}, [&](bool value) { self = value; });
     EXPECT_TRUE(self);
+}
+
+TEST(AppTemplates, TheFirstAskLoadsTheTemplatesAndEveryWindowIsToldWhenTheyArrive)
+{
+    TestApp t;
+    RecordingWindow* window = t.Open(128);
+    MainWindow* main = t.app->m_mainWindow;
+    main->m_cache.folderIds[MainWindowCache::FolderTemplates] = 33;
+
+    std::vector<Object> templates(1);
+    EXPECT_FALSE(main->GetTemplates(templates));
+    EXPECT_EQ(1u, templates.size()) << "left as it was until loaded";
+    ASSERT_EQ(1u, t.transport->CountPath("api/api_dirGetLookup.php"));
+    const std::string& body = t.transport->m_sent.back().body;
+    EXPECT_NE(std::string::npos, body.find("EDIT=TYPE%3D%27Template%27")) << body;
+    EXPECT_NE(std::string::npos, body.find("PARENT=33")) << body;
+
+    t.Answer("api/api_dirGetLookup.php", XmlHeaders(),
+             Doc("<RC id=\"0\"/><object id=\"41\" type=\"30\" parent=\"33\" name=\"Laptop build\"/>"
+                 "<object id=\"42\" type=\"30\" parent=\"33\" name=\"Desktop build\"/>"));
+    EXPECT_TRUE(main->GetStartupMask() & MainWindowCache::LoadTemplates);
+    bool told = false;
+    for (const Received& r : window->received)
+        told = told || (r.route.requestId == 1086 && r.route.targetType == 6);
+    EXPECT_TRUE(told);
+
+    // Asked again: the cached templates in reply order, and nothing more is sent.
+    ASSERT_TRUE(main->GetTemplates(templates));
+    ASSERT_EQ(2u, templates.size());
+    EXPECT_EQ(41, templates[0].id);
+    EXPECT_EQ(L"Desktop build", Wide(templates[1].name));
+    EXPECT_EQ(1u, t.transport->CountPath("api/api_dirGetLookup.php"));
 }

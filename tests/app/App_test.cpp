@@ -262,20 +262,26 @@ TEST(AppPump, HttpErrorsAndBodiesThatAreNoDocument)
     BoxRecorder boxes;
     RecordingWindow* window = t.Open(102);
 
-    // 404: the worker's "not found" box, then the body (no document) as the error; nothing delivered.
+    // 404: the worker's "not found" box only; nothing delivered.
     Deliver(t, Route(102, 1052), L"api/api_x.php", L"HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n\r\n", "");
-    ASSERT_EQ(2u, boxes.texts.size());
+    ASSERT_EQ(1u, boxes.texts.size());
     EXPECT_EQ(L"api/api_x.php not found", boxes.texts[0]);
-    EXPECT_EQ(L"Unknown Error", boxes.texts[1]);
     EXPECT_TRUE(window->received.empty());
 
-    // 500 with a page: "DB Error" with the reason, then the page's text.
+    // 500 with a page: one "DB Error" box with the reason, not the page's mark-up after it.
     boxes.texts.clear();
     Deliver(t, Route(102, 1052), L"api/api_x.php", L"HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n",
             "<html>broken</html>");
-    ASSERT_EQ(2u, boxes.texts.size());
+    ASSERT_EQ(1u, boxes.texts.size());
     EXPECT_EQ(L"DB Error\r\napi/api_x.php\r\n\r\nInternal Server Error", boxes.texts[0]);
-    EXPECT_EQ(L"<html>broken</html>", boxes.texts[1]);
+    EXPECT_TRUE(window->received.empty());
+
+    // 200 with a page that is no reply document: the page's text is the error.
+    boxes.texts.clear();
+    Deliver(t, Route(102, 1052), L"api/api_x.php", L"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n",
+            "<html>maintenance</html>");
+    ASSERT_EQ(1u, boxes.texts.size());
+    EXPECT_EQ(L"<html>maintenance</html>", boxes.texts[0]);
     EXPECT_TRUE(window->received.empty());
 
     // A content type with a parameter is not the XML reply.
@@ -318,12 +324,11 @@ TEST(AppPump, TransportFailuresOfSilentAndOtherRequests)
     Deliver(t, Route(103, 1052, true), L"api/api_objGet.php", L"", "", 12175);
     EXPECT_EQ(L"Secure connection failed.\r\napi/api_objGet.php", boxes.texts[0]);
 
-    // Not silent (no transport error reaches the pump): "DB Error" from the worker, then "Unknown Error".
+    // Not silent (no transport error reaches the pump): one "DB Error" box from the worker.
     boxes.texts.clear();
     Deliver(t, Route(103, 1052), L"api/api_objGet.php", L"", "");
-    ASSERT_EQ(2u, boxes.texts.size());
+    ASSERT_EQ(1u, boxes.texts.size());
     EXPECT_EQ(L"DB Error\r\napi/api_objGet.php", boxes.texts[0]);
-    EXPECT_EQ(L"Unknown Error", boxes.texts[1]);
     EXPECT_TRUE(window->received.empty());
 }
 

@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "foundation/IShellLauncher.h"
 #include "framework/CTMenu.h"
+#include "framework/CTREngineDraw.h"
 #include "framework/CTRegKey.h"
 #include "framework/CTWndToolbar.h"
 #include "framework/ModalDialogDriver.h"
@@ -260,4 +261,59 @@ TEST_F(AccountMenuTest, FilterButtonFollowsTheTypeLimitAfterTheDialog)
 
     ModalDialogDriver::Install(nullptr);
     SearchFilterSettings::Instance() = saved;
+}
+
+namespace {
+
+// The picture as the toolbar gets it, drawn on black: one byte per pixel, 1 where it is lit.
+std::vector<BYTE> FilterPicture(UINT id, int size)
+{
+    HICON icon = LoadEmfIcon(id, size, size);
+    std::vector<BYTE> lit;
+    if (!icon)
+        return lit;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, size, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < size * size; ++i)
+        lit.push_back((pixels[i] & 0xFFFFFF) > 0x404040 ? 1 : 0);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    DestroyIcon(icon);
+    return lit;
+}
+
+} // namespace
+
+TEST(FilterButtonPictures, TheTypeLimitPictureDiffersFromThePlainOne)
+{
+    for (int size : {16, 32}) {
+        SCOPED_TRACE(size);
+        std::vector<BYTE> on = FilterPicture(245, size), off = FilterPicture(246, size);
+        ASSERT_EQ(on.size(), static_cast<size_t>(size * size));
+        ASSERT_EQ(off.size(), on.size());
+        int litOn = 0, litOff = 0, differ = 0;
+        for (size_t i = 0; i < on.size(); ++i) {
+            litOn += on[i];
+            litOff += off[i];
+            differ += on[i] != off[i];
+        }
+        EXPECT_GT(litOn, size * size / 8);
+        EXPECT_GT(litOff, size * size / 8);
+        // A good part of the picture changes, not a pixel or two.
+        EXPECT_GT(differ, size * size / 8);
+    }
 }

@@ -11,6 +11,7 @@
 
 #include "AppFixture.h"
 #include "app/CTWndConsole.h"
+#include "app/DlgSearch.h"
 #include "app/MainWindow.h"
 
 using namespace apptest;
@@ -343,6 +344,116 @@ TEST_F(PanesTest, OpenObjectByTypeName)
     EXPECT_EQ(boxes.captions.back(), L"Open Location Error");
     main->OpenObject(make(101, 0, 40), false, true);
     EXPECT_EQ(Current(), 1000);
+}
+
+// The panes of the shell itself (about, change password, search, administrator card, data point)
+// show in the client area: they add no tab to the strip and hide it while they are on show.
+TEST_F(PanesTest, ShellPanesStayOutOfTheTabStrip)
+{
+    GrantSetupRights();
+    ASSERT_NE(main->GetConsole(1017, 0, 0), nullptr);
+    const size_t tabs = main->m_tabs.m_pages.GetCount();
+    for (auto [type, key] : std::vector<std::pair<int, __int64>>{{1002, 0}, {1003, 0}, {1035, 0}, {1036, 9}, {1061, 4}}) {
+        SCOPED_TRACE(type);
+        main->ShowConsole(1017, 0, false);
+        ASSERT_TRUE(IsWindowVisible(main->m_tabs.m_hWnd));
+        ASSERT_TRUE(main->ShowConsole(type, key, false));
+        CTWndConsole* pane = main->FindConsole(type, key);
+        ASSERT_NE(pane, nullptr);
+        EXPECT_FALSE(pane->IsTabPane());
+        EXPECT_EQ(main->m_tabs.FindPage(pane->GetHwnd()), nullptr);
+        EXPECT_EQ(main->m_tabs.m_pages.GetCount(), tabs);
+        EXPECT_FALSE(IsWindowVisible(main->m_tabs.m_hWnd));
+        EXPECT_TRUE(Visible(pane));
+        // It spans the client area from its left edge.
+        RECT rc = {};
+        GetWindowRect(pane->GetHwnd(), &rc);
+        MapWindowPoints(nullptr, main->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        EXPECT_EQ(rc.left, 0);
+    }
+}
+
+// The close button of a pane's header band closes the pane.
+TEST_F(PanesTest, HeaderCloseButtonsClosePanes)
+{
+    GrantSetupRights();
+    for (auto [type, key] : std::vector<std::pair<int, __int64>>{{1035, 0}, {1036, 9}, {1061, 4}}) {
+        SCOPED_TRACE(type);
+        main->ShowConsole(1009, 0, false);
+        ASSERT_TRUE(main->ShowConsole(type, key, false));
+        CTWndConsole* pane = main->FindConsole(type, key);
+        ASSERT_NE(pane, nullptr);
+        HWND header = GetDlgItem(pane->GetHwnd(), 105);
+        ASSERT_NE(header, nullptr);
+        HWND toolbar = FindWindowExW(header, nullptr, TOOLBARCLASSNAMEW, nullptr);
+        ASSERT_NE(toolbar, nullptr) << "the header has no close button";
+        EXPECT_TRUE(IsWindowVisible(toolbar));
+        RECT button = {};
+        ASSERT_TRUE(SendMessageW(toolbar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button)));
+        const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(toolbar, WM_LBUTTONUP, 0, at);
+        t.Pump();
+        EXPECT_EQ(main->FindConsole(type, key), nullptr);
+        EXPECT_EQ(Current(), 1009);
+    }
+}
+
+// A search that fails says so in one box.
+TEST_F(PanesTest, AFailedSearchShowsOneBox)
+{
+    ASSERT_TRUE(main->ShowConsole(1035, 0, true));
+    auto* pane = dynamic_cast<DlgSearch*>(main->FindConsole(1035, 0));
+    ASSERT_NE(nullptr, pane);
+
+    // The request ends without an answer (the server went away), then with a server error.
+    pane->Search(CTString(L"printer"));
+    t.Answer("api/api_objSearch.php", L"", "");
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ(L"DB Error\r\napi/api_objSearch.php", boxes.texts[0]);
+
+    boxes.texts.clear();
+    pane->Search(CTString(L"printer"));
+    t.Answer("api/api_objSearch.php", L"HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n", "");
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ(L"DB Error\r\napi/api_objSearch.php\r\n\r\nInternal Server Error", boxes.texts[0]);
+}
+
+// Without setup rights a search shows nothing directly inside the nine system objects.
+TEST_F(PanesTest, SearchHidesTheChildrenOfTheSystemObjects)
+{
+    MainWindowCache& cache = main->m_cache;
+    __int64 id = 200;
+    for (int folder : {MainWindowCache::FolderDeployable, MainWindowCache::FolderOrganisations,
+                       MainWindowCache::FolderUsers, MainWindowCache::FolderTemplates,
+                       MainWindowCache::FolderSuperUsers, MainWindowCache::FolderDeploymentSlots})
+        cache.folderIds[folder] = ++id;
+    cache.systemSettings.id = ++id;
+    cache.deploymentTypesFolder = ++id;
+    cache.deploymentStatusFolder = ++id;
+    cache.slotDataFolder = cache.folderIds[MainWindowCache::FolderDeploymentSlots];
+    ASSERT_FALSE(main->HasSetupRights());
+
+    ASSERT_TRUE(main->ShowConsole(1035, 0, true));
+    auto* pane = dynamic_cast<DlgSearch*>(main->FindConsole(1035, 0));
+    ASSERT_NE(nullptr, pane);
+    pane->Search(CTString(L"x"));
+    std::string objects;
+    for (__int64 parent = 201; parent <= id; ++parent)
+        objects += "<object id=\"" + std::to_string(parent + 100) + "\" type=\"1\" parent=\"" + std::to_string(parent) +
+                   "\" name=\"hidden\"/>";
+    objects += "<object id=\"500\" type=\"1\" parent=\"77\" name=\"shown\"/>";
+    t.Answer("api/api_objSearch.php", XmlHeaders(), Doc("<RC id=\"0\"/>" + objects));
+    ASSERT_EQ(1, pane->m_list.GetItemCount());
+    wchar_t name[64] = {};
+    ListView_GetItemText(pane->m_list.m_hWnd, 0, 1, name, 63);
+    EXPECT_STREQ(L"shown", name);
+
+    // With setup rights every child shows.
+    GrantSetupRights();
+    pane->Search(CTString(L"x"));
+    t.Answer("api/api_objSearch.php", XmlHeaders(), Doc("<RC id=\"0\"/>" + objects));
+    EXPECT_EQ(10, pane->m_list.GetItemCount());
 }
 
 } // namespace

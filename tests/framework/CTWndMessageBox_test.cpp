@@ -305,6 +305,73 @@ TEST(CTWndMessageBox, LongTextsWrapAtTheMaximumWidthAndLineFeedsBreakLines)
     EXPECT_EQ(both.Show(nullptr, Module(), wide.c_str(), L"Caption", 0), IDOK);
 }
 
+// The text control has room for the whole text as it draws it: tabs expanded, lines wrapped, long
+// words (a realtime error's compact JSON) broken.
+TEST(CTWndMessageBox, TheTextControlHoldsTheWholeText)
+{
+    std::wstring json = L"{";
+    for (int i = 0; i < 40; ++i) json += L"\"key" + std::to_wstring(i) + L"\":" + std::to_wstring(i * 1000) + L",";
+    json += L"\"end\":1}";
+    const std::wstring texts[] = {
+        L"code\t7\twhy\tserver going down now",
+        L"first\tline\r\nsecond\t\tline with tabs\nthird",
+        json,
+        L"{\"code\":7,\"why\":\"x\"}",
+    };
+    ScriptedMessageBoxAnswerer answerer;
+    for (const std::wstring& text : texts) {
+        SCOPED_TRACE(std::string(text.begin(), text.end()));
+        answerer.Expect([](CTWndMessageBox& box, HWND dialog) {
+            HWND control = TextStatic(dialog);
+            ASSERT_NE(control, nullptr);
+            RECT rc = {};
+            GetClientRect(control, &rc);
+            HDC dc = GetDC(control);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+            RECT need = {0, 0, rc.right, 0};
+            DrawTextW(dc, box.m_text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL);
+            SelectObject(dc, old);
+            ReleaseDC(control, dc);
+            EXPECT_LE(need.right, rc.right);
+            EXPECT_LE(need.bottom, rc.bottom);
+            box.Press(IDOK);
+        });
+        CTWndMessageBox box;
+        EXPECT_EQ(box.Show(nullptr, Module(), text.c_str(), L"QEL Realtime Error", MB_OK), IDOK);
+    }
+}
+
+// A text taller than the screen: the box stays on the screen with its buttons, and the text scrolls.
+TEST(CTWndMessageBox, ATextTallerThanTheScreenScrolls)
+{
+    std::wstring text;
+    for (int i = 0; i < 400; ++i) text += L"line " + std::to_wstring(i) + L" of a long error\n";
+    ScriptedMessageBoxAnswerer answerer;
+    answerer.Expect([&](CTWndMessageBox& box, HWND dialog) {
+        MONITORINFO mi = {};
+        mi.cbSize = sizeof(mi);
+        GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &mi);
+        RECT window = {};
+        GetWindowRect(dialog, &window);
+        EXPECT_LE(window.bottom - window.top, mi.rcWork.bottom - mi.rcWork.top);
+        HWND edit = nullptr;
+        for (HWND child : Children(dialog))
+            if (_wcsicmp(ClassOf(child).c_str(), L"Edit") == 0) edit = child;
+        ASSERT_NE(edit, nullptr);
+        EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & WS_VSCROLL);
+        EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+        EXPECT_EQ(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), 401);   // every line once, none wrapped
+        RECT client = {};
+        GetClientRect(dialog, &client);
+        std::vector<Button> buttons = PushButtons(dialog);
+        ASSERT_EQ(buttons.size(), 1u);
+        EXPECT_LE(buttons[0].rect.bottom, client.bottom);
+        box.Press(IDOK);
+    });
+    CTWndMessageBox box;
+    EXPECT_EQ(box.Show(nullptr, Module(), text.c_str(), L"QEL Realtime Error", MB_OK), IDOK);
+}
+
 TEST(CTWndMessageBox, PlacementOverTheOwnerOrTheScreen)
 {
     ScriptedMessageBoxAnswerer answerer;
