@@ -303,8 +303,9 @@ void CWinHttp2::Close()
         for (auto* item = m_inFlight.m_head; item; item = item->m_next) {
             auto* request = static_cast<Request_*>(item);
             if ((request->m_flags & FlagWebSocket) && request->m_socket) {
-                if (m_wsShutdown)
-                    m_wsShutdown(request->m_socket, 0, nullptr, 0);
+                // No shutdown first: its status 0 is no valid close status, and the server takes
+                // that frame for a protocol error instead of the close. WinHttpWebSocketClose
+                // sends the close frame with status 1000 and awaits the server's.
                 if (m_wsClose &&
                     m_wsClose(request->m_socket, WINHTTP_WEB_SOCKET_SUCCESS_CLOSE_STATUS, nullptr, 0) == NO_ERROR)
                     closing = true;

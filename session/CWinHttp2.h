@@ -180,7 +180,7 @@ public:
 
     HMODULE m_winhttp = nullptr;
     decltype(&WinHttpWebSocketSend) m_wsSend = nullptr;   // looked up, never called: the client only receives
-    decltype(&WinHttpWebSocketShutdown) m_wsShutdown = nullptr;
+    decltype(&WinHttpWebSocketShutdown) m_wsShutdown = nullptr;   // looked up, not called: see Close
     decltype(&WinHttpWebSocketClose) m_wsClose = nullptr;
     decltype(&WinHttpWebSocketReceive) m_wsReceive = nullptr;
     decltype(&WinHttpWebSocketCompleteUpgrade) m_wsCompleteUpgrade = nullptr;

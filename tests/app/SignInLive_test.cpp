@@ -185,6 +185,25 @@ TEST(SignInLive, WrongPasswordThenRetrySignsInToTheMainWindowAndSignsOut)
     ASSERT_TRUE(live.PumpUntil([&] { return !live.app->m_connected && live.Current() == 1000; }));
     ASSERT_TRUE(live.Connect());
     EXPECT_EQ(L"secret", ItemText(live.Connect()->m_hWnd, DlgConnect::kIdPassword));
+
+    // The realtime socket was closed with status 1000, not dropped.
+    std::string closedWith;
+    ASSERT_TRUE(live.PumpUntil([&] {
+        nlohmann::json log = nlohmann::json::parse(fixture::Control(Server(), L"GET", L"/control/ws_log"), nullptr, false);
+        std::string socketPath;
+        closedWith.clear();
+        if (log.is_array())
+            for (const auto& entry : log) {
+                if (entry["type"] == "open" && entry["path"].get<std::string>().rfind("/socket.io?", 0) == 0) {
+                    socketPath = entry["path"];
+                    closedWith.clear();
+                } else if (entry["type"] == "closed" && entry["path"] == socketPath) {
+                    closedWith = entry["data"];
+                }
+            }
+        return !closedWith.empty();
+    }, 5000)) << "the server saw no close of the realtime socket";
+    EXPECT_EQ("1000", closedWith);
 }
 
 TEST(SignInLive, HttpFailuresAndForeignRepliesFailWithRetryAndCancelReturnsToConnect)

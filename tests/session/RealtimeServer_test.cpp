@@ -217,3 +217,29 @@ TEST(RealtimeServer, ARefusedUpgradeShowsTheServersPage)
     ASSERT_TRUE(fixture::PumpUntil([&] { return !bare.pages.empty(); }));
     EXPECT_EQ(L"Accept-Encoding header missing", bare.pages[0]);
 }
+
+TEST(RealtimeServer, DisconnectClosesTheSocketWithStatus1000)
+{
+    ASSERT_TRUE(Server().ok) << "fixture server not running";
+    Live live("rt5");
+    live.Open();
+    ASSERT_TRUE(fixture::PumpUntil([&] { return !live.statuses.empty(); }));
+    ASSERT_EQ(1, live.statuses[0]);
+    live.db.Disconnect();
+
+    // What the server saw of this socket after it opened.
+    std::vector<json> seen;
+    fixture::PumpUntil([&] {
+        seen.clear();
+        json log = json::parse(fixture::Control(Server(), L"GET", L"/control/ws_log"), nullptr, false);
+        if (log.is_array())
+            for (const json& entry : log)
+                if (entry["path"] == live.target)
+                    seen.push_back(entry);
+        return !seen.empty() && seen.back()["type"] == "closed";
+    }, 5000);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ("open", seen.front()["type"]);
+    EXPECT_EQ("closed", seen.back()["type"]) << seen.back().dump();
+    EXPECT_EQ("1000", seen.back()["data"]) << seen.back().dump();
+}
