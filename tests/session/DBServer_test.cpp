@@ -101,9 +101,9 @@ void Read(DB::DBEvent& event, Reply& reply)
 // A connected client whose routed replies are collected by request id.
 class Session {
 public:
-    Session()
+    explicit Session(const CTString& url = BaseUrl())
     {
-        db.Connect(BaseUrl());
+        db.Connect(url);
         db.Bind(CTString(L"connection_recv"), [this](DB::DBEvent& event) {
             auto reply = std::make_shared<Reply>();
             Read(event, *reply);
@@ -434,4 +434,32 @@ TEST(DBServer, UploadStoresTheFileAndAnUnreadableOneIsNotSent)
     EXPECT_EQ(1, CountChildren(listing->doc, L"file"));
     EXPECT_EQ("qel_client_upload.txt", Attr(Child(listing->doc, L"file"), L"name"));
     DeleteFileW(path.GetBuffer());
+}
+
+TEST(DBServer, PostChecksTheCertificateEvenAfterAnApiRequestReachedTheSameServer)
+{
+    ASSERT_TRUE(Server().ok);
+    BoxRecorder boxes;
+    CTString untrusted;
+    untrusted.Format(L"https://127.0.0.1:%d", Server().untrustedPort);
+    Session session(untrusted);
+
+    // API requests accept any certificate; a post checks it, also on a connection that an API
+    // request opened just before.
+    session.db.ObjGet(90, false, false, Route(1030, 41));
+    auto api = session.Wait(1030, 41);
+    ASSERT_TRUE(api);
+    EXPECT_EQ(2, api->statusClass);
+
+    CAttributes query;
+    query.SetNumber(L"GetTitleBarColours", 1);
+    auto post = session.Post(L"api/api_qelQuery.php", query);
+    ASSERT_TRUE(post->done);
+    EXPECT_EQ(0, post->statusClass);
+    EXPECT_EQ(nullptr, Result(post->doc));
+
+    session.db.ObjGet(90, false, false, Route(1030, 42));
+    auto again = session.Wait(1030, 42);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(2, again->statusClass);
 }
