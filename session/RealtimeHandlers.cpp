@@ -7,6 +7,7 @@
 #include "framework/CWindowManager.h"
 #include "session/CHTTP.h"
 #include "session/Dir.h"
+#include "session/JsonDepth.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ const wchar_t* const kResetText =
     L"encountered.";
 
 // The message text of a handler's bag (key 1, ending in one zero byte) parsed; false when it is
-// missing or not JSON.
+// missing, not JSON or nested too deep.
 bool ParseMessage(DB::DBEvent& event, nlohmann::json& out)
 {
     if (!event.Has(1u))
@@ -31,9 +32,11 @@ bool ParseMessage(DB::DBEvent& event, nlohmann::json& out)
     size_t length = bytes.GetSize();
     while (length && text[length - 1] == 0)
         --length;
-    out = nlohmann::json::parse(text, text + length, nullptr, false);
+    const bool tooDeep = JsonNestsDeeperThan(text, length);
+    if (!tooDeep)
+        out = nlohmann::json::parse(text, text + length, nullptr, false);
     event.SwapBytes(1u, bytes);
-    return !out.is_discarded();
+    return !tooDeep && !out.is_discarded();
 }
 
 // A member name of "data": an object id in unsigned decimal, digits only.
