@@ -14,6 +14,8 @@ namespace {
 constexpr __int64 kConnectionError = 12030;        // ERROR_WINHTTP_CONNECTION_ERROR
 constexpr __int64 kInvalidServerResponse = 12152;  // ERROR_WINHTTP_INVALID_SERVER_RESPONSE
 constexpr __int64 kSocketReset = 10054;            // WSAECONNRESET
+constexpr __int64 kSocketAborted = 10053;          // WSAECONNABORTED
+constexpr __int64 kConnectionAborted = 1236;       // ERROR_CONNECTION_ABORTED
 
 const wchar_t* const kResetText =
     L"The connection with the server has been reset or terminated, or an incompatible SSL protocol was "
@@ -117,7 +119,8 @@ void RealtimeHandlers::Bind()
 
 bool RealtimeHandlers::IsConnectionReset(__int64 error)
 {
-    return error == kConnectionError || error == kSocketReset || error == kInvalidServerResponse;
+    return error == kConnectionError || error == kSocketReset || error == kInvalidServerResponse ||
+           error == kSocketAborted || error == kConnectionAborted;
 }
 
 HWND RealtimeHandlers::Owner()

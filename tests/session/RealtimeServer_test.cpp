@@ -201,6 +201,22 @@ TEST(RealtimeServer, ResetsReopenTheSocketTwiceThenReport)
         EXPECT_EQ(live.target, upgrade["target"]);
 }
 
+TEST(RealtimeServer, AReopenedSocketCarriesMessagesAgain)
+{
+    ASSERT_TRUE(Server().ok) << "fixture server not running";
+    Live live("rt6");
+    // The first connection is reset; the second delivers a message.
+    live.Actions(json::array({{{"delay_ms", 150}, {"abort", true}},
+                              {{"delay_ms", 150}, {"text", "{\"channel\":\"events\",\"data\":{\"21\":{\"a\":\"a\"}}}"}}}));
+    live.Open();
+    ASSERT_TRUE(fixture::PumpUntil([&] { return !live.records.empty(); })) << "no message after the reset";
+    EXPECT_EQ(2u, live.Upgrades().size());
+    EXPECT_EQ(1103, live.records[0].requestId);
+    EXPECT_EQ(21, live.records[0].param2);
+    EXPECT_EQ(1, live.handlers.m_retries);
+    EXPECT_TRUE(live.boxes.texts.empty());
+}
+
 TEST(RealtimeServer, ARefusedUpgradeShowsTheServersPage)
 {
     ASSERT_TRUE(Server().ok) << "fixture server not running";
