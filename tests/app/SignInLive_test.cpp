@@ -233,3 +233,37 @@ TEST(SignInLive, HttpFailuresAndForeignRepliesFailWithRetryAndCancelReturnsToCon
         EXPECT_TRUE(IsWindowVisible(live.Connect()->m_hWnd));
     }
 }
+
+TEST(SignInLive, CutShortAndOversizedRepliesEndInOneErrorOnTheConnectPaneWithWhatWasTyped)
+{
+    ASSERT_TRUE(Server().ok) << "fixture server not running";
+    for (const wchar_t* password : {L"cutshort", L"huge"}) {
+        Boxes boxes;
+        LiveApp live({Saved(L"Fixture", L"secret")}, 0);
+        DlgConnect* connect = live.Connect();
+        ASSERT_TRUE(connect);
+        // Typed over the saved connection.
+        std::wstring server = L"127.0.0.1:" + std::to_wstring(Server().httpsPort);
+        SetDlgItemTextW(connect->m_hWnd, DlgConnect::kIdServer, server.c_str());
+        SetDlgItemTextW(connect->m_hWnd, DlgConnect::kIdEmail, L"typed@example.test");
+        SetDlgItemTextW(connect->m_hWnd, DlgConnect::kIdPassword, password);
+        live.Click(connect->m_hWnd, DlgConnect::kIdConnect);
+        ASSERT_TRUE(live.PumpUntil([&] {
+            std::lock_guard<std::mutex> lock(boxes.m_mutex);
+            return !boxes.m_texts.empty() && live.Current() == 1000;
+        }, 20000)) << "sign-in with " << std::string(password, password + wcslen(password)) << " never ended";
+        live.PumpUntil([] { return false; }, 300);   // a second box would show by now
+
+        std::lock_guard<std::mutex> lock(boxes.m_mutex);
+        ASSERT_EQ(1u, boxes.m_texts.size());
+        EXPECT_NE(std::wstring::npos, boxes.m_texts[0].find(L"api/api_logon.php")) << boxes.m_texts[0];
+        EXPECT_EQ(std::wstring::npos, boxes.m_texts[0].find(L"Unknown error")) << boxes.m_texts[0];
+        EXPECT_FALSE(live.app->m_connected);
+        EXPECT_EQ(1000, live.Current());
+        connect = live.Connect();
+        ASSERT_TRUE(connect);
+        EXPECT_TRUE(IsWindowVisible(connect->m_hWnd));
+        EXPECT_EQ(server, ItemText(connect->m_hWnd, DlgConnect::kIdServer));
+        EXPECT_EQ(L"typed@example.test", ItemText(connect->m_hWnd, DlgConnect::kIdEmail));
+    }
+}
