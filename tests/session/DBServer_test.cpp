@@ -10,6 +10,7 @@
 #include <vector>
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
+#include "session/CWinHttp2Transport.h"
 #include "session/DB.h"
 #include "FixtureServer.h"
 
@@ -462,4 +463,48 @@ TEST(DBServer, PostChecksTheCertificateEvenAfterAnApiRequestReachedTheSameServer
     auto again = session.Wait(1030, 42);
     ASSERT_TRUE(again);
     EXPECT_EQ(2, again->statusClass);
+}
+
+TEST(DBServer, RequestsTheServerDropsUnansweredEndAndTheBusyCountReturnsToIdle)
+{
+    ASSERT_TRUE(Server().ok);
+    BoxRecorder boxes;
+    Session session;
+    // The server's silence is waited for this long instead of the session's ten minutes.
+    static_cast<CWinHttp2Transport*>(session.db.m_transport.get())->m_http.m_stallLimit = 1500;
+    std::vector<__int64> counts;
+    session.db.Bind(CTString(L"request_count"), [&](DB::DBEvent& event) {
+        __int64 count = -1;
+        event.GetInt64(::DBEvent::KeyRequestCount, count);
+        counts.push_back(count);
+    });
+    for (const char* mode : {"close", "abort"}) {
+        std::string path = std::string("/d14/") + mode + ".php";
+        fixture::Script(Server(), path, json::array({{{"mode", mode}, {"count", -1}}}));
+        CTString page;
+        page.AssignAnsi(path.c_str() + 1);
+        const __int64 key = mode[0] == 'c' ? 20 : 30;
+
+        // A window's request, a silent one and a post alike.
+        CTByteArray body;
+        session.db.SendRequest(L"POST", page, CTString(), &body, Route(1091, key));
+        session.db.SendRequest(L"POST", page, CTString(), &body, Route(1091, key + 1, true));
+        CAttributes form;
+        form.SetNumber(L"X", 1);
+        auto post = std::make_shared<Reply>();
+        session.db.Post(page, form, [post](DB::DBEvent& event) { Read(event, *post); });
+
+        auto window = session.Wait(1091, key);
+        auto silent = session.Wait(1091, key + 1);
+        ASSERT_TRUE(window) << mode;
+        ASSERT_TRUE(silent) << mode;
+        ASSERT_TRUE(fixture::PumpUntil([&] { return post->done.load(); }, 15000)) << mode;
+        EXPECT_EQ(5007, window->result) << mode;
+        EXPECT_EQ(5007, silent->result) << mode;
+        EXPECT_GT(silent->error, 0) << mode;
+        EXPECT_EQ(0, post->statusClass) << mode;
+        ASSERT_TRUE(fixture::PumpUntil([&] { return session.db.GetBusyCount() == 0; }, 5000)) << mode;
+        ASSERT_FALSE(counts.empty()) << mode;
+        EXPECT_EQ(0, counts.back()) << mode;
+    }
 }
