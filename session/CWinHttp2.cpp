@@ -1,5 +1,6 @@
 #include "session/CWinHttp2.h"
 #include "foundation/CAttribute.h"
+#include <wincrypt.h>
 #include <vector>
 
 // Threads. WinHTTP's callback threads run StatusCallback/OnStatus only. The worker runs
@@ -29,6 +30,42 @@ __int64 UnixSeconds(const FILETIME& time)
     value.LowPart = time.dwLowDateTime;
     value.HighPart = time.dwHighDateTime;
     return (static_cast<__int64>(value.QuadPart) - 116444736000000000LL) / 10000000LL;
+}
+
+// Whether the server certificate of a request passes the checks a validating request makes: a
+// chain to a trusted root, the dates, the usage and the host name.
+bool IsServerCertificateTrusted(HINTERNET request, const CTString& host)
+{
+    const CERT_CONTEXT* certificate = nullptr;
+    DWORD size = sizeof(certificate);
+    if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &certificate, &size) || !certificate)
+        return false;
+    bool trusted = false;
+    CERT_CHAIN_PARA chainPara{};
+    chainPara.cbSize = sizeof(chainPara);
+    LPSTR usage = const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH);
+    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
+    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = &usage;
+    const CERT_CHAIN_CONTEXT* chain = nullptr;
+    if (CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr,
+                                &chain) &&
+        chain) {
+        SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+        ssl.cbSize = sizeof(ssl);
+        ssl.dwAuthType = AUTHTYPE_SERVER;
+        ssl.pwszServerName = const_cast<wchar_t*>(host.GetBuffer() ? host.GetBuffer() : L"");
+        CERT_CHAIN_POLICY_PARA policyPara{};
+        policyPara.cbSize = sizeof(policyPara);
+        policyPara.pvExtraPolicyPara = &ssl;
+        CERT_CHAIN_POLICY_STATUS status{};
+        status.cbSize = sizeof(status);
+        trusted = CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &status) &&
+                  status.dwError == 0;
+        CertFreeCertificateChain(chain);
+    }
+    CertFreeCertificateContext(certificate);
+    return trusted;
 }
 
 DWORD ReadDword(const CTByteArray& buffer)
@@ -269,9 +306,12 @@ void CWinHttp2::Send(const CTString& verb, const CTString& path, const HeaderLis
         DWORD security = kSecurityIgnoreFlags;
         WinHttpSetOption(handle, WINHTTP_OPTION_SECURITY_FLAGS, &security, sizeof(security));
         // WinHTTP reuses a kept-alive connection without checking its certificate again, so a
-        // connection that skipped the checks must not outlive this request.
-        DWORD noKeepAlive = WINHTTP_DISABLE_KEEP_ALIVE;
-        WinHttpSetOption(handle, WINHTTP_OPTION_DISABLE_FEATURE, &noKeepAlive, sizeof(noKeepAlive));
+        // connection that skipped the checks must not outlive this request, unless the server's
+        // certificate is known to pass them.
+        if (!m_serverTrusted) {
+            DWORD noKeepAlive = WINHTTP_DISABLE_KEEP_ALIVE;
+            WinHttpSetOption(handle, WINHTTP_OPTION_DISABLE_FEATURE, &noKeepAlive, sizeof(noKeepAlive));
+        }
     }
     for (const CTString& line : headers)
         WinHttpAddRequestHeaders(handle, line.GetBuffer() ? line.GetBuffer() : L"", static_cast<DWORD>(-1),
@@ -345,6 +385,7 @@ void CWinHttp2::Close()
     m_wnd.m_client = nullptr;
     m_scheme = 0;
     m_retries = 0;
+    m_serverTrusted = 0;
 }
 
 int CWinHttp2::GetPendingCount()
@@ -604,6 +645,7 @@ void CWinHttp2::CaptureCertificate(HINTERNET handle)
         return;
     WINHTTP_CERTIFICATE_INFO info;
     memcpy(&info, buffer.GetData(), sizeof(info));
+    m_serverTrusted = IsServerCertificateTrusted(handle, m_host) ? 1 : 0;
     CTByteArray flags, bits;
     QueryOptionBuffer(handle, WINHTTP_OPTION_SECURITY_FLAGS, flags);
     QueryOptionBuffer(handle, WINHTTP_OPTION_SECURITY_KEY_BITNESS, bits);

@@ -203,6 +203,9 @@ public:
     // Open sockets are exempt. Tests shorten it.
     DWORD m_stallLimit = kDefaultStallLimit;
     HANDLE m_socketClosed = nullptr;   // manual-reset: the close handshake of a socket has completed
+    // Whether the certificate captured for this connection passes the checks of a validating
+    // request; until it is known, requests that skip the checks keep no connection alive.
+    volatile LONG m_serverTrusted = 0;
 
     // WinHttpSendRequest; tests replace it to make a send fail at once.
     using SendRequestFn = BOOL(WINAPI*)(HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR);

@@ -390,6 +390,17 @@ TEST_F(WinHttp2Test, UntrustedCertificateFailsUnlessFlagOneAcceptsIt)
     EXPECT_EQ(200, lenient->headers.m_statusCode);
     EXPECT_EQ(L"127.0.0.1", std::wstring(client.m_certificate.GetText(CTString(L"SUBJECT")).GetBuffer()));
     EXPECT_EQ(L"127.0.0.1", std::wstring(client.m_certificate.GetText(CTString(L"ISSUER")).GetBuffer()));
+    // Its connections may not be kept for later requests.
+    EXPECT_EQ(0, client.m_serverTrusted);
+
+    // A server whose certificate passes the checks may keep them.
+    CWinHttp2 trusted;
+    ASSERT_TRUE(Open(trusted, BaseUrl(L"https", server.httpsPort)));
+    auto first = Post(trusted, L"w7/c.php", 5);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return first->done.load(); }));
+    EXPECT_EQ(1, trusted.m_serverTrusted);
+    trusted.Close();
+    EXPECT_EQ(0, trusted.m_serverTrusted);
 }
 
 TEST_F(WinHttp2Test, WebSocketDeliversTextMessagesDropsBinaryAndReportsClose)
