@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <nlohmann/json.hpp>
+#include "session/JsonDepth.h"
 #include "session/Object.h"
 
 namespace {
@@ -144,7 +145,7 @@ void RequestNotifications::BuildBadgeMarkup(size_t n, int width, int height, COL
 bool RequestNotifications::ReadMessageIds(const char* text, size_t length, CTString& ids)
 {
     ids.Empty();
-    if (!text)
+    if (!text || JsonNestsDeeperThan(text, length))
         return false;
     nlohmann::json message = nlohmann::json::parse(text, text + length, nullptr, false);
     if (message.is_discarded() || !message.is_object())

@@ -1,4 +1,5 @@
 #include "foundation/CTErrorString.h"
+#include "foundation/WinHttpErrorText.h"
 
 namespace {
 
@@ -57,6 +58,17 @@ bool CTErrorString::SetErrorCode(DWORD code)
         FreeLibrary(netmsg);
         if (found)
             return true;
+    }
+
+    // WinHTTP keeps its texts in its own module, and some systems have none: a table of ours then.
+    if (HMODULE winhttp = GetModuleHandleW(L"winhttp.dll")) {
+        if (FormatSystemText(flags | FORMAT_MESSAGE_FROM_HMODULE, winhttp, code, 0, *this) && !IsEmpty())
+            return true;
+    }
+    if (const wchar_t* text = WinHttpErrorText(code)) {
+        AssignText(text);
+        AppendText(L"\r\n");
+        return true;
     }
 
     FormatComErrorText(static_cast<HRESULT>(code), *this);

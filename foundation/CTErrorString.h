@@ -15,8 +15,8 @@ public:
 
     using CTString::operator=;
 
-    // System message (with its trailing CR LF), then NETMSG.DLL's, then the COM text. True unless the
-    // text ends up empty.
+    // System message (with its trailing CR LF), then NETMSG.DLL's, then WinHTTP's (its module's or
+    // our own table's, also with CR LF), then the COM text. True unless the text ends up empty.
     bool SetErrorCode(DWORD code);
 
     DWORD m_code = 0;

@@ -1,5 +1,7 @@
 #include "session/CWinHttp2.h"
 #include "foundation/CAttribute.h"
+#include <wincrypt.h>
+#include <vector>
 
 // Threads. WinHTTP's callback threads run StatusCallback/OnStatus only. The worker runs
 // HandleStatus, completions of requests with flag 4 and restarts of waiting requests. The thread
@@ -28,6 +30,42 @@ __int64 UnixSeconds(const FILETIME& time)
     value.LowPart = time.dwLowDateTime;
     value.HighPart = time.dwHighDateTime;
     return (static_cast<__int64>(value.QuadPart) - 116444736000000000LL) / 10000000LL;
+}
+
+// Whether the server certificate of a request passes the checks a validating request makes: a
+// chain to a trusted root, the dates, the usage and the host name.
+bool IsServerCertificateTrusted(HINTERNET request, const CTString& host)
+{
+    const CERT_CONTEXT* certificate = nullptr;
+    DWORD size = sizeof(certificate);
+    if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &certificate, &size) || !certificate)
+        return false;
+    bool trusted = false;
+    CERT_CHAIN_PARA chainPara{};
+    chainPara.cbSize = sizeof(chainPara);
+    LPSTR usage = const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH);
+    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
+    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = &usage;
+    const CERT_CHAIN_CONTEXT* chain = nullptr;
+    if (CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr,
+                                &chain) &&
+        chain) {
+        SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+        ssl.cbSize = sizeof(ssl);
+        ssl.dwAuthType = AUTHTYPE_SERVER;
+        ssl.pwszServerName = const_cast<wchar_t*>(host.GetBuffer() ? host.GetBuffer() : L"");
+        CERT_CHAIN_POLICY_PARA policyPara{};
+        policyPara.cbSize = sizeof(policyPara);
+        policyPara.pvExtraPolicyPara = &ssl;
+        CERT_CHAIN_POLICY_STATUS status{};
+        status.cbSize = sizeof(status);
+        trusted = CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &status) &&
+                  status.dwError == 0;
+        CertFreeCertificateChain(chain);
+    }
+    CertFreeCertificateContext(certificate);
+    return trusted;
 }
 
 DWORD ReadDword(const CTByteArray& buffer)
@@ -143,6 +181,7 @@ bool CWinHttp2::MarshallWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, L
 CWinHttp2::CWinHttp2()
 {
     m_wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_socketClosed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_winhttp = LoadLibraryW(L"Winhttp.dll");
     if (m_winhttp) {
         m_wsSend = reinterpret_cast<decltype(m_wsSend)>(GetProcAddress(m_winhttp, "WinHttpWebSocketSend"));
@@ -161,6 +200,8 @@ CWinHttp2::~CWinHttp2()
         FreeLibrary(m_winhttp);
     if (m_wake)
         CloseHandle(m_wake);
+    if (m_socketClosed)
+        CloseHandle(m_socketClosed);
 }
 
 void CWinHttp2::OpenSession(const CTString& agent)
@@ -257,11 +298,20 @@ void CWinHttp2::Send(const CTString& verb, const CTString& path, const HeaderLis
     request->m_verb = verb;
     request->m_path = path;
     request->m_headers = headers;
+    request->m_lastActivity = GetTickCount();
     m_inFlight.AddTail(request);
+    SetEvent(m_wake);   // the worker watches in-flight requests for stalls
 
     if ((flags & FlagIgnoreCertErrors) && m_scheme == 2) {
         DWORD security = kSecurityIgnoreFlags;
         WinHttpSetOption(handle, WINHTTP_OPTION_SECURITY_FLAGS, &security, sizeof(security));
+        // WinHTTP reuses a kept-alive connection without checking its certificate again, so a
+        // connection that skipped the checks must not outlive this request, unless the server's
+        // certificate is known to pass them.
+        if (!m_serverTrusted) {
+            DWORD noKeepAlive = WINHTTP_DISABLE_KEEP_ALIVE;
+            WinHttpSetOption(handle, WINHTTP_OPTION_DISABLE_FEATURE, &noKeepAlive, sizeof(noKeepAlive));
+        }
     }
     for (const CTString& line : headers)
         WinHttpAddRequestHeaders(handle, line.GetBuffer() ? line.GetBuffer() : L"", static_cast<DWORD>(-1),
@@ -286,19 +336,27 @@ void CWinHttp2::Send(const CTString& verb, const CTString& path, const HeaderLis
 void CWinHttp2::Close()
 {
     m_channels.clear();
-    m_stop = 1;
+    bool closing = false;
+    ResetEvent(m_socketClosed);
     {
         CLinkedListMTLock lock(m_inFlight);
         for (auto* item = m_inFlight.m_head; item; item = item->m_next) {
             auto* request = static_cast<Request_*>(item);
             if ((request->m_flags & FlagWebSocket) && request->m_socket) {
-                if (m_wsShutdown)
-                    m_wsShutdown(request->m_socket, 0, nullptr, 0);
-                if (m_wsClose)
-                    m_wsClose(request->m_socket, WINHTTP_WEB_SOCKET_SUCCESS_CLOSE_STATUS, nullptr, 0);
+                // No shutdown first: its status 0 is no valid close status, and the server takes
+                // that frame for a protocol error instead of the close. WinHttpWebSocketClose
+                // sends the close frame with status 1000 and awaits the server's.
+                if (m_wsClose &&
+                    m_wsClose(request->m_socket, WINHTTP_WEB_SOCKET_SUCCESS_CLOSE_STATUS, nullptr, 0) == NO_ERROR)
+                    closing = true;
             }
         }
     }
+    // The close runs asynchronously: closing the handles at once would drop the close frame
+    // before it is sent, so the server would see the connection vanish instead of a close.
+    if (closing)
+        WaitForSingleObject(m_socketClosed, kSocketCloseWait);
+    m_stop = 1;
     // The worker may be inside HandleStatus with a request it looked up, or about to run a
     // completion: stop it before anything it may touch is freed.
     SetEvent(m_wake);
@@ -327,6 +385,7 @@ void CWinHttp2::Close()
     m_wnd.m_client = nullptr;
     m_scheme = 0;
     m_retries = 0;
+    m_serverTrusted = 0;
 }
 
 int CWinHttp2::GetPendingCount()
@@ -427,6 +486,10 @@ void CWinHttp2::OnStatus(HINTERNET handle, DWORD code, void* info, DWORD length)
     case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
         event->m_info.WriteInt32(info ? static_cast<int>(static_cast<WINHTTP_ASYNC_RESULT*>(info)->dwError) : 0);
         break;
+    case WINHTTP_CALLBACK_STATUS_CLOSE_COMPLETE:
+        SetEvent(m_socketClosed);
+        delete event;
+        return;
     default:
         delete event;
         return;
@@ -456,7 +519,11 @@ void CWinHttp2::Complete(Request_* request, DWORD error)
     if (request->m_socket)
         QueueChannel(kWsStatus, 0);
     request->m_event.SetInt64(3, error);
+    const bool counted = !(request->m_flags & FlagWebSocket);
     Queue(request);
+    // A failed request leaves the pending count as surely as an answered one: tell the owner.
+    if (counted)
+        QueueChannel(kRequestCount);
 }
 
 void CWinHttp2::FailNow(Request_* request, DWORD error)
@@ -467,6 +534,70 @@ void CWinHttp2::FailNow(Request_* request, DWORD error)
         return;
     Complete(request, error ? error : ERROR_WINHTTP_INTERNAL_ERROR);
     RestartWaiting(kRestartBelowAfterError);
+}
+
+void CWinHttp2::Abandon(Request_* request, DWORD error)
+{
+    // Closing the handle first stops the transfer and keeps the connection out of the pool.
+    {
+        CLinkedListMTLock lock(m_inFlight);
+        if (request->m_request) {
+            WinHttpSetStatusCallback(request->m_request, nullptr, WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS, 0);
+            WinHttpCloseHandle(request->m_request);
+            request->m_request = nullptr;
+        }
+    }
+    FailNow(request, error);
+}
+
+void CWinHttp2::ExpireStalled()
+{
+    const DWORD now = GetTickCount();
+    std::vector<Request_*> stalled;
+    {
+        CLinkedListMTLock lock(m_inFlight);
+        for (auto* item = m_inFlight.m_head; item; item = item->m_next) {
+            auto* request = static_cast<Request_*>(item);
+            if (!request->m_socket && now - request->m_lastActivity >= m_stallLimit)
+                stalled.push_back(request);
+        }
+    }
+    for (Request_* request : stalled)
+        Abandon(request, ERROR_WINHTTP_TIMEOUT);
+}
+
+unsigned CWinHttp2::ReplyLimit(const Request_* request)
+{
+    return (request->m_flags & FlagSmallReply) ? kMaxSmallReplyBytes : kMaxReplyBytes;
+}
+
+bool CWinHttp2::CheckAnnouncedLength(Request_* request)
+{
+    request->m_expectedBytes = -1;
+    wchar_t text[32] = {};
+    DWORD size = sizeof(text);
+    if (!WinHttpQueryHeaders(request->m_request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, text,
+                             &size, WINHTTP_NO_HEADER_INDEX))
+        return true;
+    const unsigned __int64 announced = _wcstoui64(text, nullptr, 10);
+    if (announced > ReplyLimit(request)) {
+        Abandon(request, kErrReplyTooLarge);
+        return false;
+    }
+    // A decoded body has a length of its own; the announced one counts the encoded bytes.
+    wchar_t encoding[64] = {};
+    size = sizeof(encoding);
+    if (WinHttpQueryHeaders(request->m_request, WINHTTP_QUERY_CONTENT_ENCODING, WINHTTP_HEADER_NAME_BY_INDEX,
+                            encoding, &size, WINHTTP_NO_HEADER_INDEX) &&
+        lstrcmpiW(encoding, L"identity") != 0)
+        return true;
+    DWORD status = 0;
+    size = sizeof(status);
+    WinHttpQueryHeaders(request->m_request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+    if (status >= 200 && status != 204 && status != 304 && lstrcmpiW(request->m_verb.GetBuffer(), L"HEAD") != 0)
+        request->m_expectedBytes = static_cast<__int64>(announced);
+    return true;
 }
 
 void CWinHttp2::RestartWaiting(int below)
@@ -514,6 +645,7 @@ void CWinHttp2::CaptureCertificate(HINTERNET handle)
         return;
     WINHTTP_CERTIFICATE_INFO info;
     memcpy(&info, buffer.GetData(), sizeof(info));
+    m_serverTrusted = IsServerCertificateTrusted(handle, m_host) ? 1 : 0;
     CTByteArray flags, bits;
     QueryOptionBuffer(handle, WINHTTP_OPTION_SECURITY_FLAGS, flags);
     QueryOptionBuffer(handle, WINHTTP_OPTION_SECURITY_KEY_BITNESS, bits);
@@ -539,6 +671,7 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
     Request_* request = FindRequest(handle);
     if (!request)
         return;
+    request->m_lastActivity = GetTickCount();
     int a = 0, b = 0;
     info.ReadInt32(a);
     info.ReadInt32(b);
@@ -597,6 +730,8 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
                 }
             }
         }
+        if (!CheckAnnouncedLength(request))
+            break;
         if (!WinHttpQueryDataAvailable(request->m_request, nullptr))
             FailNow(request, GetLastError());
         break;
@@ -604,6 +739,11 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
 
     case WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE:
         if (a > 0) {
+            if (static_cast<unsigned __int64>(request->m_response.GetSize()) + static_cast<unsigned>(a) >
+                ReplyLimit(request)) {
+                Abandon(request, kErrReplyTooLarge);
+                break;
+            }
             request->m_read.SetSize(static_cast<unsigned>(a));
             DWORD got = 0;
             if (!WinHttpReadData(request->m_request, request->m_read.GetData(), static_cast<DWORD>(a), &got)) {
@@ -615,6 +755,13 @@ void CWinHttp2::HandleStatus(HINTERNET handle, DWORD code, CDataString& info)
             if (!WinHttpQueryDataAvailable(request->m_request, nullptr))
                 FailNow(request, GetLastError());
         } else {
+            // A connection that ends early reads as the end of the body: compare with what the
+            // headers announced.
+            if (request->m_expectedBytes >= 0 &&
+                static_cast<__int64>(request->m_response.GetSize()) < request->m_expectedBytes) {
+                Abandon(request, kErrReplyCutShort);
+                break;
+            }
             if (!m_inFlight.Remove(request))
                 break;
             if (request->m_request) {
@@ -697,7 +844,14 @@ unsigned __stdcall CWinHttp2::WorkerThread(void* client)
 void CWinHttp2::WorkerLoop()
 {
     while (!m_stop) {
-        if (WaitForSingleObject(m_wake, INFINITE) != WAIT_OBJECT_0)
+        // While requests are in flight the worker also wakes to look for stalled ones.
+        DWORD period = INFINITE;
+        if (m_inFlight.GetCount()) {
+            period = m_stallLimit / 4;
+            period = period < 20 ? 20 : period > 1000 ? 1000 : period;
+        }
+        DWORD woken = WaitForSingleObject(m_wake, period);
+        if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT)
             break;
         while (!m_stop) {
             auto* callback = static_cast<Callback_*>(m_workerQueue.RemoveHead());
@@ -711,5 +865,7 @@ void CWinHttp2::WorkerLoop()
                 PostMessageW(m_wnd.m_hWnd, kMsgRunQueue, 0, 0);
             }
         }
+        if (!m_stop)
+            ExpireStalled();
     }
 }

@@ -24,12 +24,21 @@ public:
         FlagIgnoreCertErrors = 1,   // https: accept any server certificate
         FlagWebSocket = 2,          // ask for the WebSocket upgrade
         FlagRunOnWorker = 4,        // completion runs on the worker thread
+        FlagSmallReply = 8,         // a reply larger than kMaxSmallReplyBytes is refused (sign-in)
     };
     static constexpr int kMaxInFlight = 9;
     static constexpr int kRestartBelowAfterSuccess = 8;
     static constexpr int kRestartBelowAfterError = 4;
     static constexpr unsigned kMaxRetries = 100;      // the 100th 12152 of a session completes its request
     static constexpr DWORD kSecurityIgnoreFlags = 0x3300;
+    // Replies are held whole in memory: a larger one fails with kErrReplyTooLarge.
+    static constexpr unsigned kMaxReplyBytes = 256u << 20;
+    static constexpr unsigned kMaxSmallReplyBytes = 1u << 20;
+    static constexpr DWORD kErrReplyTooLarge = ERROR_WINHTTP_RESPONSE_DRAIN_OVERFLOW;
+    // A reply that ends before the length its headers announced fails with this.
+    static constexpr DWORD kErrReplyCutShort = ERROR_WINHTTP_CONNECTION_ERROR;
+    static constexpr DWORD kDefaultStallLimit = 600000;   // the session's receive time-out
+    static constexpr DWORD kSocketCloseWait = 2000;       // ms Close waits for the server's close frame
     static constexpr UINT kMsgSetClient = WM_USER + 1;   // 1025
     static constexpr UINT kMsgRunQueue = WM_USER + 4;    // 1028
 
@@ -86,6 +95,8 @@ public:
         CTString m_verb;
         CTString m_path;
         HeaderList m_headers;
+        DWORD m_lastActivity = 0;     // tick of the last notice handled (worker)
+        __int64 m_expectedBytes = -1; // the announced body length; -1 unknown
     };
 
     class Queue_ : public CLinkedListObject {
@@ -169,7 +180,7 @@ public:
 
     HMODULE m_winhttp = nullptr;
     decltype(&WinHttpWebSocketSend) m_wsSend = nullptr;   // looked up, never called: the client only receives
-    decltype(&WinHttpWebSocketShutdown) m_wsShutdown = nullptr;
+    decltype(&WinHttpWebSocketShutdown) m_wsShutdown = nullptr;   // looked up, not called: see Close
     decltype(&WinHttpWebSocketClose) m_wsClose = nullptr;
     decltype(&WinHttpWebSocketReceive) m_wsReceive = nullptr;
     decltype(&WinHttpWebSocketCompleteUpgrade) m_wsCompleteUpgrade = nullptr;
@@ -187,6 +198,15 @@ public:
     volatile BYTE m_stop = 0;
     CTString m_host;
 
+    // A request that hears nothing from WinHTTP for this long (ms) fails with ERROR_WINHTTP_TIMEOUT:
+    // a connection that the server closes or resets without answering may otherwise never report.
+    // Open sockets are exempt. Tests shorten it.
+    DWORD m_stallLimit = kDefaultStallLimit;
+    HANDLE m_socketClosed = nullptr;   // manual-reset: the close handshake of a socket has completed
+    // Whether the certificate captured for this connection passes the checks of a validating
+    // request; until it is known, requests that skip the checks keep no connection alive.
+    volatile LONG m_serverTrusted = 0;
+
     // WinHttpSendRequest; tests replace it to make a send fail at once.
     using SendRequestFn = BOOL(WINAPI*)(HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR);
     SendRequestFn m_sendRequest = &WinHttpSendRequest;
@@ -202,6 +222,10 @@ private:
     void QueueChannel(const wchar_t* name, int status = -1);
     void Complete(Request_* request, DWORD error);
     void FailNow(Request_* request, DWORD error);
+    void Abandon(Request_* request, DWORD error);
+    void ExpireStalled();
+    bool CheckAnnouncedLength(Request_* request);
+    static unsigned ReplyLimit(const Request_* request);
     void RestartWaiting(int below);
     void CaptureCertificate(HINTERNET request);
     void ArmReceive(Request_* request);

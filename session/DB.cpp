@@ -118,6 +118,12 @@ void DB::Disconnect()
 bool DB::SendRequest(const wchar_t* verb, const CTString& path, const CTString& header, CTByteArray* body,
                      const RequestRoute& route)
 {
+    return SendRouted(verb, path, header, body, route, 0);
+}
+
+bool DB::SendRouted(const wchar_t* verb, const CTString& path, const CTString& header, CTByteArray* body,
+                    const RequestRoute& route, int extraFlags)
+{
     if (m_sendState != 1)
         return true;
     IHttpTransport::HeaderList headers;
@@ -126,7 +132,8 @@ bool DB::SendRequest(const wchar_t* verb, const CTString& path, const CTString& 
     if (!m_origin.IsEmpty())
         headers.push_back(m_origin);
     CTString pathCopy(path);
-    m_transport->Send(CTString(verb), path, headers, body, CWinHttp2::FlagIgnoreCertErrors | CWinHttp2::FlagRunOnWorker,
+    m_transport->Send(CTString(verb), path, headers, body,
+                      CWinHttp2::FlagIgnoreCertErrors | CWinHttp2::FlagRunOnWorker | extraFlags,
                       [this, route, pathCopy](TxRx& result) { OnRequestComplete(result, route, pathCopy); });
     return true;
 }

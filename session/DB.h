@@ -210,6 +210,9 @@ public:
 private:
     static DWORD DefaultTick() { return GetTickCount(); }
     void OnRequestComplete(TxRx& result, const RequestRoute& route, const CTString& path);
+    // SendRequest with transport flags added to those of every API request.
+    bool SendRouted(const wchar_t* verb, const CTString& path, const CTString& header, CTByteArray* body,
+                    const RequestRoute& route, int extraFlags);
     void RaiseDownload();
     // Encodes form and sends it as a routed POST with the form content type.
     void SendForm(const wchar_t* path, CAttributes& form, const RequestRoute& route);

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include "framework/CTWndMessageBox.h"
+#include "session/JsonDepth.h"
 
 namespace {
 
@@ -78,8 +79,11 @@ void DB::OnRealtimeMessage(TxRx& event)
     while (length && text[length - 1] == 0)
         --length;
 
-    // A message that is not JSON, has no text "channel", or a "sys" error of another shape is
-    // dropped: one bad message must not end the session's process.
+    // A message that is not JSON, nests deeper than any message of the server's, has no text
+    // "channel", or a "sys" error of another shape is dropped: one bad message must not end the
+    // session's process.
+    if (JsonNestsDeeperThan(text, length))
+        return;
     CTString channel;
     CTString sysError;
     bool showSys = false;

@@ -42,7 +42,11 @@ void DB::Logon(const CTString& email, const CTString& password, const RequestRou
     form.SetText(L"Email", email);
     form.SetText(L"Passwd", password);
     form.SetText(L"PRIVILEGE", L"QELConsole");
-    SendForm(L"api/api_logon.php", form, route);
+    // A sign-in reply is a few kilobytes: anything near a megabyte is no answer of the server's.
+    CTByteArray body;
+    form.FormEncode(body);
+    SendRouted(L"POST", CTString(L"api/api_logon.php"), CTString(kFormContentType), &body, route,
+               CWinHttp2::FlagSmallReply);
 }
 
 void DB::DirGetLookup(unsigned parentId, const CTString& lookup, const RequestRoute& route)

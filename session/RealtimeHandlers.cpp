@@ -7,19 +7,22 @@
 #include "framework/CWindowManager.h"
 #include "session/CHTTP.h"
 #include "session/Dir.h"
+#include "session/JsonDepth.h"
 
 namespace {
 
 constexpr __int64 kConnectionError = 12030;        // ERROR_WINHTTP_CONNECTION_ERROR
 constexpr __int64 kInvalidServerResponse = 12152;  // ERROR_WINHTTP_INVALID_SERVER_RESPONSE
 constexpr __int64 kSocketReset = 10054;            // WSAECONNRESET
+constexpr __int64 kSocketAborted = 10053;          // WSAECONNABORTED
+constexpr __int64 kConnectionAborted = 1236;       // ERROR_CONNECTION_ABORTED
 
 const wchar_t* const kResetText =
     L"The connection with the server has been reset or terminated, or an incompatible SSL protocol was "
     L"encountered.";
 
 // The message text of a handler's bag (key 1, ending in one zero byte) parsed; false when it is
-// missing or not JSON.
+// missing, not JSON or nested too deep.
 bool ParseMessage(DB::DBEvent& event, nlohmann::json& out)
 {
     if (!event.Has(1u))
@@ -31,9 +34,11 @@ bool ParseMessage(DB::DBEvent& event, nlohmann::json& out)
     size_t length = bytes.GetSize();
     while (length && text[length - 1] == 0)
         --length;
-    out = nlohmann::json::parse(text, text + length, nullptr, false);
+    const bool tooDeep = JsonNestsDeeperThan(text, length);
+    if (!tooDeep)
+        out = nlohmann::json::parse(text, text + length, nullptr, false);
     event.SwapBytes(1u, bytes);
-    return !out.is_discarded();
+    return !tooDeep && !out.is_discarded();
 }
 
 // A member name of "data": an object id in unsigned decimal, digits only.
@@ -114,7 +119,8 @@ void RealtimeHandlers::Bind()
 
 bool RealtimeHandlers::IsConnectionReset(__int64 error)
 {
-    return error == kConnectionError || error == kSocketReset || error == kInvalidServerResponse;
+    return error == kConnectionError || error == kSocketReset || error == kInvalidServerResponse ||
+           error == kSocketAborted || error == kConnectionAborted;
 }
 
 HWND RealtimeHandlers::Owner()

@@ -58,8 +58,9 @@ public:
     void on_connection_closed(DB::DBEvent& event);
     void on_connection_error(DB::DBEvent& event);
 
-    // Whether a socket failure code means the connection was reset. Wine reports a reset with the
-    // socket's WSAECONNRESET or as an invalid server response where Windows gives 12030.
+    // Whether a socket failure code means the connection was reset or aborted. Wine reports a reset
+    // with the socket's WSAECONNRESET or as an invalid server response where Windows gives 12030;
+    // an aborted connection comes as WSAECONNABORTED or ERROR_CONNECTION_ABORTED.
     static bool IsConnectionReset(__int64 error);
 
     Hooks m_hooks;

@@ -187,6 +187,25 @@ TEST(SignInLive, WrongPasswordThenRetrySignsInToTheMainWindowAndSignsOut)
     ASSERT_TRUE(live.PumpUntil([&] { return !live.app->m_connected && live.Current() == 1000; }));
     ASSERT_TRUE(live.Connect());
     EXPECT_EQ(L"secret", ItemText(live.Connect()->m_hWnd, DlgConnect::kIdPassword));
+
+    // The realtime socket was closed with status 1000, not dropped.
+    std::string closedWith;
+    ASSERT_TRUE(live.PumpUntil([&] {
+        nlohmann::json log = nlohmann::json::parse(fixture::Control(Server(), L"GET", L"/control/ws_log"), nullptr, false);
+        std::string socketPath;
+        closedWith.clear();
+        if (log.is_array())
+            for (const auto& entry : log) {
+                if (entry["type"] == "open" && entry["path"].get<std::string>().rfind("/socket.io?", 0) == 0) {
+                    socketPath = entry["path"];
+                    closedWith.clear();
+                } else if (entry["type"] == "closed" && entry["path"] == socketPath) {
+                    closedWith = entry["data"];
+                }
+            }
+        return !closedWith.empty();
+    }, 5000)) << "the server saw no close of the realtime socket";
+    EXPECT_EQ("1000", closedWith);
 }
 
 TEST(SignInLive, HttpFailuresAndForeignRepliesFailWithRetryAndCancelReturnsToConnect)
@@ -214,5 +233,39 @@ TEST(SignInLive, HttpFailuresAndForeignRepliesFailWithRetryAndCancelReturnsToCon
         live.Click(connecting, DlgConnecting::kIdCancel);
         ASSERT_TRUE(live.PumpUntil([&] { return !live.Connecting() && live.Current() == 1000; }));
         EXPECT_TRUE(IsWindowVisible(live.Connect()->m_hWnd));
+    }
+}
+
+TEST(SignInLive, CutShortAndOversizedRepliesEndInOneErrorOnTheConnectPaneWithWhatWasTyped)
+{
+    ASSERT_TRUE(Server().ok) << "fixture server not running";
+    for (const wchar_t* password : {L"cutshort", L"huge"}) {
+        Boxes boxes;
+        LiveApp live({Saved(L"Fixture", L"secret")}, 0);
+        DlgConnect* connect = live.Connect();
+        ASSERT_TRUE(connect);
+        // Typed over the saved connection.
+        std::wstring server = L"127.0.0.1:" + std::to_wstring(Server().httpsPort);
+        SetDlgItemTextW(connect->m_hWnd, DlgConnect::kIdServer, server.c_str());
+        SetDlgItemTextW(connect->m_hWnd, DlgConnect::kIdEmail, L"typed@example.test");
+        SetDlgItemTextW(connect->m_hWnd, DlgConnect::kIdPassword, password);
+        live.Click(connect->m_hWnd, DlgConnect::kIdConnect);
+        ASSERT_TRUE(live.PumpUntil([&] {
+            std::lock_guard<std::mutex> lock(boxes.m_mutex);
+            return !boxes.m_texts.empty() && live.Current() == 1000;
+        }, 20000)) << "sign-in with " << std::string(password, password + wcslen(password)) << " never ended";
+        live.PumpUntil([] { return false; }, 300);   // a second box would show by now
+
+        std::lock_guard<std::mutex> lock(boxes.m_mutex);
+        ASSERT_EQ(1u, boxes.m_texts.size());
+        EXPECT_NE(std::wstring::npos, boxes.m_texts[0].find(L"api/api_logon.php")) << boxes.m_texts[0];
+        EXPECT_EQ(std::wstring::npos, boxes.m_texts[0].find(L"Unknown error")) << boxes.m_texts[0];
+        EXPECT_FALSE(live.app->m_connected);
+        EXPECT_EQ(1000, live.Current());
+        connect = live.Connect();
+        ASSERT_TRUE(connect);
+        EXPECT_TRUE(IsWindowVisible(connect->m_hWnd));
+        EXPECT_EQ(server, ItemText(connect->m_hWnd, DlgConnect::kIdServer));
+        EXPECT_EQ(L"typed@example.test", ItemText(connect->m_hWnd, DlgConnect::kIdEmail));
     }
 }

@@ -58,3 +58,15 @@ TEST(CTErrorString, ComTextDropsTheTrailingLineEnd)
     EXPECT_NE(L'\n', plain.back()) << plain;
     EXPECT_EQ(L"Unknown error 0x8FFF0001", Text(FormatComErrorText(static_cast<HRESULT>(0x8FFF0001), text)));
 }
+
+TEST(CTErrorString, WinHttpCodesHaveTextsOfTheirOwn)
+{
+    // Wine and many Windows locales carry no message text for these codes.
+    CTErrorString error(12029);
+    EXPECT_EQ(L"A connection with the server could not be established.\r\n", Text(error));
+    for (DWORD code : {12002u, 12007u, 12030u, 12152u, 12175u, 12184u}) {
+        CTErrorString other(code);
+        EXPECT_EQ(std::wstring::npos, Text(other).find(L"Unknown error")) << code;
+        EXPECT_GT(Text(other).size(), 10u) << code;
+    }
+}

@@ -12,6 +12,7 @@
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
 #include "session/CHTTP.h"
+#include "session/CWinHttp2Transport.h"
 #include "session/DB.h"
 #include "FixtureServer.h"
 
@@ -118,9 +119,9 @@ void Read(DB::DBEvent& event, Reply& reply)
 // A connected client whose routed replies are collected by request id.
 class Session {
 public:
-    Session()
+    explicit Session(const CTString& url = BaseUrl())
     {
-        db.Connect(BaseUrl());
+        db.Connect(url);
         db.Bind(CTString(L"connection_recv"), [this](DB::DBEvent& event) {
             auto reply = std::make_shared<Reply>();
             Read(event, *reply);
@@ -527,4 +528,76 @@ TEST(DBServer, UploadStoresTheFileAndAnUnreadableOneIsNotSent)
     EXPECT_EQ(1, CountChildren(listing->doc, L"file"));
     EXPECT_EQ("qel_client_upload.txt", Attr(Child(listing->doc, L"file"), L"name"));
     DeleteFileW(path.GetBuffer());
+}
+
+TEST(DBServer, PostChecksTheCertificateEvenAfterAnApiRequestReachedTheSameServer)
+{
+    ASSERT_TRUE(Server().ok);
+    BoxRecorder boxes;
+    CTString untrusted;
+    untrusted.Format(L"https://127.0.0.1:%d", Server().untrustedPort);
+    Session session(untrusted);
+
+    // API requests accept any certificate; a post checks it, also on a connection that an API
+    // request opened just before.
+    session.db.ObjGet(90, false, false, Route(1030, 41));
+    auto api = session.Wait(1030, 41);
+    ASSERT_TRUE(api);
+    EXPECT_EQ(2, api->statusClass);
+
+    CAttributes query;
+    query.SetNumber(L"GetTitleBarColours", 1);
+    auto post = session.Post(L"api/api_qelQuery.php", query);
+    ASSERT_TRUE(post->done);
+    EXPECT_EQ(0, post->statusClass);
+    EXPECT_EQ(nullptr, Result(post->doc));
+
+    session.db.ObjGet(90, false, false, Route(1030, 42));
+    auto again = session.Wait(1030, 42);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(2, again->statusClass);
+}
+
+TEST(DBServer, RequestsTheServerDropsUnansweredEndAndTheBusyCountReturnsToIdle)
+{
+    ASSERT_TRUE(Server().ok);
+    BoxRecorder boxes;
+    Session session;
+    // The server's silence is waited for this long instead of the session's ten minutes.
+    static_cast<CWinHttp2Transport*>(session.db.m_transport.get())->m_http.m_stallLimit = 1500;
+    std::vector<__int64> counts;
+    session.db.Bind(CTString(L"request_count"), [&](DB::DBEvent& event) {
+        __int64 count = -1;
+        event.GetInt64(::DBEvent::KeyRequestCount, count);
+        counts.push_back(count);
+    });
+    for (const char* mode : {"close", "abort"}) {
+        std::string path = std::string("/d14/") + mode + ".php";
+        fixture::Script(Server(), path, json::array({{{"mode", mode}, {"count", -1}}}));
+        CTString page;
+        page.AssignAnsi(path.c_str() + 1);
+        const __int64 key = mode[0] == 'c' ? 20 : 30;
+
+        // A window's request, a silent one and a post alike.
+        CTByteArray body;
+        session.db.SendRequest(L"POST", page, CTString(), &body, Route(1091, key));
+        session.db.SendRequest(L"POST", page, CTString(), &body, Route(1091, key + 1, true));
+        CAttributes form;
+        form.SetNumber(L"X", 1);
+        auto post = std::make_shared<Reply>();
+        session.db.Post(page, form, [post](DB::DBEvent& event) { Read(event, *post); });
+
+        auto window = session.Wait(1091, key);
+        auto silent = session.Wait(1091, key + 1);
+        ASSERT_TRUE(window) << mode;
+        ASSERT_TRUE(silent) << mode;
+        ASSERT_TRUE(fixture::PumpUntil([&] { return post->done.load(); }, 15000)) << mode;
+        EXPECT_EQ(5007, window->result) << mode;
+        EXPECT_EQ(5007, silent->result) << mode;
+        EXPECT_GT(silent->error, 0) << mode;
+        EXPECT_EQ(0, post->statusClass) << mode;
+        ASSERT_TRUE(fixture::PumpUntil([&] { return session.db.GetBusyCount() == 0; }, 5000)) << mode;
+        ASSERT_FALSE(counts.empty()) << mode;
+        EXPECT_EQ(0, counts.back()) << mode;
+    }
 }

@@ -201,6 +201,22 @@ TEST(RealtimeServer, ResetsReopenTheSocketTwiceThenReport)
         EXPECT_EQ(live.target, upgrade["target"]);
 }
 
+TEST(RealtimeServer, AReopenedSocketCarriesMessagesAgain)
+{
+    ASSERT_TRUE(Server().ok) << "fixture server not running";
+    Live live("rt6");
+    // The first connection is reset; the second delivers a message.
+    live.Actions(json::array({{{"delay_ms", 150}, {"abort", true}},
+                              {{"delay_ms", 150}, {"text", "{\"channel\":\"events\",\"data\":{\"21\":{\"a\":\"a\"}}}"}}}));
+    live.Open();
+    ASSERT_TRUE(fixture::PumpUntil([&] { return !live.records.empty(); })) << "no message after the reset";
+    EXPECT_EQ(2u, live.Upgrades().size());
+    EXPECT_EQ(1103, live.records[0].requestId);
+    EXPECT_EQ(21, live.records[0].param2);
+    EXPECT_EQ(1, live.handlers.m_retries);
+    EXPECT_TRUE(live.boxes.texts.empty());
+}
+
 TEST(RealtimeServer, ARefusedUpgradeShowsTheServersPage)
 {
     ASSERT_TRUE(Server().ok) << "fixture server not running";
@@ -216,4 +232,30 @@ TEST(RealtimeServer, ARefusedUpgradeShowsTheServersPage)
     bare.Open({W("X-Other: 1")});
     ASSERT_TRUE(fixture::PumpUntil([&] { return !bare.pages.empty(); }));
     EXPECT_EQ(L"Accept-Encoding header missing", bare.pages[0]);
+}
+
+TEST(RealtimeServer, DisconnectClosesTheSocketWithStatus1000)
+{
+    ASSERT_TRUE(Server().ok) << "fixture server not running";
+    Live live("rt5");
+    live.Open();
+    ASSERT_TRUE(fixture::PumpUntil([&] { return !live.statuses.empty(); }));
+    ASSERT_EQ(1, live.statuses[0]);
+    live.db.Disconnect();
+
+    // What the server saw of this socket after it opened.
+    std::vector<json> seen;
+    fixture::PumpUntil([&] {
+        seen.clear();
+        json log = json::parse(fixture::Control(Server(), L"GET", L"/control/ws_log"), nullptr, false);
+        if (log.is_array())
+            for (const json& entry : log)
+                if (entry["path"] == live.target)
+                    seen.push_back(entry);
+        return !seen.empty() && seen.back()["type"] == "closed";
+    }, 5000);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ("open", seen.front()["type"]);
+    EXPECT_EQ("closed", seen.back()["type"]) << seen.back().dump();
+    EXPECT_EQ("1000", seen.back()["data"]) << seen.back().dump();
 }

@@ -207,6 +207,45 @@ TEST(Realtime, SysErrorIsShownAsTextOrCompactJson)
     EXPECT_EQ(L"QEL Realtime Error", s.boxes.captions[1]);
 }
 
+TEST(Realtime, DeeplyNestedMessagesAreDroppedWhateverTheirChannel)
+{
+    // Some 100,000 levels of objects (0.8 MB): nothing on the way may recurse once per level.
+    auto nested = [](int levels) {
+        std::string text;
+        for (int i = 0; i < levels; ++i)
+            text += "{\"a\":";
+        text += "1";
+        text.append(static_cast<size_t>(levels), '}');
+        return text;
+    };
+    const std::string deep = nested(100000);
+    Session s;
+    int requests = 0;
+    s.db->Bind(W("requests"), [&](DB::DBEvent&) { ++requests; });
+    s.Message("{\"channel\":\"sys\",\"error\":" + deep + "}");
+    s.Message("{\"channel\":\"events\",\"data\":{\"7\":" + deep + "}}");
+    s.Message("{\"channel\":\"requests\",\"data\":[" + deep + "]}");
+    s.Message("{\"channel\":\"sys\",\"error\":\"[{\\\"not nesting\"}");   // brackets inside a text count for nothing
+    EXPECT_EQ(0, requests);
+    EXPECT_TRUE(s.records.empty());
+    ASSERT_EQ(1u, s.boxes.texts.size());
+    EXPECT_EQ(L"[{\"not nesting", s.boxes.texts[0]);
+
+    // The handlers refuse such a text too when it reaches them another way.
+    DB::DBEvent bag;
+    std::string events = "{\"data\":{\"7\":" + deep + "}}";
+    CTByteArray bytes;
+    memcpy(bytes.Extend(static_cast<unsigned>(events.size() + 1)), events.c_str(), events.size() + 1);
+    bag.SwapBytes(1u, bytes);
+    s.handlers->on_events(bag);
+    EXPECT_TRUE(s.records.empty());
+
+    // Ordinary nesting still goes through.
+    s.Message("{\"channel\":\"sys\",\"error\":" + nested(20) + "}");
+    ASSERT_EQ(2u, s.boxes.texts.size());
+    EXPECT_EQ(0u, s.boxes.texts[1].find(L"{\"a\":{\"a\":"));
+}
+
 TEST(Realtime, MalformedMessagesAreDroppedWithoutEndingTheProcess)
 {
     Session s;
@@ -339,8 +378,9 @@ TEST(Realtime, SlotsRewriteTheCachedWindowAndTellItsScheduleGroup)
 
 TEST(Realtime, ResetsReopenTwiceInARowThenReport)
 {
-    // Windows reports a reset as 12030; Wine as 10054 or 12152.
-    for (DWORD reset : {12030u, 10054u, 12152u}) {
+    // Windows reports a reset as 12030; Wine as 10054 or 12152; an aborted connection comes as
+    // 10053 or 1236.
+    for (DWORD reset : {12030u, 10054u, 12152u, 10053u, 1236u}) {
         Session s;
         s.Open();
         s.End(reset);

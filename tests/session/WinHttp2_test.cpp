@@ -390,6 +390,17 @@ TEST_F(WinHttp2Test, UntrustedCertificateFailsUnlessFlagOneAcceptsIt)
     EXPECT_EQ(200, lenient->headers.m_statusCode);
     EXPECT_EQ(L"127.0.0.1", std::wstring(client.m_certificate.GetText(CTString(L"SUBJECT")).GetBuffer()));
     EXPECT_EQ(L"127.0.0.1", std::wstring(client.m_certificate.GetText(CTString(L"ISSUER")).GetBuffer()));
+    // Its connections may not be kept for later requests.
+    EXPECT_EQ(0, client.m_serverTrusted);
+
+    // A server whose certificate passes the checks may keep them.
+    CWinHttp2 trusted;
+    ASSERT_TRUE(Open(trusted, BaseUrl(L"https", server.httpsPort)));
+    auto first = Post(trusted, L"w7/c.php", 5);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return first->done.load(); }));
+    EXPECT_EQ(1, trusted.m_serverTrusted);
+    trusted.Close();
+    EXPECT_EQ(0, trusted.m_serverTrusted);
 }
 
 TEST_F(WinHttp2Test, WebSocketDeliversTextMessagesDropsBinaryAndReportsClose)
@@ -552,5 +563,56 @@ TEST_F(WinHttp2Test, WithoutConnectionSendsAreDropped)
     bool called = false;
     client.Send(CTString(L"POST"), CTString(L"x.php"), {}, nullptr, 5, [&](TxRx&) { called = true; });
     EXPECT_FALSE(called);
+    EXPECT_EQ(0, client.GetPendingCount());
+}
+
+TEST_F(WinHttp2Test, ClosedResetAndCutShortRepliesEndTheirRequestsAndFreeTheirSlots)
+{
+    const auto& server = Server();
+    struct Case {
+        const char* path;
+        json reply;
+    } cases[] = {
+        {"/w12/abort.php", {{"mode", "abort"}, {"count", -1}}},
+        {"/w12/close.php", {{"mode", "close"}, {"count", -1}}},
+        {"/w12/cut.php", {{"mode", "partial"}, {"body", "<?xml version=\"1.0\"?><res"}, {"count", -1}}},
+    };
+    for (const Case& c : cases) {
+        fixture::Script(server, c.path, json::array({c.reply}));
+        for (int flags : {0, 5}) {
+            CWinHttp2 client;
+            ASSERT_TRUE(Open(client, BaseUrl(L"https", server.httpsPort)));
+            // The server's silence is waited for this long instead of the session's ten minutes.
+            client.m_stallLimit = 1500;
+            int counts = 0;
+            client.m_channels[CTString(L"request_count")] = [&](CWinHttp2::HttpEvent&) { ++counts; };
+            std::wstring path(c.path + 1, c.path + strlen(c.path));
+            auto outcome = Post(client, path.c_str(), flags);
+            ASSERT_TRUE(fixture::PumpUntil([&] { return outcome->done && counts > 0; }, 15000))
+                << c.path << " flags " << flags << " never ended";
+            EXPECT_NE(-1, outcome->error) << c.path << " flags " << flags;
+            EXPECT_TRUE(outcome->body.empty()) << c.path;
+            if (strstr(c.path, "cut"))
+                EXPECT_EQ(CWinHttp2::kErrReplyCutShort, outcome->error);
+            EXPECT_EQ(0, client.GetPendingCount()) << c.path;
+            EXPECT_EQ(0u, client.m_inFlight.GetCount()) << c.path;
+        }
+    }
+}
+
+TEST_F(WinHttp2Test, RepliesLargerThanTheirBoundAreRefused)
+{
+    const auto& server = Server();
+    const std::string big(CWinHttp2::kMaxSmallReplyBytes + 1, 'x');
+    fixture::Script(server, "/w13/big.php", json::array({{{"body", big}, {"count", 2}}}));
+    CWinHttp2 client;
+    ASSERT_TRUE(Open(client, BaseUrl(L"https", server.httpsPort)));
+    auto small = Post(client, L"w13/big.php", 5 | CWinHttp2::FlagSmallReply);
+    auto plain = Post(client, L"w13/big.php", 5);
+    ASSERT_TRUE(fixture::PumpUntil([&] { return small->done && plain->done; }));
+    EXPECT_EQ(CWinHttp2::kErrReplyTooLarge, small->error);
+    EXPECT_TRUE(small->body.empty());
+    EXPECT_EQ(-1, plain->error);
+    EXPECT_EQ(big.size(), plain->body.size());
     EXPECT_EQ(0, client.GetPendingCount());
 }
