@@ -27,7 +27,6 @@ cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-"$root/scripts/wine-prefix.sh"
-wineserver -p >/dev/null 2>&1 </dev/null || true
+"$root/scripts/wine-prefix.sh" --start-session
 
 ctest --test-dir "$build" -j"$(nproc)" --output-on-failure "$@"
