@@ -75,7 +75,7 @@ public:
     static bool IsWhiteSpaceCondensed() { return condenseWhiteSpace; }
 
     // Appends in to out with markup characters, apostrophes and control characters escaped;
-    // existing hexadecimal character references pass through.
+    // complete hexadecimal references to a real character ("&#x41;") pass through.
     static void EncodeString(const TiXmlString& in, TiXmlString& out);
     static void EncodeString(const wchar_t* in, TiXmlString& out);
 

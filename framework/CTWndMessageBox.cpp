@@ -263,13 +263,7 @@ INT_PTR CTWndMessageBox::Run()
     if (!m_owner) m_owner = GetDesktopWindow();
     m_hParent = m_owner;
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = CTWnd2::WindowProc;
-    wc.hInstance = m_module;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"TDialogHeader";
-    RegisterWindowClass(wc);
+    CTWndHeader::RegisterClass(m_module);
 
     ChooseIcon();
     BuildButtons();
@@ -333,8 +327,13 @@ void CTWndMessageBox::Layout()
         if (title.IsEmpty()) title.Assign(CTApp::Instance()->GetName());
         ::SetWindowTextW(hwnd, title.GetBuffer() ? title.GetBuffer() : L"");
         RECT band = {0, 0, client.right, m_bandHeight}; // Create reads right/bottom as the size
-        m_header.Create(L"TDialogHeader", false, hwnd, WS_CHILD | WS_VISIBLE | 1, 0, module, &band);
-        m_header.SetWindowText(m_caption ? m_caption : L"");
+        m_header.Create(CTWndHeader::kClassName, false, hwnd, WS_CHILD | WS_VISIBLE | CTWndHeader::FlagIconLeft, 0,
+                        module, &band);
+        m_header.flags = CTWndHeader::FlagIconLeft;
+        // The band was sized before it knew its look: apply it, then show the icon and the caption.
+        m_header.ApplyStyle();
+        if (m_icon) m_header.SetIcon(m_icon);
+        m_header.SetText(CTString(m_caption ? m_caption : L""));
         HWND text = CreateWindowExW(0, L"STATIC", m_text ? m_text : L"",
                                     WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 2 * m_margin,
                                     m_bandHeight + 2 * m_spacing, m_textSize.cx, m_textSize.cy, hwnd,

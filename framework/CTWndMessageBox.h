@@ -3,6 +3,7 @@
 // localized captions, extra buttons ("Yes to all", "Skip all", ...), an optional "Do not show
 // again" check box and a header-band layout.
 #include <windows.h>
+#include "controls/CTWndHeader.h"
 #include "framework/CTWnd2.h"
 
 class CTWndMessageBox : public CTWnd2 {
@@ -16,9 +17,8 @@ public:
     };
     enum : int { kCheckBoxId = 30 };
 
-    // The header band above the text in header layout. The band's own drawing lives in the
-    // header control; here it is a "TDialogHeader" child carrying the caption as its text.
-    CTWnd2 m_header;
+    // The header band above the text in header layout: the caption beside the box's icon.
+    CTWndHeader m_header;
     HINSTANCE m_module = nullptr;
     DWORD m_style = 0;
     const wchar_t* m_text = nullptr;      // not copied

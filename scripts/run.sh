@@ -4,7 +4,8 @@
 #   scripts/run.sh             the console, with the saved connections of its Wine prefix
 #   scripts/run.sh --fixture   also starts the test server (tests/fixtures/fixture_server.py) on
 #                              loopback and adds the saved connection "Fixture server" to it, chosen
-#                              at start: press Connect (any e-mail address and password will do).
+#                              at start: press Connect (any e-mail address that is not empty signs
+#                              in; a few passwords, "wrong" among them, make the sign-in fail).
 #                              It serves a sample organisation (tests/fixtures/sample/directory.json):
 #                              units, sites, people, computers, schedule groups with their windows
 #                              and slots, deployments in every status, tasks, requests, orders and
@@ -21,7 +22,7 @@ fixture=0
 for arg in "$@"; do
   case "$arg" in
     --fixture) fixture=1 ;;
-    -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run: unknown option $arg (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -55,6 +56,26 @@ if [ ! -f "$WINEPREFIX/.qel-ready" ]; then
   wine winecfg -v win10 >/dev/null 2>&1 </dev/null || true
   wineserver -w || true
   touch "$WINEPREFIX/.qel-ready"
+fi
+
+# Without a window manager (Xvfb, a bare X server) Wine waits up to two seconds for one each time
+# a top-level window is hidden, so every closing dialog stalls and swallows a click: there the
+# windows stay unmanaged, as in the test prefix. A window manager that follows the EWMH names a
+# window of its own on the root window, and that window names itself again.
+window_manager_runs() {
+  local id
+  id="$(xprop -root -notype _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # *\(0x[0-9a-fA-F]*\).*/\1/p')"
+  [ -n "$id" ] && xprop -id "$id" -notype _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -qi "window id # *$id"
+}
+managed=N
+if window_manager_runs; then managed=Y; fi
+if [ "$(cat "$WINEPREFIX/.qel-managed" 2>/dev/null || true)" != "$managed" ]; then
+  if [ "$managed" = N ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+  else
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 </dev/null || true
+  fi
+  echo "$managed" >"$WINEPREFIX/.qel-managed"
 fi
 
 server_pid=""

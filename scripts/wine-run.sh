@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine with the pinned test environment.
-# The prefix is made on first use; one persistent wineserver serves the whole run.
+# The prefix is made, and its session started, on first use; one persistent wineserver serves the
+# whole run.
 set -u
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
 export WINEPREFIX
@@ -8,9 +9,7 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mshtml=d;mscoree=d}"
 export DISPLAY="${DISPLAY:-:99}"
 here="$(cd "$(dirname "$0")" && pwd)"
-if [ ! -f "$WINEPREFIX/.qel-ready" ]; then
-  "$here/wine-prefix.sh"
-fi
+"$here/wine-prefix.sh" --before-test
 wineserver -p >/dev/null 2>&1 </dev/null || true
 # Wine's own service processes outlive the program and inherit its output handles; route the
 # output through a file so that ctest sees the end of the program, not of those services.

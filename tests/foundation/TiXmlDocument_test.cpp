@@ -237,7 +237,7 @@ TEST_F(TiXmlDocumentTest, EncodeString) {
         {L"a<b", L"a&lt;b"},
         {L"&#x41;", L"&#x41;"},
         {L"x&#x20AC;y&z", L"x&#x20AC;y&amp;z"},
-        {L"&#x41", L"&#x41"},  // runs to the end
+        {L"&#x41", L"&amp;#x41"},  // no ';': text, not a reference
         {L"&#65;", L"&amp;#65;"},
         {L"<>\"'&", L"&lt;&gt;&quot;&apos;&amp;"},
         {L"\t\n\r\x01\x1f", L"&#x09;&#x0A;&#x0D;&#x01;&#x1F;"},
@@ -246,6 +246,67 @@ TEST_F(TiXmlDocumentTest, EncodeString) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.out, Encode(c.in)) << c.in;
+}
+
+// One element carrying the text both as an attribute value and as its content, printed and read
+// back; the printed form goes to *printed.
+void PrintAndReread(const wchar_t* text, std::wstring* printed, std::wstring* value, std::wstring* content) {
+    TiXmlDocument doc;
+    auto* e = static_cast<TiXmlElement*>(doc.LinkEndChild(new TiXmlElement(L"object")));
+    e->SetAttribute(L"name", text);
+    e->LinkEndChild(new TiXmlText(text));
+    *printed = ToString(doc);
+    TiXmlDocument reread;
+    reread.Parse(printed->c_str(), nullptr, 0);
+    ASSERT_FALSE(reread.Error()) << reread.ErrorDesc() << " in " << *printed;
+    TiXmlElement* root = reread.RootElement();
+    ASSERT_NE(nullptr, root);
+    ASSERT_NE(nullptr, root->GetAttribute(L"name"));
+    *value = root->GetAttribute(L"name");
+    *content = root->FirstChild() ? root->FirstChild()->Value() : L"";
+    ASSERT_EQ(nullptr, root->FirstChildElementNamed(L"evil")) << *printed;
+    const TiXmlAttribute* only = root->FirstAttribute();
+    ASSERT_TRUE(only && !only->Next()) << *printed;
+}
+
+TEST_F(TiXmlDocumentTest, OnlyCompleteHexReferencesPassThroughPrinting) {
+    // A complete reference to a character is printed as written and read back as that character.
+    std::wstring printed, value, content;
+    PrintAndReread(L"&#x41;", &printed, &value, &content);
+    EXPECT_EQ(L"<object name=\"&#x41;\">&#x41;</object>\n\n", printed);
+    EXPECT_EQ(L"A", value);
+    EXPECT_EQ(L"A", content);
+    PrintAndReread(L"x&#x1F600;y", &printed, &value, &content);
+    EXPECT_EQ(L"x\U0001F600y", value);
+
+    // Anything short of that is text: its '&' is escaped, nothing else in it reaches the mark-up
+    // raw, and it reads back exactly as it was.
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* encoded;
+    } cases[] = {
+        {L"&#x41", L"&amp;#x41"},                   // unterminated
+        {L"&#x", L"&amp;#x"},                       // ends after the x
+        {L"&#x;", L"&amp;#x;"},                     // no digits
+        {L"&#x4G;", L"&amp;#x4G;"},                 // not hexadecimal
+        {L"&#X41;", L"&amp;#X41;"},                 // capital X is not the hexadecimal form
+        {L"&#x0;", L"&amp;#x0;"},                   // zero
+        {L"&#x0000;", L"&amp;#x0000;"},             // zero, written long
+        {L"&#xD800;", L"&amp;#xD800;"},             // a lone surrogate
+        {L"&#xDFFF;", L"&amp;#xDFFF;"},             // a lone surrogate
+        {L"&#x110000;", L"&amp;#x110000;"},         // beyond the last character
+        {L"&#xFFFFFFFF41;", L"&amp;#xFFFFFFFF41;"}, // too many digits to hold
+        {L"&#x41 <b>;", L"&amp;#x41 &lt;b&gt;;"},   // a ';' far off, mark-up before it
+        {L"&#x\"/><evil a=\";", L"&amp;#x&quot;/&gt;&lt;evil a=&quot;;"},
+        {L"&#x' b='1;", L"&amp;#x&apos; b=&apos;1;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "text " << c.text);
+        EXPECT_EQ(c.encoded, Encode(c.text));
+        PrintAndReread(c.text, &printed, &value, &content);
+        EXPECT_EQ(c.text, value) << printed;
+        EXPECT_EQ(c.text, content) << printed;
+    }
 }
 
 TEST_F(TiXmlDocumentTest, PrintToStringLayout) {

@@ -6,7 +6,9 @@
 #include <thread>
 #include <vector>
 #include "framework/CTApp.h"
+#include "framework/CTREngine.h"
 #include "framework/CTWndMessageBox.h"
+#include "framework/MemoryBitmap.h"
 #include "tests/framework/FakeSeams.h"
 
 namespace {
@@ -442,6 +444,45 @@ TEST(CTWndMessageBox, HeaderLayoutShowsTheCaptionInABandAndTheOwnersTitle)
                        CTWndMessageBox::kStyleHeader),
               IDOK);
     owner.Destroy();
+}
+
+DWORD WINAPI BlueHighlight(int index) { return index == COLOR_HIGHLIGHT ? RGB(0, 120, 215) : GetSysColor(index); }
+
+TEST(CTWndMessageBox, HeaderBandPaintsItsColourTheCaptionAndTheIcon)
+{
+    CTREngine::Instance()->SetSysColorSource(BlueHighlight);
+    ScriptedMessageBoxAnswerer answerer;
+    answerer.Expect([](CTWndMessageBox& box, HWND dialog) {
+        HWND band = nullptr;
+        for (HWND child : Children(dialog))
+            if (ClassOf(child) == L"TDialogHeader") band = child;
+        ASSERT_NE(band, nullptr);
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT rc;
+        GetClientRect(band, &rc);
+        ASSERT_EQ(rc.bottom, box.m_bandHeight);
+        // What reached the screen: the band's own device context reads back the window's pixels.
+        HDC dc = GetDC(band);
+        // The default look: the highlight at 80 % (0, 96, 172), reached at the foot of the gradient.
+        EXPECT_TRUE(ColourNear(GetPixel(dc, rc.right - 2, rc.bottom - 1), RGB(0, 96, 172), 12));
+        // The caption in white after the icon: the band's background has no red, the ink has.
+        const int textLeft = box.m_iconSize.cx + 6;
+        int ink = 0;
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = textLeft; x < rc.right; ++x)
+                if (GetRValue(GetPixel(dc, x, y)) > 200) ++ink;
+        EXPECT_GT(ink, 20) << "no caption drawn in the band";
+        EXPECT_LT(ink, (rc.right - textLeft) * rc.bottom / 4) << "the band is not filled";
+        // The icon sits on a lighter backing at the left.
+        EXPECT_GT(GetRValue(GetPixel(dc, 1, rc.bottom - 1)), 80);
+        ReleaseDC(band, dc);
+        box.Press(IDOK);
+    });
+    CTWndMessageBox box;
+    EXPECT_EQ(box.Show(nullptr, Module(), L"The object could not be saved.", L"Saving failed",
+                       CTWndMessageBox::kStyleHeader | MB_ICONEXCLAMATION),
+              IDOK);
+    CTREngine::Instance()->SetSysColorSource(nullptr);
 }
 
 TEST(CTWndMessageBox, BoxesShownOnAnotherThreadAreAnsweredThere)
