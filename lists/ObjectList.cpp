@@ -1,0 +1,285 @@
+#include "lists/ObjectList.h"
+#include "foundation/CAttributes.h"
+#include "foundation/CTTokenString.h"
+#include "foundation/TiXmlDocument.h"
+
+namespace {
+TiXmlElement* FirstResult(TiXmlDocument& doc)
+{
+    TiXmlElement* root = doc.RootElement();
+    if (!root)
+        return nullptr;
+    return lstrcmpW(root->Value(), L"result") == 0 ? root : root->FirstChildElementNamed(L"result");
+}
+} // namespace
+
+void ObjectList::SetType(const Object& type)
+{
+    types.clear();
+    types.push_back(type);
+    CAttribute list;
+    type.GetAttribute(list, L"console_edit_attribs");
+    ParseEditAttribs(MapColumnName(CTString(list.GetText())), columns);
+    columnNames.assign(1, CTString());
+    for (const ObjectListColumn& column : columns)
+        columnNames.push_back(column.name);
+}
+
+void ObjectList::Clear()
+{
+    rows.clear();
+    pendingValues.clear();
+    types.clear();
+    columnNames.clear();
+    columns.clear();
+}
+
+ObjectList::Row& ObjectList::AddRow(const Object& object, int operation)
+{
+    Row& row = rows.emplace_back();
+    row.object = object;
+    row.operation = operation;
+    row.dirty = operation == OpNone ? 0 : 1;
+    return row;
+}
+
+ObjectList::Row& ObjectList::AddNewRow(const Object& templateObject) { return AddRow(templateObject, OpNew); }
+
+std::vector<ObjectListCell> ObjectList::BuildRowCells(Row& row, std::vector<__int64>& ids)
+{
+    std::vector<ObjectListCell> cells;
+    if (types.empty())
+        return cells;
+    cells.resize(columns.size() + 1);
+    for (size_t k = 0; k < columns.size(); ++k) {
+        ObjectListCell& cell = cells[k + 1];
+        BuildObjectListCell(row.object, columns[k], cell,
+                            [&](const CTString& name, CTString& spec) { OnLinkColumn(row.object, name, spec); });
+        if (cell.pending)
+            pendingValues.push_back({row.object.id, columns[k].name, static_cast<int>(k + 1), CAttribute(), &row});
+        if (cell.linkId != 0)
+            ids.push_back(cell.linkId);
+    }
+    if (!filling && !pendingValues.empty())
+        RequestPendingValues();
+    return cells;
+}
+
+void ObjectList::FillRows(std::vector<__int64>& ids)
+{
+    filling = true;
+    for (Row& row : rows) {
+        BuildRowCells(row, ids);
+        if (pendingValues.size() > kPendingBatch)
+            RequestPendingValues();
+    }
+    filling = false;
+    if (!pendingValues.empty())
+        RequestPendingValues();
+}
+
+void ObjectList::SetCellValue(Row& row, int column, const CAttribute& value)
+{
+    if (!IsRow(&row) || column <= 0 || column >= static_cast<int>(columnNames.size()))
+        return;
+    const CTString& name = columnNames[column];
+    if (name.Equals(L"Name"))
+        row.object.name = CTString(value.GetText());
+    else
+        row.object.SetAttribute(name, value);
+    if (row.operation == OpNone)
+        row.operation = OpChanged;
+    row.dirty = 1;
+}
+
+void ObjectList::DeleteRow(Row& row)
+{
+    if (!IsRow(&row))
+        return;
+    if (row.operation == OpNew) {
+        std::erase_if(pendingValues, [&](const PendingValue& p) { return p.row == &row; });
+        rows.remove_if([&](const Row& r) { return &r == &row; });
+        return;
+    }
+    if (row.operation != OpDelete) {
+        row.operation = OpDelete;
+        row.dirty = 1;
+    }
+}
+
+void ObjectList::SetAttributeForId(__int64 id, int attributeId, const CAttribute& value)
+{
+    for (Row& row : rows)
+        if (row.object.id == id) {
+            row.object.SetAttributeById(attributeId, value);
+            row.operation = OpChanged;
+            row.dirty = 1;
+            return;
+        }
+}
+
+Object& ObjectList::GetRowObject(Object& out, __int64 id) const
+{
+    out = Object();
+    for (const Row& row : rows)
+        if (row.object.id == id) {
+            out = row.object;
+            break;
+        }
+    return out;
+}
+
+bool ObjectList::IsRow(const Row* row) const
+{
+    for (const Row& held : rows)
+        if (&held == row)
+            return true;
+    return false;
+}
+
+CTString ObjectList::RowIconName(const Object& object)
+{
+    CAttribute image;
+    object.GetAttribute(image, L"tree_image");
+    if (!image.GetString().IsEmpty())
+        return image.GetString();
+    wchar_t number[16];
+    _snwprintf(number, 16, L"%d", kDefaultIcon);
+    number[15] = 0;
+    return CTString(number);
+}
+
+bool ObjectList::SaveNextRow(DB& db, int parent, RequestRoute route)
+{
+    for (Row& row : rows) {
+        if (!row.dirty || row.operation == OpNone)
+            continue;
+        route.param2 = reinterpret_cast<__int64>(&row);
+        row.dirty = 0;
+        if (row.operation == OpDelete) {
+            db.ObjDelete(static_cast<unsigned>(row.object.id), static_cast<unsigned>(row.object.serial), route);
+            return true;
+        }
+        // The changes are collected from a copy: the row keeps its marks until the server confirms
+        // them, so a failed save sends them again.
+        if (row.operation == OpNew) {
+            row.object.ApplyConsoleDisplayName();
+            row.object.parent = parent;
+        }
+        Object sending(row.object);
+        CAttributes changes, privileges;
+        sending.CollectChanges(changes, true);
+        sending.CollectPrivilegeChanges(privileges);
+        if (row.operation == OpNew)
+            db.ObjNew(static_cast<unsigned>(sending.type), static_cast<unsigned>(parent), sending.name, changes,
+                      privileges, route);
+        else
+            db.ObjSet(static_cast<unsigned>(sending.id), static_cast<unsigned>(sending.serial), sending.name, changes,
+                      privileges, route);
+        return true;
+    }
+    return false;
+}
+
+bool ObjectList::OnSaveReply(TiXmlDocument& reply, Row* row)
+{
+    if (IsRow(row)) {
+        TiXmlElement* result = FirstResult(reply);
+        auto confirm = [row] {
+            // Edits made while the request was out are still to be sent with the row.
+            if (row->dirty)
+                return;
+            CAttributes ignored;
+            row->object.CollectChanges(ignored, true);
+            row->object.CollectPrivilegeChanges(ignored);
+        };
+        switch (row->operation) {
+        case OpNew: {
+            TiXmlElement* insertId = result ? result->FirstChildElementNamed(L"insert_id") : nullptr;
+            const TiXmlNode* text = insertId ? insertId->FirstChild() : nullptr;
+            confirm();
+            if (text && text->GetType() == TiXmlNode::TEXT) {
+                row->object.id = ReadDecimal64(text->Value());
+                for (TiXmlElement* element = result->FirstChildElementNamed(L"object"); element;
+                     element = element->NextSiblingElementNamed(L"object")) {
+                    Object read;
+                    read.ReadFromXml(element, true);
+                    if (read.id == row->object.id) {
+                        row->object.ReadFromXml(element, true);
+                        NotifyChanged(OpNew, &row->object);
+                        break;
+                    }
+                }
+            }
+            row->operation = row->dirty ? OpChanged : OpNone;
+            break;
+        }
+        case OpDelete:
+            NotifyChanged(OpDelete, &row->object);
+            std::erase_if(pendingValues, [&](const PendingValue& p) { return p.row == row; });
+            rows.remove_if([&](const Row& r) { return &r == row; });
+            break;
+        case OpChanged: {
+            TiXmlElement* element = result ? result->FirstChildElementNamed(L"object") : nullptr;
+            confirm();
+            if (element && !row->dirty) {
+                row->object.ReadFromXml(element, true);
+                NotifyChanged(OpChanged, &row->object);
+            }
+            if (!row->dirty)
+                row->operation = OpNone;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    for (const Row& held : rows)
+        if (held.operation != OpNone)
+            return false;
+    return true;
+}
+
+void ObjectList::OnSaveFailed(Row* row)
+{
+    if (IsRow(row) && row->operation != OpNone)
+        row->dirty = 1;
+}
+
+void ObjectList::OnPathReply(TiXmlDocument& reply, const std::function<void(Row&, int, const CTString&)>& cellText)
+{
+    TiXmlElement* result = FirstResult(reply);
+    if (types.empty() || !result)
+        return;
+    // Items as written: a starred item keeps its star and so never names a link shown by path.
+    CAttribute list;
+    types.front().GetAttribute(list, L"console_edit_attribs");
+    CTTokenString items(MapColumnName(CTString(list.GetText())));
+    items.SetSeparators(L"|", 0);
+    std::vector<CTString> names;
+    CTString item;
+    for (unsigned i = 0; items.GetToken(i, item) && !item.IsEmpty(); ++i)
+        names.push_back(item);
+    for (TiXmlElement* value = result->FirstChildElementNamed(L"value"); value;
+         value = value->NextSiblingElementNamed(L"value")) {
+        int64_t id = 0;
+        value->GetAttributeInt64(L"ID", &id);
+        if (id == 0)
+            continue;
+        const wchar_t* path = value->GetAttribute(L"path");
+        const wchar_t* last = path ? wcsrchr(path, L'\\') : nullptr;
+        CTString text(last ? last + 1 : (path ? path : L""));
+        for (Row& row : rows)
+            for (size_t k = 0; k < names.size(); ++k) {
+                const Object::Attribute* attribute = row.object.FindAttribute(names[k]);
+                if (attribute && (attribute->flags & Object::Attribute::Link) && attribute->GetValue() == id)
+                    cellText(row, static_cast<int>(k + 1), text);
+            }
+    }
+}
+
+void ObjectList::FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices,
+                                     const ObjectListChoiceSource* source) const
+{
+    ::FillChoicesFromSpec(listName, source, choices);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The model behind the editable lists of directory objects: one row per object with its pending
+// operation, the cells its type's columns give, the values the owner is to supply, and the save
+// chain that sends the rows' changes to the server one request at a time.
+#include <list>
+#include <vector>
+#include "foundation/CAttribute.h"
+#include "foundation/CTString.h"
+#include "lists/ObjectListColumns.h"
+#include "session/DB.h"
+#include "session/Object.h"
+#include "session/RequestRoute.h"
+
+class TiXmlDocument;
+
+class ObjectList {
+public:
+    enum Operation : int { OpNone = 0, OpNew = 1, OpDelete = 2, OpChanged = 3 };
+
+    struct Row {
+        int operation = OpNone;
+        BYTE dirty = 0;   // still to be sent
+        Object object;
+    };
+
+    struct PendingValue {
+        __int64 objectId = 0;
+        CTString attribute;
+        int column = 0;
+        CAttribute value;
+        Row* row = nullptr;
+    };
+
+    // More queued pending values than this are handed to the owner while a list fills.
+    static constexpr size_t kPendingBatch = 200;
+
+    virtual ~ObjectList() = default;
+
+    // Owner hooks.
+    virtual void RequestPendingValues() {}
+    virtual void NotifyChanged(int /*operation*/, Object* /*object*/) {}
+    virtual void OnLinkColumn(Object& /*object*/, const CTString& /*name*/, CTString& /*spec*/) {}
+    virtual CTString MapColumnName(const CTString& text) { return text; }
+
+    // The list's type: its "console_edit_attribs" give the columns.
+    void SetType(const Object& type);
+    void Clear();
+
+    Row& AddRow(const Object& object, int operation = OpNone);
+    Row& AddNewRow(const Object& templateObject);
+    // Builds every row's cells; link ids shown by path are appended to ids. Pending values are handed
+    // to the owner whenever more than kPendingBatch wait, and once more at the end.
+    void FillRows(std::vector<__int64>& ids);
+    // The cells of one row (column 0 the icon column), queuing its pending values; empty without a type.
+    std::vector<ObjectListCell> BuildRowCells(Row& row, std::vector<__int64>& ids);
+
+    void SetCellValue(Row& row, int column, const CAttribute& value);
+    void DeleteRow(Row& row);
+    void SetAttributeForId(__int64 id, int attributeId, const CAttribute& value);
+    Object& GetRowObject(Object& out, __int64 id) const;
+    bool IsRow(const Row* row) const;
+    // "tree_image" of the object, or 142 when it has none.
+    static CTString RowIconName(const Object& object);
+    static constexpr int kDefaultIcon = 142;
+
+    // Sends the first dirty row with an operation; route.param2 carries the row. False when none is left.
+    bool SaveNextRow(DB& db, int parent, RequestRoute route);
+    // A successful save reply for the row; true when no row has an operation left.
+    virtual bool OnSaveReply(TiXmlDocument& reply, Row* row);
+    // A failed save: the row is sent again by the next save.
+    void OnSaveFailed(Row* row);
+    // "value" elements (ID, path) of a path reply: the text after the last "\" into the link cells.
+    // Calls cellText(row, column, text) for every cell that shows one of the paths.
+    void OnPathReply(TiXmlDocument& reply, const std::function<void(Row&, int, const CTString&)>& cellText);
+
+    void FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices,
+                             const ObjectListChoiceSource* source) const;
+
+    std::list<Row> rows;
+    std::vector<PendingValue> pendingValues;
+    std::vector<Object> types;
+    std::vector<CTString> columnNames;   // index 0 the icon column
+    std::vector<ObjectListColumn> columns;
+    bool filling = false;
+};
