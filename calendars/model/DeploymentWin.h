@@ -23,8 +23,6 @@ public:
         __int64 lockMax = 0;
         CTString code;
         CTStringLocale description;
-        // The schedule group the window belongs to, kept by owners that mix groups (wizards).
-        __int64 groupId = 0;
     };
     // Windows of one day by display order; days by their day key (00:00 UTC, unsigned order).
     using Day = std::map<int, Window>;
@@ -62,6 +60,9 @@ public:
     // Closed when a lock minimum has been reached or a lock maximum not yet passed.
     static bool IsClosed(const Window& window, __int64 now);
 
+    // The schedule group whose windows these are, set by owners that keep one record per group
+    // (the deployment wizards); the record itself never reads it.
+    int m_groupId = 0;
     DayMap m_days;
     int m_usedTotal = 0;
     int m_capacityTotal = 0;

@@ -3,6 +3,7 @@
 // owner-drawn list box, and measuring at 144 DPI.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 #include "calendars/model/DeploymentWin.h"
 #include "foundation/UnixClock.h"
@@ -134,6 +135,45 @@ TEST(DeploymentWinReader, LookupsAndSlotUpdates)
     unknown.SetInt64(3u, 1u);
     windows.ApplySlotUpdate(unknown, nullptr);
     EXPECT_EQ(windows.m_days[kD0 + kDay][1].used, 5);
+}
+
+// Red and blue pixels of one entry drawn into a memory bitmap.
+std::pair<int, int> DrawnColours(DeploymentWin& windows, int data, UINT state = 0)
+{
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT rect = {0, 0, 400, 20};
+    windows.DrawItem(dc, data, rect, state);
+    int red = 0, blue = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            red += GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
+            blue += GetBValue(c) > 200 && GetRValue(c) < 60 && GetGValue(c) < 60;
+        }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return {red, blue};
+}
+
+TEST(DeploymentWinDraw, CountColours)
+{
+    PinnedClock clock;
+    DeploymentWin windows;
+    windows.ReadReply(Parse(Reply()), nullptr);
+    // Full in blue; over capacity or locked in red; otherwise the text colour.
+    struct Case { int id; bool red; bool blue; } cases[] = {
+        {10, false, true}, {5, true, false}, {20, true, false}, {21, true, false}, {11, false, false}, {22, false, false},
+    };
+    for (const Case& c : cases) {
+        const auto [red, blue] = DrawnColours(windows, c.id);
+        EXPECT_EQ(red > 0, c.red) << c.id;
+        EXPECT_EQ(blue > 0, c.blue) << c.id;
+    }
 }
 
 struct ListBox {
