@@ -223,6 +223,24 @@ TEST(DeploymentWinList, FillKeepsSelectionAndTopIndex)
     EXPECT_EQ(SendMessageW(list.hwnd, LB_GETTOPINDEX, 0, 0), top);
 }
 
+TEST(DeploymentWinList, ComboBoxSelectsByAttributeValue)
+{
+    PinnedClock clock;
+    HWND combo = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, 0, 0, 300, 200,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(combo);
+    DeploymentWin windows;
+    windows.m_showAll = windows.m_showNotAssigned = true;
+    windows.FillComboBox(Parse(Reply()), combo, CAttribute(CAttribute::Integer, static_cast<__int64>(21)));
+    std::vector<int> data;
+    for (LRESULT i = 0, n = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < n; ++i)
+        data.push_back(static_cast<int>(SendMessageW(combo, CB_GETITEMDATA, i, 0)));
+    EXPECT_EQ(data, (std::vector<int>{-3, 5, 10, 11, 20, 21, 22}));   // never "<all deployments>"
+    const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, selected, 0), 21);
+    DestroyWindow(combo);
+}
+
 TEST(DeploymentWinList, DragFeedback)
 {
     PinnedClock clock;
