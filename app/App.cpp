@@ -1,6 +1,7 @@
 #include "app/App.h"
 #include <ole2.h>
 #include "app/MainWindow.h"
+#include "calendars/model/WorkingDayCalendar.h"
 #include "framework/CTApp.h"
 #include "framework/CTRegKey.h"
 
@@ -278,6 +279,8 @@ int AppMain(App& app, HINSTANCE instance, const wchar_t* commandLine, int showCo
     CTString title;
     title.LoadString(kTitleString, instance);
     ctApp->Init(instance, commandLine, showCommand, title.GetBuffer() ? title.GetBuffer() : L"");
+    // Due statuses and working-day counts follow each item's own calendar.
+    InstallProjectCalendars(CalendarCache::Instance());
 
     int failed = app.Init();
     if (failed) {
