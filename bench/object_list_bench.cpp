@@ -9,6 +9,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -85,7 +86,7 @@ public:
 };
 
 struct Figures {
-    double fill = 0, edits = 0, notices = 0, exportBuild = 0, exportSave = 0;
+    double fill = 0, edits = 0, notices = 0, lookups = 0, exportBuild = 0, exportSave = 0;
 };
 
 Figures Run(int count, const MainWindowCache& cache)
@@ -118,6 +119,14 @@ Figures Run(int count, const MainWindowCache& cache)
             list.SetCellValue(row, 3, CAttribute(CAttribute::Integer, static_cast<__int64>(i)));
         }
     });
+    // The check every cell edit makes that the row is still in the list, alone.
+    size_t found = 0;
+    f.lookups = Time([&] {
+        for (int i = 0; i < kNotices; ++i)
+            found += list.IsRow(held[(static_cast<long long>(i) * 7919) % count]) ? 1 : 0;
+    });
+    if (found != kNotices)
+        printf("%d rows: %u of %d rows found\n", count, static_cast<unsigned>(found), kNotices);
     f.notices = Time([&] {
         for (int i = 0; i < kNotices; ++i) {
             __int64 id = 100000 + (static_cast<long long>(i) * 7919 + 13) % count;
@@ -145,6 +154,22 @@ Figures Run(int count, const MainWindowCache& cache)
     return f;
 }
 
+// The shared machine is noisy: each figure is the best of a few runs.
+Figures Best(int count, const MainWindowCache& cache)
+{
+    Figures best = Run(count, cache);
+    for (int k = 1; k < 3; ++k) {
+        Figures f = Run(count, cache);
+        best.fill = std::min(best.fill, f.fill);
+        best.edits = std::min(best.edits, f.edits);
+        best.lookups = std::min(best.lookups, f.lookups);
+        best.notices = std::min(best.notices, f.notices);
+        best.exportBuild = std::min(best.exportBuild, f.exportBuild);
+        best.exportSave = std::min(best.exportSave, f.exportSave);
+    }
+    return best;
+}
+
 } // namespace
 
 int wmain()
@@ -161,15 +186,17 @@ int wmain()
     if (const char* quick = getenv("OBJECT_LIST_BENCH_ROWS")) {
         // A short look at one size, for finding where the time goes.
         Figures f = Run(atoi(quick), cache);
-        printf("%s rows: fill %.3f s, edits %.3f s, notices %.3f s, export %.3f s + save %.3f s\n", quick, f.fill,
-               f.edits, f.notices, f.exportBuild, f.exportSave);
+        printf("%s rows: fill %.3f s, edits %.3f s (row checks %.3f s), notices %.3f s, export %.3f s + save %.3f s\n",
+               quick, f.fill, f.edits, f.lookups, f.notices, f.exportBuild, f.exportSave);
         return 0;
     }
-    Figures small = Run(2000, cache);
-    Figures large = Run(20000, cache);
+    Figures small = Best(2000, cache);
+    Figures large = Best(20000, cache);
     printf("object list              2000 rows   20000 rows   ratio\n");
     printf("fill all rows          %9.4f s  %9.4f s  %6.2f\n", small.fill, large.fill, large.fill / small.fill);
     printf("1000 cell edits        %9.4f s  %9.4f s  %6.2f\n", small.edits, large.edits, large.edits / small.edits);
+    printf("  of which row checks  %9.4f s  %9.4f s  %6.2f\n", small.lookups, large.lookups,
+           large.lookups / small.lookups);
     printf("1000 change notices    %9.4f s  %9.4f s  %6.2f\n", small.notices, large.notices,
            large.notices / small.notices);
     printf("export: write objects  %9.4f s  %9.4f s  %6.2f\n", small.exportBuild, large.exportBuild,
