@@ -430,3 +430,13 @@ void ObjectList::UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& edito
         UpdateObject(report, editor, object, ids);
     }
 }
+
+void ObjectList::RequestLinkPaths(std::vector<__int64>& ids)
+{
+    App* app = App::Instance();
+    if (ids.empty() || !app)
+        return;
+    RequestRoute route = ownerRoute;
+    route.requestId = App::kReqPathFirst;
+    app->IDsToPaths(ids, route);
+}

@@ -92,6 +92,9 @@ public:
     void UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
                          std::vector<__int64>& ids);
     virtual void OnSearchFilled() {}
+    // Hands the collected link ids to the application's path cache (request 1028 on the owner route);
+    // the reply comes back to OnPathReply.
+    void RequestLinkPaths(std::vector<__int64>& ids);
     // The report image of the row's icon: "tree_image" through the application icon cache, 0 without one.
     int RowImage(CTListCtrlReport& report, const Object& object);
 
