@@ -440,3 +440,31 @@ void ObjectList::RequestLinkPaths(std::vector<__int64>& ids)
     route.requestId = App::kReqPathFirst;
     app->IDsToPaths(ids, route);
 }
+
+int ObjectList::AddNewRow(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& templateObject,
+                          std::vector<__int64>& ids)
+{
+    Row& row = AddNewRow(templateObject);
+    int item = UpdateRowItem(report, editor, row, ids);
+    if (item >= 0 && report.m_hWnd) {
+        ListView_SetItemState(report.m_hWnd, item, LVIS_SELECTED, LVIS_SELECTED);
+        ListView_EnsureVisible(report.m_hWnd, item, FALSE);
+    }
+    return item;
+}
+
+void ObjectList::DeleteRow(CTListCtrlReport& report, CTListCtrlEdit& editor, int item)
+{
+    Row* row = static_cast<Row*>(report.GetRowData(item));
+    if (!IsRow(row))
+        return;
+    report.DeleteRow(item);
+    editor.RemoveRow(row);
+    DeleteRow(*row);
+}
+
+__int64 ObjectList::GetRowId(CTListCtrlReport& report, int item) const
+{
+    Row* row = static_cast<Row*>(report.GetRowData(item));
+    return IsRow(row) ? row->object.id : 0;
+}

@@ -92,6 +92,13 @@ public:
     void UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
                          std::vector<__int64>& ids);
     virtual void OnSearchFilled() {}
+    // A new row (operation 1, dirty) from the template, its item added, selected and scrolled into view.
+    int AddNewRow(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& templateObject,
+                  std::vector<__int64>& ids);
+    // The item's row deleted as DeleteRow(Row&) does, its report item removed; items of other owners are left.
+    void DeleteRow(CTListCtrlReport& report, CTListCtrlEdit& editor, int item);
+    // The id of the item's row object, 0 for an item that is not one of this model's rows.
+    __int64 GetRowId(CTListCtrlReport& report, int item) const;
     // Hands the collected link ids to the application's path cache (request 1028 on the owner route);
     // the reply comes back to OnPathReply.
     void RequestLinkPaths(std::vector<__int64>& ids);

@@ -172,3 +172,37 @@ TEST_F(ObjectListReport, WithoutATypeNothingIsAdded)
     EXPECT_EQ(bare.UpdateRowItem(report, editor, row, ids), -1);
     EXPECT_EQ(report.GetItemCount(), 0);
 }
+
+TEST_F(ObjectListReport, NewRowsAreSelectedAndDeletedItemsFollowTheirOperation)
+{
+    std::vector<__int64> ids;
+    Fill(SiteXml(1, L"One", L"x", 0, true), ids);
+    Object fresh;
+    fresh.type = 7;
+    fresh.name = L"Fresh";
+    int item = list.AddNewRow(report, editor, fresh, ids);
+    ASSERT_GE(item, 0);
+    EXPECT_EQ(report.GetItemCount(), 2);
+    EXPECT_EQ(ListView_GetItemState(report.m_hWnd, item, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED));
+    EXPECT_EQ(list.rows.back().operation, ObjectList::OpNew);
+    EXPECT_EQ(list.GetRowId(report, report.FindRowByData(&list.rows.front())), 1);
+
+    // A foreign item is left alone.
+    CTListCtrlReport::Row foreign(reinterpret_cast<void*>(0x10));
+    foreign.AddText(CTString(L"other"));
+    report.AddRow(0, foreign);
+    ASSERT_EQ(report.GetItemCount(), 3);
+    int other = report.FindRowByData(reinterpret_cast<void*>(0x10));
+    EXPECT_EQ(list.GetRowId(report, other), 0);
+    list.DeleteRow(report, editor, other);
+    EXPECT_EQ(report.GetItemCount(), 3);
+
+    // The new row goes at once; the stored one waits to be deleted on the server.
+    list.DeleteRow(report, editor, report.FindRowByData(&list.rows.back()));
+    EXPECT_EQ(list.rows.size(), 1u);
+    list.DeleteRow(report, editor, report.FindRowByData(&list.rows.front()));
+    EXPECT_EQ(report.GetItemCount(), 1);
+    ASSERT_EQ(list.rows.size(), 1u);
+    EXPECT_EQ(list.rows.front().operation, ObjectList::OpDelete);
+    EXPECT_EQ(list.rows.front().dirty, 1);
+}
