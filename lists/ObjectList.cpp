@@ -297,6 +297,9 @@ void ObjectList::SetReportColumns(CTListCtrlReport& report)
         spec.AppendText(L",100");
     }
     report.SetColumns(spec, 0, nullptr, nullptr);
+    // The type's own icon is in the report's images before any row asks for it.
+    if (!types.empty())
+        RowImage(report, types.front());
 }
 
 int ObjectList::RowImage(CTListCtrlReport& report, const Object& object)

@@ -78,7 +78,7 @@ public:
 
     // The report side. Link ids shown by path are appended to ids; the owner passes them to
     // App::IDsToPaths with request 1028.
-    // Columns and captions of the list's type on the report.
+    // Columns and captions of the list's type on the report, and the type's icon from "tree_image".
     void SetReportColumns(CTListCtrlReport& report);
     // Every row into the report with redraw and automatic sorting off, sorted once at the end.
     void FillReport(CTListCtrlReport& report, CTListCtrlEdit& editor, std::vector<__int64>& ids);
