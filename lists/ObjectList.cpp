@@ -2,6 +2,8 @@
 #include "foundation/CAttributes.h"
 #include "foundation/CTTokenString.h"
 #include "foundation/TiXmlDocument.h"
+#include "app/App.h"
+#include "controls/CTListCtrlReport.h"
 
 namespace {
 TiXmlElement* FirstResult(TiXmlDocument& doc)
@@ -282,4 +284,190 @@ void ObjectList::FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::C
                                      const ObjectListChoiceSource* source) const
 {
     ::FillChoicesFromSpec(listName, source, choices);
+}
+
+void ObjectList::SetReportColumns(CTListCtrlReport& report)
+{
+    CTString spec(L" ,24");
+    for (size_t k = 1; k < columnNames.size(); ++k) {
+        const CTString& name = columnNames[k];
+        auto caption = captions.find(std::wstring(name.GetBuffer() ? name.GetBuffer() : L""));
+        spec.AppendText(L";");
+        spec.Append(caption != captions.end() ? caption->second : name);
+        spec.AppendText(L",100");
+    }
+    report.SetColumns(spec, 0, nullptr, nullptr);
+    // The type's own icon is in the report's images before any row asks for it.
+    if (!types.empty())
+        RowImage(report, types.front());
+}
+
+int ObjectList::RowImage(CTListCtrlReport& report, const Object& object)
+{
+    CAttribute image;
+    object.GetAttribute(image, L"tree_image");
+    CTString name(image.GetString());
+    App* app = App::Instance();
+    if (name.IsEmpty() || !app)
+        return 0;
+    int index = app->FindIcon(name);
+    if (index < 0)
+        index = app->AddIcon(name, ownerRoute);
+    if (index < 0)
+        return 0;
+    if (report.HasImageForKey(index) && report.GetImageForKey(index) != 0)
+        return report.GetImageForKey(index);
+    HICON icon = app->GetIcon(0, name, ownerRoute);
+    if (!icon)
+        return 0;
+    report.AddImageForKey(icon, index);
+    DestroyIcon(icon);
+    return report.GetImageForKey(index);
+}
+
+int ObjectList::UpdateRowItem(CTListCtrlReport& report, CTListCtrlEdit& editor, Row& row, std::vector<__int64>& ids)
+{
+    if (types.empty())
+        return -1;
+    const bool wasFilling = filling;
+    filling = true;   // pending values are requested once the item is in place
+    std::vector<ObjectListCell> cells = BuildRowCells(row, ids);
+    filling = wasFilling;
+    CTListCtrlReport::Row shown(&row);
+    CTListCtrlEdit::Row editable(&row);
+    shown.AddText(CTString());
+    editable.AddCell((flags & 1) ? CTListCtrlEdit::KindCheck : CTListCtrlEdit::KindReadOnly);
+    std::vector<int> readOnly = readOnlyColumns;
+    for (size_t k = 1; k < cells.size(); ++k) {
+        const ObjectListCell& cell = cells[k];
+        shown.AddAttribute(cell.value);
+        editable.AddCell(cell.editor);
+        if (cell.editor == CTListCtrlEdit::KindChoice)
+            editable.SetText(cell.choiceList);
+        else
+            editable.SetValue(cell.value);
+        if (cell.readOnly)
+            readOnly.push_back(static_cast<int>(k));
+    }
+    int image = RowImage(report, row.object);
+    int item = report.FindRowByData(&row);
+    if (item < 0) {
+        report.AddRow(image, shown);
+        editor.AddRow(editable);
+        item = report.FindRowByData(&row);
+    } else {
+        report.UpdateRow(item, image, shown);
+        editor.UpdateRow(item, editable);
+        item = report.FindRowByData(&row);
+    }
+    for (int column : readOnly)
+        editor.SetReadOnly(&row, column, true);
+    if (!filling && !pendingValues.empty())
+        RequestPendingValues();
+    return item;
+}
+
+void ObjectList::FillReport(CTListCtrlReport& report, CTListCtrlEdit& editor, std::vector<__int64>& ids)
+{
+    filling = true;
+    HWND hwnd = report.m_hWnd;
+    if (hwnd)
+        SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    report.EnableAutoSort(false);
+    for (Row& row : rows) {
+        UpdateRowItem(report, editor, row, ids);
+        if (pendingValues.size() > kPendingBatch)
+            RequestPendingValues();
+    }
+    if (!rows.empty())
+        report.FitColumnsToContent();
+    report.EnableAutoSort(true);   // sorts once by the report's sort column
+    if (hwnd) {
+        SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
+    filling = false;
+    if (!pendingValues.empty())
+        RequestPendingValues();
+}
+
+void ObjectList::FillFromSearch(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
+                                std::vector<__int64>& ids)
+{
+    pendingValues.clear();
+    report.DeleteAllRows();
+    editor.RemoveAllRows();
+    rows.clear();
+    if (TiXmlElement* result = FirstResult(reply))
+        for (TiXmlElement* element = result->FirstChildElementNamed(L"object"); element;
+             element = element->NextSiblingElementNamed(L"object")) {
+            Object object;
+            object.ReadFromXml(element, true);
+            AddRow(object);
+        }
+    OnSearchFilled();
+    FillReport(report, editor, ids);
+}
+
+int ObjectList::UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& object,
+                             std::vector<__int64>& ids)
+{
+    for (Row& row : rows)
+        if (row.object.id == object.id) {
+            row.object = object;
+            return UpdateRowItem(report, editor, row, ids);
+        }
+    return UpdateRowItem(report, editor, AddRow(object), ids);
+}
+
+void ObjectList::UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
+                                 std::vector<__int64>& ids)
+{
+    TiXmlElement* result = FirstResult(reply);
+    if (!result)
+        return;
+    for (TiXmlElement* element = result->FirstChildElementNamed(L"object"); element;
+         element = element->NextSiblingElementNamed(L"object")) {
+        Object object;
+        object.ReadFromXml(element, true);
+        UpdateObject(report, editor, object, ids);
+    }
+}
+
+void ObjectList::RequestLinkPaths(std::vector<__int64>& ids)
+{
+    App* app = App::Instance();
+    if (ids.empty() || !app)
+        return;
+    RequestRoute route = ownerRoute;
+    route.requestId = App::kReqPathFirst;
+    app->IDsToPaths(ids, route);
+}
+
+int ObjectList::AddNewRow(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& templateObject,
+                          std::vector<__int64>& ids)
+{
+    Row& row = AddNewRow(templateObject);
+    int item = UpdateRowItem(report, editor, row, ids);
+    if (item >= 0 && report.m_hWnd) {
+        ListView_SetItemState(report.m_hWnd, item, LVIS_SELECTED, LVIS_SELECTED);
+        ListView_EnsureVisible(report.m_hWnd, item, FALSE);
+    }
+    return item;
+}
+
+void ObjectList::DeleteRow(CTListCtrlReport& report, CTListCtrlEdit& editor, int item)
+{
+    Row* row = static_cast<Row*>(report.GetRowData(item));
+    if (!IsRow(row))
+        return;
+    report.DeleteRow(item);
+    editor.RemoveRow(row);
+    DeleteRow(*row);
+}
+
+__int64 ObjectList::GetRowId(CTListCtrlReport& report, int item) const
+{
+    Row* row = static_cast<Row*>(report.GetRowData(item));
+    return IsRow(row) ? row->object.id : 0;
 }

@@ -3,6 +3,8 @@
 // operation, the cells its type's columns give, the values the owner is to supply, and the save
 // chain that sends the rows' changes to the server one request at a time.
 #include <list>
+#include <map>
+#include <string>
 #include <vector>
 #include "foundation/CAttribute.h"
 #include "foundation/CTString.h"
@@ -12,6 +14,7 @@
 #include "session/RequestRoute.h"
 
 class TiXmlDocument;
+class CTListCtrlReport;
 
 class ObjectList {
 public:
@@ -73,6 +76,35 @@ public:
     // Calls cellText(row, column, text) for every cell that shows one of the paths.
     void OnPathReply(TiXmlDocument& reply, const std::function<void(Row&, int, const CTString&)>& cellText);
 
+    // The report side. Link ids shown by path are appended to ids; the owner passes them to
+    // App::IDsToPaths with request 1028.
+    // Columns and captions of the list's type on the report, and the type's icon from "tree_image".
+    void SetReportColumns(CTListCtrlReport& report);
+    // Every row into the report with redraw and automatic sorting off, sorted once at the end.
+    void FillReport(CTListCtrlReport& report, CTListCtrlEdit& editor, std::vector<__int64>& ids);
+    // Inserts or updates the row's report item and editable row; the item index, -1 without a type.
+    int UpdateRowItem(CTListCtrlReport& report, CTListCtrlEdit& editor, Row& row, std::vector<__int64>& ids);
+    // Rows from the object elements of a search reply, in reply order, then the report filled.
+    void FillFromSearch(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
+                        std::vector<__int64>& ids);
+    // The row of the object's id takes a copy (a new unchanged row when none); its pending operation stays.
+    int UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& object, std::vector<__int64>& ids);
+    void UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
+                         std::vector<__int64>& ids);
+    virtual void OnSearchFilled() {}
+    // A new row (operation 1, dirty) from the template, its item added, selected and scrolled into view.
+    int AddNewRow(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& templateObject,
+                  std::vector<__int64>& ids);
+    // The item's row deleted as DeleteRow(Row&) does, its report item removed; items of other owners are left.
+    void DeleteRow(CTListCtrlReport& report, CTListCtrlEdit& editor, int item);
+    // The id of the item's row object, 0 for an item that is not one of this model's rows.
+    __int64 GetRowId(CTListCtrlReport& report, int item) const;
+    // Hands the collected link ids to the application's path cache (request 1028 on the owner route);
+    // the reply comes back to OnPathReply.
+    void RequestLinkPaths(std::vector<__int64>& ids);
+    // The report image of the row's icon: "tree_image" through the application icon cache, 0 without one.
+    int RowImage(CTListCtrlReport& report, const Object& object);
+
     void FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices,
                              const ObjectListChoiceSource* source) const;
 
@@ -82,4 +114,8 @@ public:
     std::vector<CTString> columnNames;   // index 0 the icon column
     std::vector<ObjectListColumn> columns;
     bool filling = false;
+    std::vector<int> readOnlyColumns;          // report columns read-only in every row
+    std::map<std::wstring, CTString> captions; // column name -> header caption
+    int flags = 0;                             // bit 0: column 0 is a check box
+    RequestRoute ownerRoute;                   // where icon requests are routed
 };
