@@ -21,13 +21,13 @@ struct ObjectListCell {
     bool readOnly = false;     // the column joins the row's read-only columns
     bool pending = false;      // a starred attribute the object lacks: the owner supplies it later
     __int64 linkId = 0;        // a link shown by path: the id whose path is to be fetched (0: none)
-    CTString choiceList;       // kind 8: the choice list's name, the whole edit specification
+    CTString choiceList;       // kind 8: the choice list's name, the whole edit rule
 };
 
 // Items up to the first empty one, stars removed; fixed columns as their names say.
 void ParseEditAttribs(const CTString& text, std::vector<ObjectListColumn>& out);
 
-// onLinkColumn may extend the edit specification of a starred link column before it names the list.
+// onLinkColumn may extend the edit rule of a starred link column before it names the list.
 void BuildObjectListCell(const Object& object, const ObjectListColumn& column, ObjectListCell& out,
                          const std::function<void(const CTString& name, CTString& spec)>& onLinkColumn = {});
 
@@ -40,6 +40,6 @@ public:
                                              const std::function<void(const Object&)>& fn) const = 0;
 };
 
-// Entries of the choice list named by an edit specification: "VALUES" items from 0, then for a
+// Entries of the choice list named by an edit rule: "VALUES" items from 0, then for a
 // "TYPE" naming a type a blank entry 0 and one entry per object keyed by its id.
 void FillChoicesFromSpec(const CTString& spec, const ObjectListChoiceSource* source, CTListCtrlEdit::Choices& out);

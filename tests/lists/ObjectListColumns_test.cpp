@@ -92,7 +92,7 @@ TEST(ObjectListColumns, ChoosesTheCellAndEditor)
         bool readOnly;
         bool pending;
         __int64 linkId;
-        bool namesList;   // the choice list is named by the (possibly extended) edit specification
+        bool namesList;   // the choice list is named by the (possibly extended) edit rule
         int valueType;
     };
     const Case cases[] = {
@@ -168,7 +168,7 @@ public:
 };
 } // namespace
 
-TEST(ObjectListColumns, FillsChoicesFromTheSpecification)
+TEST(ObjectListColumns, FillsChoicesFromTheEditRule)
 {
     struct Case {
         const char* label;
@@ -183,7 +183,7 @@ TEST(ObjectListColumns, FillsChoicesFromTheSpecification)
         {"unknown type still gets the blank", L"TYPE=Nowhere", {{0, " "}}, {"Nowhere"}},
         {"type replaces value 0", L"VALUES=a,b|TYPE=Site", {{0, " "}, {1, "b"}, {5, "North"}, {9, "South"}}, {"Site"}},
         {"read-only values keep their first text", L"TYPE=Readonly|VALUES=a,b", {{0, "a"}, {1, "b"}}, {}},
-        {"empty specification", L"", {}, {}},
+        {"empty rule", L"", {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
