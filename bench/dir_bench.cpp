@@ -10,15 +10,9 @@
 #include <string>
 
 #include "SampleReply.h"
+#include "BenchTimer.h"
 
 namespace {
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
 
 template <class F> double Best(int rounds, F work)
 {

@@ -5,15 +5,9 @@
 
 #include <stdio.h>
 #include <string.h>
+#include "BenchTimer.h"
 
 namespace {
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
 
 template <class F> double Best(int rounds, F work)
 {

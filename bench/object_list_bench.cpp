@@ -11,27 +11,12 @@
 #include <stdlib.h>
 #include <algorithm>
 #include <string>
+#include "BenchTimer.h"
 
 namespace {
 
 constexpr __int64 kType = 7;
 constexpr int kNotices = 1000;
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
-template <class F> double Time(F work)
-{
-    LARGE_INTEGER a, b;
-    QueryPerformanceCounter(&a);
-    work();
-    QueryPerformanceCounter(&b);
-    return Seconds(a, b);
-}
 
 Object::Attribute& Add(Object& object, int id, const wchar_t* name, const CAttribute& value, DWORD flags = 0)
 {

@@ -7,15 +7,9 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include "BenchTimer.h"
 
 namespace {
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
 
 // Runs what the message loop would run next (the list's posted messages, its repaint).
 void Pump()

@@ -12,24 +12,9 @@
 #include "session/RequestResult.h"
 
 #include "SampleReply.h"
+#include "BenchTimer.h"
 
 namespace {
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
-template <class F> double Time(F work)
-{
-    LARGE_INTEGER a, b;
-    QueryPerformanceCounter(&a);
-    work();
-    QueryPerformanceCounter(&b);
-    return Seconds(a, b);
-}
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
