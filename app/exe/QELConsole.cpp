@@ -4,6 +4,12 @@
 #include <windows.h>
 #include "app/App.h"
 #include "app/AppWindows.h"
+#include "calendars/CalendarWindows.h"
+#include "deployments/DeploymentWindows.h"
+#include "lists/ListWindows.h"
+#include "people/PeopleWindows.h"
+#include "schedulegroups/ScheduleGroupWindows.h"
+#include "structure/StructureWindows.h"
 
 static App theApp;
 
@@ -11,6 +17,12 @@ static App theApp;
 static void RegisterWindowModules(WindowCatalogue& catalogue)
 {
     RegisterAppWindows(catalogue);
+    RegisterListWindows(catalogue);
+    RegisterDeploymentWindows(catalogue);
+    RegisterScheduleGroupWindows(catalogue);
+    RegisterCalendarWindows(catalogue);
+    RegisterStructureWindows(catalogue);
+    RegisterPeopleWindows(catalogue);
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showCommand)

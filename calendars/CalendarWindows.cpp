@@ -1,0 +1,7 @@
+#include "calendars/CalendarWindows.h"
+#include "app/WindowCatalogue.h"
+
+void RegisterCalendarWindows(WindowCatalogue& catalogue)
+{
+    (void)catalogue;
+}

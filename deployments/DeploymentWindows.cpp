@@ -1,0 +1,7 @@
+#include "deployments/DeploymentWindows.h"
+#include "app/WindowCatalogue.h"
+
+void RegisterDeploymentWindows(WindowCatalogue& catalogue)
+{
+    (void)catalogue;
+}

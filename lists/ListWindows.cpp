@@ -1,0 +1,7 @@
+#include "lists/ListWindows.h"
+#include "app/WindowCatalogue.h"
+
+void RegisterListWindows(WindowCatalogue& catalogue)
+{
+    (void)catalogue;
+}

@@ -1,0 +1,7 @@
+#include "schedulegroups/ScheduleGroupWindows.h"
+#include "app/WindowCatalogue.h"
+
+void RegisterScheduleGroupWindows(WindowCatalogue& catalogue)
+{
+    (void)catalogue;
+}
