@@ -88,7 +88,8 @@ void ColourScheme::AddEntries(CGDIManager& gdi, int dpiX, int dpiY)
     gdi.AddFont(5, 500, -MulDiv(11, dpiX, 96), 2700, 2700);
     gdi.AddFont(6, 900, -MulDiv(18, dpiX, 96), 2700, 2700);
     gdi.AddColour(TitleBar, kDefaultTitleBar);
-    gdi.AddColour(TabBackground, 0x8F8F8F);
+    // Darker than the mid grey the palette once had, so that its white text reads (4.9 : 1).
+    gdi.AddColour(TabBackground, 0x707070);
     gdi.AddColour(TitleBarLight, MixColours(kDefaultTitleBar, RGB(255, 255, 255), 0.5));
     gdi.AddColour(TitleBarText, 0xFFFFFF);
     gdi.AddColour(TabText, 0xFFFFFF);

@@ -1,5 +1,7 @@
 #include "controls/CTWndHeader.h"
 
+#include "controls/CDrawDiv.h"
+#include "controls/CDrawText.h"
 #include "framework/CTColour.h"
 #include "framework/CTREngine.h"
 #include "framework/CTREngineDraw.h"
@@ -9,6 +11,21 @@ namespace {
 COLORREF Scale(COLORREF c, double factor) {
   return RGB(static_cast<int>(GetRValue(c) * factor), static_cast<int>(GetGValue(c) * factor),
              static_cast<int>(GetBValue(c) * factor));
+}
+
+// The colour of the first text of the mark-up, depth first; fallback when there is none.
+COLORREF FirstTextColour(const CDraw::CDrawBase* element, COLORREF fallback, bool* found) {
+  for (; element && !*found; element = static_cast<const CDraw::CDrawBase*>(element->GetNext())) {
+    if (auto* text = dynamic_cast<const CDraw::CDrawText*>(element)) {
+      *found = true;
+      return text->colour;
+    }
+    if (auto* div = dynamic_cast<const CDraw::CDrawDiv*>(element)) {
+      COLORREF inner = FirstTextColour(div->FirstChild(), fallback, found);
+      if (*found) return inner;
+    }
+  }
+  return fallback;
 }
 
 int Lightness(COLORREF c) {
@@ -189,6 +206,7 @@ CTString CTWndHeader::BuildMarkup(unsigned __int64 flags, COLORREF textColour, c
 }
 
 void CTWndHeader::LoadMarkup(const CTString& markup) {
+  DropBrush();  // the band follows the colour of the text
   doc.LoadText(markup.GetBuffer(), &CTREngine::Instance()->m_fontCache);
   Changed();
 }
@@ -213,6 +231,12 @@ bool CTWndHeader::SetIcon(HICON handle) {
   icon.SetCopy(handle);
   Changed();
   return true;
+}
+
+COLORREF CTWndHeader::TextColourShown() const {
+  if (!(flags & FlagMarkup)) return textColour;
+  bool found = false;
+  return FirstTextColour(doc.root.FirstChild(), textColour, &found);
 }
 
 void CTWndHeader::ComputeAreas(const RECT& client, RECT* text, RECT* iconArea) const {
@@ -241,12 +265,22 @@ bool CTWndHeader::Render(HDC dc, bool force) {
   int saved = SaveDC(dc);
   int h = client.bottom - client.top;
   if (backImage.IsNull() && !brush) {
-    if (flags & FlagLight) {
+    // The text must stay readable on every colour of the band: a gradient that some of its text
+    // would not stand out on gives way to a plain band, darkened or lightened as far as needed.
+    COLORREF ink = TextColourShown();
+    COLORREF band = backColour;
+    bool flat = (flags & FlagLight) != 0;
+    if (!flat && (ContrastRatio(MixColour(backColour, 0.2), ink) < kMinContrast ||
+                  ContrastRatio(backColour, ink) < kMinContrast ||
+                  ContrastRatio(Scale(backColour, 0.8), ink) < kMinContrast))
+      flat = true;
+    if (flat) band = ReadableBackground(backColour, ink, kMinContrast);
+    if (flat) {
       HBITMAP strip = CreateCompatibleBitmap(dc, 1, h > 0 ? h : 1);
       HDC mem = CreateCompatibleDC(dc);
       HGDIOBJ old = SelectObject(mem, strip);
       RECT all = {0, 0, 1, h > 0 ? h : 1};
-      HBRUSH solid = CreateSolidBrush(backColour);
+      HBRUSH solid = CreateSolidBrush(band);
       FillRect(mem, &all, solid);
       DeleteObject(solid);
       SelectObject(mem, old);

@@ -24,6 +24,8 @@ class CTWndHeader : public CTWnd2 {
     FlagEngineLook = 0x300,
   };
   static constexpr const wchar_t* kClassName = L"TDialogHeader";
+  // Least contrast between the text and any colour of the band behind it.
+  static constexpr double kMinContrast = 4.5;
 
   COLORREF backColour = 0;
   COLORREF textColour = 0;
@@ -60,6 +62,8 @@ class CTWndHeader : public CTWnd2 {
   // object name with "<" or "&") is shown as written and cannot add elements.
   static CTString BuildMarkup(unsigned __int64 flags, COLORREF textColour, const CTString& title,
                               const CTString& subtitle);
+  // The colour the text is drawn in: the first text's colour in mark-up mode.
+  COLORREF TextColourShown() const;
   // Where the text and the icon go inside the client rectangle.
   void ComputeAreas(const RECT& client, RECT* text, RECT* iconArea) const;
 

@@ -1,5 +1,8 @@
 #include "framework/CTColour.h"
 
+#include <math.h>
+#include <initializer_list>
+
 namespace {
 constexpr int kScale = 255;
 constexpr int kSixth = 42;
@@ -41,6 +44,43 @@ COLORREF MixColours(COLORREF colour, COLORREF other, double factor)
     return RGB(MixChannel(GetRValue(colour), GetRValue(other), factor),
                MixChannel(GetGValue(colour), GetGValue(other), factor),
                MixChannel(GetBValue(colour), GetBValue(other), factor));
+}
+
+namespace {
+double Linear(int channel)
+{
+    double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);
+}
+} // namespace
+
+double RelativeLuminance(COLORREF colour)
+{
+    return 0.2126 * Linear(GetRValue(colour)) + 0.7152 * Linear(GetGValue(colour)) +
+           0.0722 * Linear(GetBValue(colour));
+}
+
+double ContrastRatio(COLORREF a, COLORREF b)
+{
+    double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return la > lb ? (la + 0.05) / (lb + 0.05) : (lb + 0.05) / (la + 0.05);
+}
+
+COLORREF ReadableBackground(COLORREF background, COLORREF text, double ratio)
+{
+    if (ContrastRatio(background, text) >= ratio)
+        return background;
+    // Away from the text's lightness first; when even black or white is not enough, the other way.
+    COLORREF away = RelativeLuminance(text) > RelativeLuminance(background) ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    COLORREF toward = away == RGB(0, 0, 0) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    for (COLORREF target : {away, toward}) {
+        for (int step = 1; step <= 20; step++) {
+            COLORREF band = MixColours(background, target, 1.0 - step / 20.0);
+            if (ContrastRatio(band, text) >= ratio)
+                return band;
+        }
+    }
+    return ContrastRatio(away, text) >= ContrastRatio(toward, text) ? away : toward;
 }
 
 int HueToRgb(int p, int q, int hue)

@@ -30,6 +30,14 @@ inline COLORREF MixColour(COLORREF colour, double factor)
     return MixColours(colour, RGB(255, 255, 255), factor);
 }
 
+// Relative luminance (0 black .. 1 white) and the contrast ratio of two colours (1 .. 21), as
+// readability guidelines define them.
+double RelativeLuminance(COLORREF colour);
+double ContrastRatio(COLORREF a, COLORREF b);
+// The background moved toward black (under light text) or white (under dark text) in small steps
+// until text on it reaches the ratio; the background itself when it already does.
+COLORREF ReadableBackground(COLORREF background, COLORREF text, double ratio);
+
 int HueToRgb(int p, int q, int hue);
 void HlsToRgb(COLORREF* out, int hue, int lightness, int saturation);
 void RgbToHls(const BYTE rgb[3], BYTE* hue, BYTE* lightness, BYTE* saturation);

@@ -10,9 +10,9 @@ DEPS_DIR="${QEL_DEPS_DIR:-/opt/qel-deps}"
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   cmake ninja-build ccache
-  wine wine64 xvfb xauth x11-utils locales
+  wine wine64 fonts-wine xvfb xauth x11-utils locales
   googletest nlohmann-json3-dev libz-mingw-w64-dev liblzo2-dev
-  python3 python3-aiohttp openssl
+  python3 python3-aiohttp openssl tango-icon-theme
   slapd ldap-utils dpkg-dev
 )
 

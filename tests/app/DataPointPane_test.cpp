@@ -13,6 +13,9 @@
 #include "app/MainWindow.h"
 #include "framework/CTApp.h"
 #include "framework/CTREngineDraw.h"
+#include "framework/MemoryBitmap.h"
+#include "controls/CDrawDiv.h"
+#include "controls/CDrawText.h"
 #include "framework/PopupMenuDriver.h"
 #include "session/FixtureServer.h"
 
@@ -137,6 +140,24 @@ TEST_F(DataPointPane, ShowsTheItemsAndEveryLinkedObject)
     if (picture)
         DestroyIcon(picture);
     EXPECT_NE(nullptr, pane->m_icon.icon);
+
+    // The heading (name, type, created, updated) fits inside its band: no line is cut off.
+    RECT band = {};
+    GetClientRect(pane->m_header.m_hWnd, &band);
+    MemoryBitmap canvas(band.right, band.bottom);
+    pane->m_header.Render(canvas.dc, true);
+    auto* heading = dynamic_cast<const CDraw::CDrawDiv*>(pane->m_header.doc.root.FirstChild());
+    ASSERT_NE(nullptr, heading);
+    int lines = 0;
+    for (const CDraw::CDrawBase* line = heading->FirstChild(); line;
+         line = static_cast<const CDraw::CDrawBase*>(line->GetNext())) {
+        if (!dynamic_cast<const CDraw::CDrawText*>(line))
+            continue;
+        ++lines;
+        EXPECT_GE(line->bounds.top, 0) << lines;
+        EXPECT_LE(line->bounds.bottom, band.bottom) << lines;
+    }
+    EXPECT_EQ(4, lines);
 
     // Category rows, then their items with the values from the document.
     HWND items = pane->m_items.m_hWnd;

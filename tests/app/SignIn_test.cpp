@@ -101,7 +101,7 @@ TEST_F(SignIn, SignsInAndOutAgain)
     // Icons come from the server and replace their placeholders; a broken one keeps it.
     RequestRoute iconRoute;
     iconRoute.targetType = App::kMainWindowType;
-    HICON icon = app.GetIcon(1, CTString(L"icons/organisation.png"), iconRoute);
+    HICON icon = app.GetIcon(1, CTString(L"icons/red.png"), iconRoute);
     DestroyIcon(icon);
     icon = app.GetIcon(1, CTString(L"icons/broken.png"), iconRoute);
     DestroyIcon(icon);

@@ -2,10 +2,12 @@
 // the style bits, the icon gap, mouse transparency and the close button.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "controls/CDrawText.h"
 #include "controls/CTWndHeader.h"
+#include "framework/CTColour.h"
 #include "framework/CTREngine.h"
 #include "framework/MemoryBitmap.h"
 
@@ -25,7 +27,8 @@ void Pump() {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
-DWORD WINAPI FakeSysColor(int index) { return index == COLOR_HIGHLIGHT ? RGB(0, 120, 215) : GetSysColor(index); }
+COLORREF g_highlight = RGB(0, 120, 215);
+DWORD WINAPI FakeSysColor(int index) { return index == COLOR_HIGHLIGHT ? g_highlight : GetSysColor(index); }
 
 struct Band {
   HWND parent = nullptr;
@@ -223,3 +226,64 @@ TEST(CTWndHeader, IconSitsOnATranslucentBacking) {
 }
 
 }  // namespace
+
+// The text of a band stands out on every row of it, whatever the system's highlight colour or the
+// server's colours: at least 4.5 to 1 against each band colour, in plain and mark-up mode.
+TEST(CTWndHeader, TextStandsOutOnEveryRowOfTheBand) {
+  SysColours colours;
+  struct Case {
+    const wchar_t* name;
+    DWORD style;
+    COLORREF highlight;
+    bool serverColours;
+    COLORREF back, text;
+    const wchar_t* markup;
+  };
+  const COLORREF grey = RGB(0xB3, 0xB3, 0xB3), blue = RGB(0, 120, 215);
+  const Case cases[] = {
+      {L"grey system highlight", 0x3, grey, false, 0, 0, nullptr},
+      {L"blue system highlight", 0x1, blue, false, 0, 0, nullptr},
+      {L"light look", 0x101, grey, false, 0, 0, nullptr},
+      {L"white text on a pale server band", 0x1, blue, true, RGB(250, 230, 120), RGB(255, 255, 255), nullptr},
+      {L"dark text on a dark server band", 0x1, blue, true, RGB(20, 20, 60), RGB(40, 40, 40), nullptr},
+      {L"dark text on a pale band", 0x1, blue, true, RGB(230, 240, 250), RGB(0, 0, 0), nullptr},
+      {L"white mark-up heading", 0x13, grey, false, 0, 0,
+       L"<Div padding-left=\"16\"><Text color=\"#FFFFFF\" font-size=\"14\">Name</Text></Div>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+    g_highlight = c.highlight;
+    Band band(c.style, L"Search Results", 400, 33);
+    if (c.serverColours) {
+      band.header.SetBackColour(c.back);
+      band.header.SetTextColour(c.text);
+      band.header.ApplyStyle();
+    }
+    if (c.markup) band.header.SetText(CTString(c.markup));
+    MemoryBitmap bm(400, 33, RGB(1, 2, 3));
+    band.header.Render(bm.dc, true);
+    COLORREF ink = band.header.TextColourShown();
+    double least = 21;
+    for (int y = 0; y < 33; y++) least = std::min(least, ContrastRatio(bm.At(2, y), ink));
+    EXPECT_GE(least, CTWndHeader::kMinContrast);
+    // The text is there in its own colour.
+    int inked = 0;
+    for (int y = 0; y < 33; y++)
+      for (int x = 16; x < 200; x++) inked += bm.At(x, y) == ink;
+    EXPECT_GT(inked, 10);
+  }
+  g_highlight = blue;
+}
+
+TEST(CTWndHeader, ContrastRatioFigures) {
+  EXPECT_NEAR(ContrastRatio(RGB(255, 255, 255), RGB(0, 0, 0)), 21.0, 1e-6);
+  EXPECT_NEAR(ContrastRatio(RGB(0x77, 0x77, 0x77), RGB(255, 255, 255)), 4.48, 0.01);
+  EXPECT_NEAR(ContrastRatio(RGB(255, 255, 255), RGB(0x8F, 0x8F, 0x8F)), 3.24, 0.01);
+  // Already readable: unchanged; otherwise moved away from the text far enough.
+  EXPECT_EQ(ReadableBackground(RGB(0, 50, 120), RGB(255, 255, 255), 4.5), RGB(0, 50, 120));
+  COLORREF darker = ReadableBackground(RGB(0x8F, 0x8F, 0x8F), RGB(255, 255, 255), 4.5);
+  EXPECT_GE(ContrastRatio(darker, RGB(255, 255, 255)), 4.5);
+  EXPECT_LT(GetRValue(darker), 0x8F);
+  COLORREF lighter = ReadableBackground(RGB(0x60, 0x60, 0x60), RGB(0, 0, 0), 4.5);
+  EXPECT_GE(ContrastRatio(lighter, RGB(0, 0, 0)), 4.5);
+}
