@@ -1,7 +1,8 @@
 #include "structure/StructureWindows.h"
 #include "app/WindowCatalogue.h"
+#include "structure/DlgOU.h"
 
 void RegisterStructureWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    catalogue.RegisterWindow<DlgOU>(DlgOU::kWindowType);
 }
