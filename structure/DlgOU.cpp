@@ -3,21 +3,13 @@
 #include <commctrl.h>
 #include "app/App.h"
 #include "app/MainWindow.h"
-#include "framework/CTApp.h"
 #include "session/FormHelpers.h"
+#include "structure/DlgOUAssetLocationPage.h"
 #include "structure/DlgOUGeneralPage.h"
+#include "structure/DlgOUSitePage.h"
 #include "structure/StandInPage.h"
 
 namespace {
-
-// The module that holds the window icon: the language module when it has it, else the application's.
-HINSTANCE IconModule(UINT id)
-{
-    CTApp* app = CTApp::Instance();
-    if (app && app->GetLanguageModule() && FindResourceW(app->GetLanguageModule(), MAKEINTRESOURCEW(id), RT_GROUP_ICON))
-        return app->GetLanguageModule();
-    return app && app->GetModule() ? app->GetModule() : GetModuleHandleW(nullptr);
-}
 
 // The id of the type with exactly this name in the main window's list of types; 0 when unknown.
 __int64 ExactTypeId(const MainWindow* main, const wchar_t* name)
@@ -58,9 +50,9 @@ bool DlgOU::OpenWindow()
     m_general = new CGeneralPage(this);
     m_defaults = new StandInPage(L"Schedule Group Defaults", true);
     m_deployable = new StandInPage(L"Component Defaults", true);
-    m_site = new StandInPage(L"Site", false);
+    m_site = new CSitePage(this);
     m_survey = new StandInPage(L"Survey", false);
-    m_assetLocation = new StandInPage(L"Asset Location", false);
+    m_assetLocation = new CAssetLocationPage(this);
     m_security = new StandInPage(L"Security", true);
     for (CWindowManager::CWMFormPage* page : {static_cast<CWindowManager::CWMFormPage*>(m_general),
                                               static_cast<CWindowManager::CWMFormPage*>(m_defaults),
@@ -181,13 +173,18 @@ void DlgOU::Notify(void* param)
     case kReqPath:
         if (reply->returnCode == 0 && second != 6 && second != 13) OnPathReply(*reply);
         break;
+    case kReqSearch:
+        if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);
+        break;
     case kReqSave:
         if (Succeeded(*reply)) OnSaveReply(*reply);
         break;
     case kReqObject:
         if (second >= 1 && second <= 5) {
             if (m_general) m_general->OnLinkReply(*reply);
-        } else if (second == 6 || second == 7 || second == 9 || second == 11 || second == 12) {
+        } else if (second == CAssetLocationPage::kAdministratorTag) {
+            if (m_assetLocation) m_assetLocation->OnResult(*reply);
+        } else if (second == 6 || second == 7 || second == 11 || second == 12) {
             // Replies of pages other modules fill.
         } else {
             OnObjectReply(*reply);

@@ -22,11 +22,11 @@ public:
 
     bool m_languagesRequested = false;
     CGeneralPage* m_general = nullptr;
-    StandInPage* m_site = nullptr;
+    CSitePage* m_site = nullptr;
     StandInPage* m_survey = nullptr;
     StandInPage* m_defaults = nullptr;
     StandInPage* m_deployable = nullptr;
-    StandInPage* m_assetLocation = nullptr;
+    CAssetLocationPage* m_assetLocation = nullptr;
     StandInPage* m_security = nullptr;
 
     DlgOU();

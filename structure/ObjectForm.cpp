@@ -2,8 +2,17 @@
 
 #include "app/App.h"
 #include "foundation/TiXmlElement.h"
+#include "framework/CTApp.h"
 
 App* ObjectForm::GetApp() { return App::Instance(); }
+
+HINSTANCE ObjectForm::IconModule(UINT id)
+{
+    CTApp* app = CTApp::Instance();
+    if (app && app->GetLanguageModule() && FindResourceW(app->GetLanguageModule(), MAKEINTRESOURCEW(id), RT_GROUP_ICON))
+        return app->GetLanguageModule();
+    return app && app->GetModule() ? app->GetModule() : GetModuleHandleW(nullptr);
+}
 
 RequestRoute ObjectForm::MakeRoute(int requestId, __int64 param2) const
 {

@@ -53,6 +53,8 @@ public:
     static bool Succeeded(const RequestResult& reply) { return reply.resultCode == 0 && reply.returnCode == 0; }
 
     static App* GetApp();
+    // The module that holds the window icon: the language module when it has it, else the application's.
+    static HINSTANCE IconModule(UINT id);
 
 protected:
     virtual bool OpenWindow() = 0;   // creates the window and its pages
