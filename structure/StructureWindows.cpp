@@ -1,7 +1,10 @@
 #include "structure/StructureWindows.h"
 #include "app/WindowCatalogue.h"
+#include "structure/DlgOU.h"
+#include "structure/DlgRoute.h"
 
 void RegisterStructureWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    catalogue.RegisterWindow<DlgOU>(DlgOU::kWindowType);
+    catalogue.RegisterWindow<DlgRoute>(DlgRoute::kWindowType);
 }
