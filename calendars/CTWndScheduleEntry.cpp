@@ -81,7 +81,45 @@ void CTWndSchedule::CGfxEntry::SetText(const CTString& name)
 {
     int status = UpdateStatus();
     BuildMarkup(m_markup, name, status, GetCount());
+    m_layoutValid = false;
     SetMarkup(m_markup);
+}
+
+void CTWndSchedule::CGfxEntry::LayoutAt(HDC dc, const RECT& rc)
+{
+    if (m_layoutValid && EqualRect(&rc, &m_laidOut))
+        return;
+    m_doc.Layout(dc, &rc);
+    m_laidOut = rc;
+    m_layoutValid = true;
+}
+
+void CTWndSchedule::CGfxEntry::Paint(HDC dc, const RECT* clip)
+{
+    if (m_visible && m_doc.gdi) {
+        RECT rc = ClientBounds();
+        RECT common;
+        if (!clip || IntersectRect(&common, &rc, clip)) {
+            LayoutAt(dc, rc);
+            m_doc.root.Paint(dc, m_doc.gdi, nullptr);
+        }
+    }
+    PaintChildren(dc, clip);
+}
+
+void CTWndSchedule::CGfxEntry::OnScroll()
+{
+    HWND hwnd = CanvasHwnd();
+    if (hwnd && m_doc.gdi) {
+        RECT rc = ClientBounds();
+        RECT client, common;
+        GetClientRect(hwnd, &client);
+        if (IntersectRect(&common, &rc, &client)) {
+            CGfxCanvasDC dc(hwnd);
+            LayoutAt(dc.dc, rc);
+        }
+    }
+    CGfxObject::OnScroll();
 }
 
 int CTWndSchedule::CGfxEntry::UpdateStatus()

@@ -28,9 +28,18 @@ public:
     virtual void UpdateObject(const Object& task);
 
     void OnMarkupClick(__int64 id) override { OnClick(id); }
+    // A chart holds hundreds of entries: each lays its mark-up out only when its place in the
+    // window changed, and a scroll lays out only the entries it brings into view.
+    void Paint(HDC dc, const RECT* clip) override;
+    void OnScroll() override;
 
     // The entry's mark-up for a name (as the user's language shows it), a due status and a count.
     static void BuildMarkup(CTString& out, const CTString& name, int status, int count);
+
+private:
+    RECT m_laidOut = {};          // the client rectangle of the last layout
+    bool m_layoutValid = false;
+    void LayoutAt(HDC dc, const RECT& rc);
 };
 
 class CTWndSchedule::CGfxMultiTask : public CTWndSchedule::CGfxEntry {

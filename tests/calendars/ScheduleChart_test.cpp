@@ -418,3 +418,35 @@ TEST_F(ScheduleEntryMarkup, EntriesShowTheirStatusAndCount)
 }
 
 } // namespace
+
+namespace {
+
+// A point on the clickable name of an entry as its mark-up is laid out now, if any.
+bool NameClickable(CTWndSchedule::CGfxEntry* entry)
+{
+    RECT rc = entry->ClientBounds();
+    for (int x = rc.left; x < rc.right; ++x)
+        if (entry->m_doc.GetClickId(x, (rc.top + rc.bottom) / 2) > 0)
+            return true;
+    return false;
+}
+
+TEST_F(ScheduleChart, AnEntryScrolledIntoViewAnswersClicksWhereItNowStands)
+{
+    AddDatedWeeks(10);
+    chart->AddTask(Task({1, L"Early", kS0 + kDay}), 0);
+    chart->AddTask(Task({2, L"Late", kS0 + 8 * kWeek + kDay}), 0);
+    chart->LayoutWeeks();
+    UpdateWindow(chart->m_hWnd);
+    CTWndSchedule::CGfxEntry* early = Entries(Weeks(*chart)[0])[0];
+    CTWndSchedule::CGfxEntry* late = Entries(Weeks(*chart)[8])[0];
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        SendMessageW(chart->m_hWnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 8 * 252 - 336 * round), 0);
+        EXPECT_TRUE(NameClickable(late));
+        SendMessageW(chart->m_hWnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+        EXPECT_TRUE(NameClickable(early));
+    }
+}
+
+} // namespace
