@@ -450,3 +450,59 @@ TEST_F(ScheduleChart, AnEntryScrolledIntoViewAnswersClicksWhereItNowStands)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ScheduleChart, TheT0MarkerStandsOnItsDayInTheColumnHoldingIt)
+{
+    struct Case {
+        const char* name;
+        __int64 t0;
+        int first;
+        int second;
+    } cases[] = {
+        {"first day of a column", kS0, 0, -1},
+        {"the day after a column's last", kS0 + kWeek, -1, 0},
+        {"a time within the fourth day", kS0 + 3 * kDay + 5 * 3600, 3 * 36, -1},
+        {"before every column", kS0 - kDay, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewChart();
+        for (int i = 0; i < 2; ++i)
+            chart->AddWeek(CTString(L""), CTString(L""), CTString(L""), 0, kS0 + i * static_cast<int>(kWeek),
+                           static_cast<int>(c.t0));
+        EXPECT_EQ(c.first, Weeks(*chart)[0]->m_t0Offset);
+        EXPECT_EQ(c.second, Weeks(*chart)[1]->m_t0Offset);
+    }
+}
+
+TEST_F(ScheduleChart, DrawingResourcesLiveAsLongAsTheChart)
+{
+    CGDIManager* gdi = CGDIManager::Instance();
+    const int ids[] = {9, 10, 11, 12};
+    for (int id : ids)
+        ASSERT_NE(nullptr, gdi->Find(id)) << id;
+    EXPECT_EQ(RGB(0xAF, 0xAF, 0xAF), [&] {
+        LOGBRUSH lb = {};
+        GetObjectW(reinterpret_cast<HBRUSH>(gdi->Find(12)->Get()), sizeof(lb), &lb);
+        return lb.lbColor;
+    }());
+    {
+        // A second chart shares the entries and gives its own use back.
+        CTWndSchedule second;
+        ASSERT_TRUE(second.Create(host, GetModuleHandleW(nullptr), 11, false, 0));
+        EXPECT_TRUE(GetWindowLongPtrW(second.m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+        EXPECT_TRUE(GetWindowLongPtrW(second.m_hWnd, GWL_STYLE) & WS_TABSTOP);
+        SendMessageW(second.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);   // resources made anew
+        second.Destroy();
+    }
+    for (int id : ids)
+        EXPECT_NE(nullptr, gdi->Find(id)) << id;
+    chart->Destroy();
+    chart.reset();
+    for (int id : ids)
+        EXPECT_EQ(nullptr, gdi->Find(id)) << id;
+}
+
+} // namespace
