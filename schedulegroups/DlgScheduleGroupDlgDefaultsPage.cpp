@@ -166,8 +166,12 @@ bool DlgScheduleGroupDlg::CDefaultsPage::OnMessage(UINT msg, WPARAM wParam, LPAR
             if (App* app = App::Instance())
                 app->IDToPath(location, Form()->Route(ReqPath, PathLocation));
         } else {
+            // The inherited value is what "not assigned" means: the toggle shows it, so that
+            // saving keeps the reset instead of taking the emptied value over as the group's own.
             group.ResetAttribute(CTString(L"link_deployment_location"));
             SetLocationText(m_unassignedText);
+            Press(IdLocationToggle, true);
+            UpdateControls();
         }
         Modified();
         *result = 0;
