@@ -324,6 +324,13 @@ void DlgScheduleGroupDlg::OnOK()
     }
 }
 
+void DlgScheduleGroupDlg::OnApply()
+{
+    // Only OK closes the form: an OK whose save failed is not carried over to a later Apply.
+    m_closeAfterSave = false;
+    Save();
+}
+
 void DlgScheduleGroupDlg::AddCompletion(int bits)
 {
     m_completion |= bits;

@@ -53,6 +53,7 @@ public:
     ObjectBranch& GetGroup() { return m_group; }
     bool Save() override;
     void OnOK() override;
+    void OnApply() override;
     void AddCompletion(int bits);
     void OnResult(RequestResult* result);
     bool ShowLoadedObject();

@@ -322,6 +322,11 @@ TEST_F(ScheduleGroupFormLive, TheSaveCycleClosesOnlyAfterEveryGoodReply)
     Settle(*s_app);
     EXPECT_TRUE(::IsWindow(hwnd));
     EXPECT_TRUE(form->IsModified());
+    // Apply after the failed OK saves and keeps the form.
+    Command(hwnd, CWindowManager::CWMForm::kApplyId);
+    Settle(*s_app);
+    EXPECT_TRUE(::IsWindow(hwnd));
+    EXPECT_FALSE(form->IsModified());
     Close(kInterns);
     // The placement is kept under the form's name.
     HKEY key = nullptr;
