@@ -1,7 +1,16 @@
 #include "lists/ListWindows.h"
 #include "app/WindowCatalogue.h"
+#include "lists/DlgSelectLocation.h"
+#include "lists/DlgSelectPerson.h"
+#include "lists/DlgSelectRoute.h"
+#include "lists/DlgSelectSite.h"
 
 void RegisterListWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    // Pickers.
+    catalogue.RegisterWindow<DlgSelectPerson>(DlgPicker::kTypePerson);
+    catalogue.RegisterWindow<DlgSelectUser>(DlgPicker::kTypeUser);
+    catalogue.RegisterWindow<DlgSelectRoute>(DlgPicker::kTypeRoute);
+    catalogue.RegisterWindow<DlgSelectLocation>(DlgPicker::kTypeLocation);
+    catalogue.RegisterWindow<DlgSelectSite>(DlgPicker::kTypeSite);
 }
