@@ -1,5 +1,7 @@
 #include "lists/ListWindows.h"
 #include "app/WindowCatalogue.h"
+#include "lists/DlgPopupDDLB.h"
+#include "lists/DlgSelectAsset.h"
 #include "lists/DlgSelectLocation.h"
 #include "lists/DlgSelectPerson.h"
 #include "lists/DlgSelectRoute.h"
@@ -13,4 +15,6 @@ void RegisterListWindows(WindowCatalogue& catalogue)
     catalogue.RegisterWindow<DlgSelectRoute>(DlgPicker::kTypeRoute);
     catalogue.RegisterWindow<DlgSelectLocation>(DlgPicker::kTypeLocation);
     catalogue.RegisterWindow<DlgSelectSite>(DlgPicker::kTypeSite);
+    catalogue.RegisterWindow<DlgSelectAsset>(DlgSelectAsset::kType);
+    catalogue.RegisterWindow<DlgPopupDDLB>(DlgPopupDDLB::kType);
 }
