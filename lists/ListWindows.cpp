@@ -3,6 +3,7 @@
 #include "lists/DlgPopupDDLB.h"
 #include "lists/DlgSelectAsset.h"
 #include "lists/DlgSelectLocation.h"
+#include "lists/DlgSelectObject.h"
 #include "lists/DlgSelectPerson.h"
 #include "lists/DlgSelectRoute.h"
 #include "lists/DlgSelectSite.h"
@@ -17,4 +18,5 @@ void RegisterListWindows(WindowCatalogue& catalogue)
     catalogue.RegisterWindow<DlgSelectSite>(DlgPicker::kTypeSite);
     catalogue.RegisterWindow<DlgSelectAsset>(DlgSelectAsset::kType);
     catalogue.RegisterWindow<DlgPopupDDLB>(DlgPopupDDLB::kType);
+    catalogue.RegisterWindow<DlgSelectObject>(DlgSelectObject::kType);
 }
