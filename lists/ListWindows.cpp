@@ -1,6 +1,7 @@
 #include "lists/ListWindows.h"
 #include "app/WindowCatalogue.h"
 #include "lists/DlgPopupDDLB.h"
+#include "lists/DlgSelectAccessList.h"
 #include "lists/DlgSelectAsset.h"
 #include "lists/DlgSelectLocation.h"
 #include "lists/DlgSelectObject.h"
@@ -19,4 +20,5 @@ void RegisterListWindows(WindowCatalogue& catalogue)
     catalogue.RegisterWindow<DlgSelectAsset>(DlgSelectAsset::kType);
     catalogue.RegisterWindow<DlgPopupDDLB>(DlgPopupDDLB::kType);
     catalogue.RegisterWindow<DlgSelectObject>(DlgSelectObject::kType);
+    catalogue.RegisterWindow<DlgSelectAccessList>(DlgSelectAccessList::kType);
 }
