@@ -176,6 +176,12 @@ void DlgSelectAccessList::FillFromReply(TiXmlDocument& document)
     report.EnableAutoSort(false);
     report.SendMessage(WM_SETREDRAW, FALSE);
     std::map<__int64, CTString> typeNames;
+    struct Candidate {
+        CTListCtrlReport::Row row;
+        CTListCtrlEdit::Row editRow;
+        int image = 0;
+    };
+    std::vector<Candidate> candidates;
     TiXmlElement* root = document.FirstChildElementNamed(L"result");
     for (TiXmlElement* element = root ? root->FirstChildElementNamed(L"object") : nullptr; element;
          element = element->NextSiblingElementNamed(L"object")) {
@@ -192,14 +198,23 @@ void DlgSelectAccessList::FillFromReply(TiXmlDocument& document)
         }
         bool enabled = std::binary_search(given.begin(), given.end(), object.id);
         CTString name(object.name);
-        CTListCtrlReport::Row row(Key(object.id));
-        row.AddText(name).AddText(type->second).AddNumber(enabled ? 1 : 0);
-        report.AddRow(ImageFor(object), row);
-        CTListCtrlEdit::Row editRow(Key(object.id));
-        editRow.AddCell(CTListCtrlEdit::KindReadOnly).SetText(name);
-        editRow.AddCell(CTListCtrlEdit::KindReadOnly).SetText(type->second);
-        editRow.AddCell(CTListCtrlEdit::KindCheck).SetBool(enabled);
-        m_editor.AddRow(editRow);
+        Candidate& candidate = candidates.emplace_back();
+        candidate.row.m_data = Key(object.id);
+        candidate.row.AddText(name).AddText(type->second).AddNumber(enabled ? 1 : 0);
+        candidate.image = ImageFor(object);
+        candidate.editRow.m_key = Key(object.id);
+        candidate.editRow.AddCell(CTListCtrlEdit::KindReadOnly).SetText(name);
+        candidate.editRow.AddCell(CTListCtrlEdit::KindReadOnly).SetText(type->second);
+        candidate.editRow.AddCell(CTListCtrlEdit::KindCheck).SetBool(enabled);
+    }
+    // The editor looks a new row up in the report by a walk over its rows: given to it while the
+    // report is still empty, and shown by row index afterwards, the fill stays linear.
+    for (const Candidate& candidate : candidates)
+        m_editor.AddRow(candidate.editRow);
+    for (Candidate& candidate : candidates) {
+        int item = report.AddRow(candidate.image, candidate.row);
+        if (item >= 0)
+            m_editor.UpdateRow(item, candidate.editRow);
     }
     report.SendMessage(WM_SETREDRAW, TRUE);
     report.EnableAutoSort(autoSort);
@@ -229,13 +244,16 @@ void DlgSelectAccessList::SelectAll(int command)
     report.SendMessage(WM_SETREDRAW, FALSE);
     int count = report.GetItemCount();
     for (int item = 0; item < count; ++item) {
-        void* key = report.GetRowData(item);
-        CAttribute value;
-        bool on = m_editor.GetValue(value, key, kEnableColumn).GetValue() != 0;
+        // By row index: a lookup by key walks the report's rows for every row.
+        CTListCtrlEdit::Cell* cell = m_editor.FindCell(item, kEnableColumn);
+        if (!cell)
+            continue;
+        bool on = cell->IsChecked();
         bool wanted = command == kCmdAll ? true : command == kCmdNone ? false : !on;
         if (wanted == on)
             continue;
-        m_editor.SetValue(key, kEnableColumn, CAttribute(CAttribute::Integer, wanted ? 1 : 0));
+        cell->m_value.Assign(CAttribute(CAttribute::Integer, wanted ? 1 : 0));
+        m_editor.ShowValue(item, kEnableColumn, *cell);
         MarkModified();
     }
     report.SendMessage(WM_SETREDRAW, TRUE);

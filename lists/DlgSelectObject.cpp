@@ -80,15 +80,31 @@ void DlgSelectObject::Close()
         Unregister();
 }
 
+const std::vector<__int64>* DlgSelectObject::CachedIds()
+{
+    MainWindow* main = Main();
+    return main ? &main->m_cache.lookupTree : nullptr;
+}
+
+const Object* DlgSelectObject::CachedObject(__int64 id)
+{
+    App* app = App::Instance();
+    return app ? app->m_dir.Lookup(id) : nullptr;
+}
+
+CTString DlgSelectObject::LookupTypeName(__int64 type)
+{
+    Object definition;
+    if (MainWindow* main = Main())
+        main->GetTypeById(definition, type);
+    return CTString(definition.name);
+}
+
 const CTString& DlgSelectObject::TypeName(__int64 type)
 {
     auto it = m_typeNames.find(type);
-    if (it == m_typeNames.end()) {
-        Object definition;
-        if (MainWindow* main = Main())
-            main->GetTypeById(definition, type);
-        it = m_typeNames.emplace(type, CTString(definition.name)).first;
-    }
+    if (it == m_typeNames.end())
+        it = m_typeNames.emplace(type, LookupTypeName(type)).first;
     return it->second;
 }
 
@@ -182,14 +198,13 @@ void DlgSelectObject::IndexCache()
 {
     m_cacheIndexed = true;
     m_cacheChildren.clear();
-    MainWindow* main = Main();
-    App* app = App::Instance();
-    if (!main || !app || m_setup.types.IsEmpty())
+    const std::vector<__int64>* ids = CachedIds();
+    if (!ids || m_setup.types.IsEmpty())
         return;
     // One walk over the cached list; each level is then found by its parent at once.
     std::unordered_map<__int64, std::vector<std::pair<CTString, const Object*>>> levels;
-    for (__int64 id : main->m_cache.lookupTree) {
-        const Object* object = app->m_dir.Lookup(id);
+    for (__int64 id : *ids) {
+        const Object* object = CachedObject(id);
         if (object && object->id != object->parent && IsListedType(object->type))
             levels[object->parent].emplace_back(Label(*object), object);
     }
@@ -212,9 +227,6 @@ void DlgSelectObject::FillFromCache(__int64 parent)
 {
     if (!m_cacheIndexed)
         IndexCache();
-    App* app = App::Instance();
-    if (!app)
-        return;
     // Depth first without recursion: a deep directory cannot exhaust the stack.
     std::vector<__int64> pending{parent};
     std::set<__int64> visited;
@@ -228,7 +240,7 @@ void DlgSelectObject::FillFromCache(__int64 parent)
         bool any = false;
         if (children != m_cacheChildren.end()) {
             for (__int64 id : children->second) {
-                if (const Object* object = app->m_dir.Lookup(id)) {
+                if (const Object* object = CachedObject(id)) {
                     AddOrUpdate(*object);
                     any = true;
                 }

@@ -62,6 +62,13 @@ public:
     // Whether objects of the type belong in the tree (its name is one of the listed types).
     bool IsListedType(__int64 type);
 
+protected:
+    // Where the cached objects come from: the main window's lookup-tree ids, the directory cache
+    // and the type definitions. A benchmark supplies its own.
+    virtual const std::vector<__int64>* CachedIds();
+    virtual const Object* CachedObject(__int64 id);
+    virtual CTString LookupTypeName(__int64 type);
+
 private:
     void OnInitDialog();
     void OnSearchReply(RequestResult& result);
