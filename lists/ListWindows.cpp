@@ -3,6 +3,7 @@
 #include "lists/DlgPopupDDLB.h"
 #include "lists/DlgSelectAccessList.h"
 #include "lists/DlgSelectAsset.h"
+#include "lists/DlgSelectComputer.h"
 #include "lists/DlgSelectLocation.h"
 #include "lists/DlgSelectObject.h"
 #include "lists/DlgSelectPerson.h"
@@ -21,4 +22,5 @@ void RegisterListWindows(WindowCatalogue& catalogue)
     catalogue.RegisterWindow<DlgPopupDDLB>(DlgPopupDDLB::kType);
     catalogue.RegisterWindow<DlgSelectObject>(DlgSelectObject::kType);
     catalogue.RegisterWindow<DlgSelectAccessList>(DlgSelectAccessList::kType);
+    catalogue.RegisterWindow<DlgSelectComputer>(DlgSelectComputer::kType);
 }

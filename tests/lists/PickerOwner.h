@@ -18,7 +18,7 @@ struct Answer {
     bool operator==(const Answer& o) const { return msg == o.msg && key == o.key && value == o.value && sent == o.sent; }
 };
 
-std::ostream& operator<<(std::ostream& out, const Answer& a)
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const Answer& a)
 {
     return out << "{" << a.msg << ", key " << a.key << ", " << a.value << (a.sent ? ", sent}" : ", posted}");
 }
