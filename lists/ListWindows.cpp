@@ -1,7 +1,26 @@
 #include "lists/ListWindows.h"
 #include "app/WindowCatalogue.h"
+#include "lists/DlgPopupDDLB.h"
+#include "lists/DlgSelectAccessList.h"
+#include "lists/DlgSelectAsset.h"
+#include "lists/DlgSelectComputer.h"
+#include "lists/DlgSelectLocation.h"
+#include "lists/DlgSelectObject.h"
+#include "lists/DlgSelectPerson.h"
+#include "lists/DlgSelectRoute.h"
+#include "lists/DlgSelectSite.h"
 
 void RegisterListWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    // Pickers.
+    catalogue.RegisterWindow<DlgSelectPerson>(DlgPicker::kTypePerson);
+    catalogue.RegisterWindow<DlgSelectUser>(DlgPicker::kTypeUser);
+    catalogue.RegisterWindow<DlgSelectRoute>(DlgPicker::kTypeRoute);
+    catalogue.RegisterWindow<DlgSelectLocation>(DlgPicker::kTypeLocation);
+    catalogue.RegisterWindow<DlgSelectSite>(DlgPicker::kTypeSite);
+    catalogue.RegisterWindow<DlgSelectAsset>(DlgSelectAsset::kType);
+    catalogue.RegisterWindow<DlgPopupDDLB>(DlgPopupDDLB::kType);
+    catalogue.RegisterWindow<DlgSelectObject>(DlgSelectObject::kType);
+    catalogue.RegisterWindow<DlgSelectAccessList>(DlgSelectAccessList::kType);
+    catalogue.RegisterWindow<DlgSelectComputer>(DlgSelectComputer::kType);
 }

@@ -1,0 +1,458 @@
+#include "lists/DlgPicker.h"
+
+#include <commctrl.h>
+#include <vector>
+#include "app/App.h"
+#include "app/MainWindow.h"
+#include "foundation/TiXmlDocument.h"
+#include "framework/CTApp.h"
+#include "session/FormHelpers.h"
+
+namespace {
+
+constexpr DWORD kAnchorRight = CTWndSize::RightToRight;                                   // 8
+constexpr DWORD kAnchorRightBottom = CTWndSize::RightToRight | CTWndSize::BottomToBottom; // 12
+constexpr DWORD kAnchorMoveRight = CTWndSize::RightToRight | CTWndSize::LeftToRight;      // 9
+constexpr DWORD kAnchorMoveBottom = CTWndSize::TopToBottom | CTWndSize::BottomToBottom;   // 6
+constexpr DWORD kAnchorMoveCorner = kAnchorMoveRight | kAnchorMoveBottom;                 // 15
+constexpr int kMinWidth = 320;
+constexpr int kMinHeight = 200;
+constexpr UINT kListIcon = 142;
+constexpr UINT kHeaderIcon = 161;
+
+HMODULE TemplateModule(UINT id)
+{
+    HMODULE module = nullptr;
+    if (CTApp* app = CTApp::Instance())
+        module = app->FindResourceModule(RT_DIALOG, MAKEINTRESOURCEW(id));
+    return module ? module : GetModuleHandleW(nullptr);
+}
+
+} // namespace
+
+DlgPicker::DlgPicker()
+{
+    // The templates' header control needs its class before the dialog is made.
+    CTWndHeader::RegisterClass(GetModuleHandleW(nullptr));
+}
+
+DlgPicker::~DlgPicker()
+{
+    CTWnd2::Destroy();
+}
+
+App* DlgPicker::GetApp() const
+{
+    return App::Instance();
+}
+
+MainWindow* DlgPicker::GetMainWindow() const
+{
+    App* app = GetApp();
+    return app ? app->m_mainWindow : nullptr;
+}
+
+RequestRoute DlgPicker::Route(int requestId, __int64 param2, bool silent) const
+{
+    return RequestRoute{m_type, m_key, 0, 0, requestId, param2, silent};
+}
+
+bool DlgPicker::Open()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        return true;
+    HMODULE module = TemplateModule(TemplateId());
+    CTWndHeader::RegisterClass(module);
+    if (!CreateDialogFromTemplate(module, MAKEINTRESOURCEW(TemplateId()), Owner()))
+        return false;
+    CenterOnWindow(Owner());
+    ShowWindow(SW_SHOW);
+    return true;
+}
+
+void DlgPicker::Close()
+{
+    // The window's WM_DESTROY unregisters; without a window there is nothing else to end.
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        DestroyWindow(m_hWnd);
+    else
+        Unregister();
+}
+
+void DlgPicker::CopyOwnerIcons()
+{
+    HWND top = Owner();
+    while (top && GetParent(top))
+        top = GetParent(top);
+    if (!top)
+        return;
+    for (WPARAM kind : {static_cast<WPARAM>(ICON_BIG), static_cast<WPARAM>(ICON_SMALL)}) {
+        auto icon = reinterpret_cast<LPARAM>(::SendMessageW(top, WM_GETICON, kind, 0));
+        if (icon)
+            SendMessage(WM_SETICON, kind, icon);
+    }
+}
+
+BOOL DlgPicker::OnInitDialog()
+{
+    CenterOnWindow(Owner());
+    if (CopiesOwnerIcons())
+        CopyOwnerIcons();
+
+    CTWndSize::Init(m_hWnd, true, kMinWidth, kMinHeight, false);
+    struct Anchor {
+        int id;
+        DWORD flags;
+    };
+    for (const Anchor& a : {Anchor{kIdHeader, kAnchorRight}, Anchor{kIdSearchEdit, kAnchorRight},
+                            Anchor{kIdGo, kAnchorMoveRight}, Anchor{kIdList, kAnchorRightBottom},
+                            Anchor{kIdNone, kAnchorMoveBottom}, Anchor{IDOK, kAnchorMoveCorner},
+                            Anchor{IDCANCEL, kAnchorMoveCorner}}) {
+        if (HWND item = GetDlgItem(m_hWnd, a.id))
+            AddItem(item, a.flags);
+    }
+    AddExtraItems();
+
+    m_headerIcon.LoadFromExe(kHeaderIcon, 32);
+    if (m_header.Attach(m_hWnd, kIdHeader)) {
+        if (m_headerIcon.icon)
+            m_header.SetIcon(m_headerIcon.icon);
+        ApplyHeaderColours(m_header);
+    }
+
+    if (m_list.AttachReport(m_hWnd, kIdList)) {
+        m_list.ModifyOptions(CTListCtrlReport::OptGridLines, 0xF0);
+        ListView_SetExtendedListViewStyleEx(m_list.m_hWnd, LVS_EX_GRIDLINES, 0);
+        m_list.ModifyStyle(LVS_SINGLESEL, WS_TABSTOP, 0);
+        m_list.SetColumns(CTString(ColumnSpec()), kLayoutRoot, nullptr, LayoutName());
+        if (SortsByFirstColumn())
+            m_list.SortBy(0, true);
+        HICON item = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kListIcon), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        m_list.AddImage(item);
+        if (item)
+            DestroyIcon(item);
+        m_list.SetFocus();
+    }
+    RestorePlacement(PlacementName(), 0);
+    EnableWindow(GetDlgItem(m_hWnd, IDOK), FALSE);
+    return FALSE; // the focus is set
+}
+
+bool DlgPicker::IsNoneTicked()
+{
+    return IsDlgButtonChecked(m_hWnd, kIdNone) == BST_CHECKED;
+}
+
+__int64 DlgPicker::FirstSelectedId()
+{
+    if (!m_list.m_hWnd)
+        return 0;
+    int item = static_cast<int>(m_list.SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (item < 0)
+        return 0;
+    return static_cast<__int64>(reinterpret_cast<INT_PTR>(m_list.GetRowData(item)));
+}
+
+void DlgPicker::SetDefaultButton(int id)
+{
+    SendMessage(DM_SETDEFID, static_cast<WPARAM>(id), 0);
+}
+
+void DlgPicker::UpdateOkState()
+{
+    bool selected = m_list.m_hWnd && m_list.SendMessage(LVM_GETSELECTEDCOUNT) > 0;
+    EnableWindow(GetDlgItem(m_hWnd, IDOK), selected || IsNoneTicked());
+    SetDefaultButton(selected ? IDOK : kIdGo);
+}
+
+void DlgPicker::ClearResults()
+{
+    EnableWindow(GetDlgItem(m_hWnd, IDOK), FALSE);
+    m_list.EnableAutoSort(false);
+    if (m_list.m_hWnd)
+        m_list.DeleteAllRows();
+    m_results.clear();
+    m_resultIds.clear();
+    m_paths.clear();
+    m_list.EnableAutoSort(true);
+    m_list.SetEmptyText(CTString(L"Searching..."));
+}
+
+void DlgPicker::Search()
+{
+    ClearResults();
+    App* app = GetApp();
+    if (!app)
+        return;
+    SendSearch(*app, Route(kReqSearch, ++m_searchSerial));
+}
+
+int DlgPicker::ImageFor(const Object& object)
+{
+    App* app = GetApp();
+    if (!app)
+        return 0;
+    CAttribute image;
+    object.GetAttribute(image, CTString(L"tree_image"));
+    CTString name(image.GetText());
+    if (name.IsEmpty())
+        return 0;
+    RequestRoute route = Route(kReqIcon);
+    int index = app->FindIcon(name);
+    if (index < 0)
+        index = app->AddIcon(name, route);
+    if (index < 0)
+        return 0;
+    if (!m_list.HasImageForKey(index)) {
+        if (HICON icon = app->GetIcon(0, name, route)) {
+            m_list.AddImageForKey(icon, index);
+            DestroyIcon(icon);
+        }
+    }
+    int listImage = m_list.HasImageForKey(index) ? m_list.GetImageForKey(index) : 0;
+    return listImage > 0 ? listImage : 0;
+}
+
+CTString DlgPicker::PathCell(const Object& object, bool& ask)
+{
+    ask = false;
+    CTString& path = m_paths[object.parent];
+    if (object.parent != 0 && path.IsEmpty()) {
+        path = L"?";
+        ask = true;
+        return CTString();
+    }
+    return lstrcmpW(path.GetBuffer() ? path.GetBuffer() : L"", L"?") == 0 ? CTString() : path;
+}
+
+void DlgPicker::SelectOnlyRow()
+{
+    if (m_list.GetItemCount() != 1)
+        return;
+    m_list.SetFocus();
+    ListView_SetItemState(m_list.m_hWnd, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EnableWindow(GetDlgItem(m_hWnd, IDOK), TRUE);
+    SetDefaultButton(IDOK);
+}
+
+void DlgPicker::OnSearchReply(RequestResult& result)
+{
+    m_list.SetEmptyText(CTString(L"No Results Found"));
+    m_list.EnableAutoSort(false);
+    App* app = GetApp();
+    std::vector<__int64> ask;
+    TiXmlElement* root = result.document.FirstChildElementNamed(L"result");
+    for (TiXmlElement* element = root ? root->FirstChildElementNamed(L"object") : nullptr; element;
+         element = element->NextSiblingElementNamed(L"object")) {
+        Object& object = m_results.emplace_back();
+        object.ReadFromXml(element, true);
+        if (!m_resultIds.insert(object.id).second) {
+            m_results.pop_back();
+            continue;
+        }
+        if (!ShowsObject(object))
+            continue;
+        bool askPath = false;
+        CTListCtrlReport::Row row(reinterpret_cast<void*>(static_cast<INT_PTR>(object.id)));
+        row.AddText(PathCell(object, askPath));
+        AddCells(row, object);
+        m_list.AddRow(ImageFor(object), row);
+        if (askPath)
+            ask.push_back(object.parent);
+    }
+    m_list.EnableAutoSort(true);
+    if (m_list.m_sortColumn >= 0)
+        m_list.SortBy(m_list.m_sortColumn, m_list.m_ascending);
+    // Asked once the rows exist: a path the application knows comes back at once.
+    if (app) {
+        for (__int64 parent : ask)
+            app->IDToPath(parent, Route(kReqPath, parent, true));
+    }
+    if (SelectsSingleResult())
+        SelectOnlyRow();
+}
+
+void DlgPicker::OnPathReply(RequestResult& result)
+{
+    if (result.returnCode != 0)
+        return;
+    TiXmlElement* root = result.document.FirstChildElementNamed(L"result");
+    if (!root)
+        return;
+    __int64 id = 0;
+    if (TiXmlElement* parameters = root->FirstChildElementNamed(L"parameters")) {
+        int64_t value = 0;
+        parameters->GetAttributeInt64(L"ID", &value);
+        id = value;
+    }
+    if (id == 0)
+        id = result.route.param2;
+    TiXmlElement* value = root->FirstChildElementNamed(L"value");
+    if (id == 0 || !value)
+        return;
+    const wchar_t* text = value->GetAttribute(L"path");
+    CTString path(text ? text : L"");
+    m_paths[id] = path;
+    std::map<__int64, __int64> parents;
+    for (const Object& object : m_results)
+        parents[object.id] = object.parent;
+    // Sorting stays off while the cells change, or rows would move under the loop.
+    bool autoSort = m_list.m_autoSort;
+    m_list.EnableAutoSort(false);
+    int count = m_list.GetItemCount();
+    for (int item = 0; item < count; ++item) {
+        auto objectId = static_cast<__int64>(reinterpret_cast<INT_PTR>(m_list.GetRowData(item)));
+        auto parent = parents.find(objectId);
+        if (parent != parents.end() && parent->second == id)
+            m_list.SetCell(item, 0, CTListCtrlReport::Cell(CAttribute::Text, path));
+    }
+    m_list.EnableAutoSort(autoSort);
+    if (autoSort && m_list.m_sortColumn >= 0)
+        m_list.SortBy(m_list.m_sortColumn, m_list.m_ascending);
+}
+
+void DlgPicker::OnIconReply(RequestResult& result)
+{
+    App* app = GetApp();
+    int index = static_cast<int>(result.route.param2);
+    if (!app || !app->m_smallImages || !m_list.HasImageForKey(index))
+        return;
+    HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT);
+    if (!icon)
+        return;
+    m_list.ReplaceImage(icon, m_list.GetImageForKey(index));
+    DestroyIcon(icon);
+    InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+}
+
+void DlgPicker::Notify(void* param)
+{
+    auto* result = static_cast<RequestResult*>(param);
+    if (!result || !m_hWnd)
+        return;
+    switch (result->route.requestId) {
+    case kReqSearch:
+        // A late answer of an earlier search would mix its rows into this one.
+        if (result->route.param2 == m_searchSerial)
+            OnSearchReply(*result);
+        break;
+    case kReqPath: OnPathReply(*result); break;
+    case kReqIcon: OnIconReply(*result); break;
+    default: OnOtherReply(*result); break;
+    }
+}
+
+void DlgPicker::Choose()
+{
+    if (m_answered)
+        return;
+    if (IsNoneTicked()) {
+        m_answered = true;
+        Answer(0, true);
+    } else {
+        __int64 id = FirstSelectedId();
+        if (id == 0 && !AnswersWithoutSelection())
+            return;
+        m_answered = true;
+        Answer(id, false);
+    }
+    DestroyWindow(m_hWnd);
+}
+
+void DlgPicker::EnableSearchControls(bool enable)
+{
+    EnableWindow(GetDlgItem(m_hWnd, kIdList), enable);
+    if (HWND go = GetDlgItem(m_hWnd, kIdGo))
+        EnableWindow(go, enable);
+}
+
+bool DlgPicker::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
+{
+    (void)wParam;
+    if (!hdr || !m_list.m_hWnd || hdr->hwndFrom != m_list.m_hWnd)
+        return false;
+    bool handled = m_list.OnParentNotify(hdr, result);
+    switch (hdr->code) {
+    case NM_DBLCLK:
+    case CTListCtrlReportEx::CodeActivate:
+        if (m_list.SendMessage(LVM_GETSELECTEDCOUNT) > 0)
+            Choose();
+        return true;
+    case LVN_ITEMCHANGED: {
+        auto* change = reinterpret_cast<NMLISTVIEW*>(hdr);
+        if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED)) {
+            UpdateOkState();
+            *result = 0;
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return handled;
+}
+
+bool DlgPicker::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    (void)lParam;
+    *result = 0;
+    int id = LOWORD(wParam);
+    int code = HIWORD(wParam);
+    switch (id) {
+    case IDOK:
+        Choose();
+        return true;
+    case IDCANCEL:
+        if (!m_answered) {
+            m_answered = true;
+            OnCancel();
+        }
+        DestroyWindow(m_hWnd);
+        return true;
+    case kIdNone:
+        EnableSearchControls(!IsNoneTicked());
+        UpdateOkState();
+        return true;
+    case kIdSearchEdit:
+        SetDefaultButton(kIdGo);
+        return true;
+    case kIdGo:
+        if (code == BN_CLICKED)
+            Search();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool DlgPicker::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
+    switch (msg) {
+    case WM_INITDIALOG:
+        *result = OnInitDialog();
+        return true;
+    case WM_ACTIVATE:
+        if (m_activeDialog) {
+            if (LOWORD(wParam) != WA_INACTIVE)
+                *m_activeDialog = m_hWnd;
+            else if (*m_activeDialog == m_hWnd)
+                *m_activeDialog = nullptr;
+        }
+        break;
+    case WM_DESTROY:
+        if (m_activeDialog && *m_activeDialog == m_hWnd)
+            *m_activeDialog = nullptr;
+        OnDestroyWork();
+        SavePlacement(PlacementName());
+        Unregister();
+        break;
+    default:
+        break;
+    }
+    if (handled)
+        return true;
+    return CTWnd2::OnMessage(msg, wParam, lParam, result);
+}
