@@ -1,7 +1,8 @@
 #include "calendars/CalendarWindows.h"
 #include "app/WindowCatalogue.h"
+#include "calendars/DlgScheduleGroupWin.h"
 
 void RegisterCalendarWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    catalogue.RegisterPane<DlgScheduleGroupWin>(DlgScheduleGroupWin::kConsoleType);
 }
