@@ -222,14 +222,18 @@ bool DlgScheduleGroupWin::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* resul
         ShowSelectMenu();
         return true;
     case kCmdNew:
+        AddSlots();
+        return true;
     case kCmdDelete:
-        // Adding and deleting slots are not offered yet.
+        DeleteSelected();
         return true;
     case kIdCancel:
         Refresh();
         return true;
     case kIdSave:
         EnableWindow(GetDlgItem(m_hWnd, kIdSave), FALSE);
+        if (m_savingKey == 0)
+            Save();
         return true;
     case kCmdAll:
     case kCmdNone:
@@ -252,8 +256,11 @@ bool DlgScheduleGroupWin::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
     m_editor.OnNotify(kIdList, hdr, result);
     switch (hdr->code) {
     case CTListCtrlReportEx::CodeInsert:
+        AddSlots();
+        *result = 0;
+        return true;
     case CTListCtrlReportEx::CodeDelete:
-        // Adding and deleting slots are not offered yet.
+        DeleteSelected();
         *result = 0;
         return true;
     case CTListCtrlReportEx::CodeConfirmDelete: {
@@ -349,6 +356,8 @@ bool DlgScheduleGroupWin::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     case kMsgAddSlots:
         if (lParam == 0)
             SortRows();
+        else
+            ApplyAddSlotsRequest(*reinterpret_cast<const AddSlotsRequest*>(lParam));
         *result = 0;
         return true;
     default:

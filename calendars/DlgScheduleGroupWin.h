@@ -14,7 +14,9 @@
 #include <vector>
 #include "app/CTWndConsole.h"
 #include "app/PaneKey.h"
+#include "calendars/AddSlotsRequest.h"
 #include "calendars/model/DeploymentWin.h"
+#include "calendars/model/ProjectCalendar.h"
 #include "controls/CTListCtrlEdit.h"
 #include "controls/CTWndDraw.h"
 #include "controls/CTWndHeader.h"
@@ -55,6 +57,9 @@ public:
         kStrDeleteMany = 139,
     };
     static constexpr int kSitePickerType = 37;
+    static constexpr int kAddSlotsType = 50;
+    // Notice to the schedule-group view (console 1026, keyed by the group) that its windows changed.
+    enum : int { kGroupConsoleType = 1026, kNoticeWindowsChanged = 1106 };
     // Site choice keys ahead of the site ids.
     enum : unsigned { kChoiceInherit = 1, kChoiceSelectSite = 2 };
     // Colour keys of the slot list.
@@ -84,6 +89,11 @@ public:
         __int64 lockMax = 0;
         CTString code;
         CTStringLocale description;
+    };
+    // A slot an add request creates, with the day-name index of its day (0 Monday ... 6 Sunday).
+    struct PlannedSlot {
+        SlotEntry entry;
+        int dayName = 0;
     };
     struct SitePick {
         int row = -1;
@@ -119,6 +129,8 @@ public:
     std::map<__int64, SitePick> m_sitePicks;  // by pick key
     // Tags the current load; a completion or reply carrying an older one is dropped.
     unsigned m_loadGeneration = 0;
+    // Row key of the save step whose reply is awaited; 0 when no save runs.
+    __int64 m_savingKey = 0;
     // Outlives the pane: a completion that runs after the pane is gone finds it expired.
     std::shared_ptr<DlgScheduleGroupWin*> m_alive;
 
@@ -147,6 +159,22 @@ public:
     virtual void SetModified(bool on);
     virtual void FillChoicesByType(const CTString& listName, const CTString& typeValue, CTListCtrlEdit::Choices& map);
     virtual void FillChoices(const CTString& listName, CTListCtrlEdit::Choices& map);
+    virtual void AddSlots();
+    virtual void DeleteSelected();
+    // Sends the next change, or ends the save; true when nothing was left to send.
+    virtual bool Save();
+
+    // Adding, deleting and saving slots.
+    void ApplyAddSlotsRequest(const AddSlotsRequest& request);
+    // The slots a request adds: days first to last, each counted rate column, the last matching
+    // rate row winning, the default row only on calendar days, no second slot of one kind a day.
+    // Weekdays are those of the days' UTC dates, as in the calendar.
+    static std::vector<PlannedSlot> PlanAddedSlots(const AddSlotsRequest& request, const Object& slotType,
+                                                   const ProjectCalendar& calendar,
+                                                   const std::map<__int64, SlotEntry>& existing);
+    void MarkRowDeleted(int item);
+    bool SendNextChange(__int64 windowId, RequestRoute route);
+    void OnSaveReply(TiXmlDocument& reply, __int64 key);
 
     void Clear();
     void UpdateStatusText();
@@ -196,6 +224,7 @@ private:
     void PropagateValue(int item, int column, const CAttribute& value, bool inherit);
     void SetSiteCellText(int item, const SlotEntry& entry);
     void OnPathReply(RequestResult& result);
+    void OnSaveResult(RequestResult& result);
     RequestRoute ReplyRoute(int requestId, __int64 param2 = 0) const;
     static int Scaled40();
     static void ValueChangedThunk(void* context, int item, int column, CAttribute* value);

@@ -244,6 +244,9 @@ void DlgScheduleGroupWin::RequestDeploymentWindows(unsigned generation)
 void DlgScheduleGroupWin::OnReply(RequestResult& result)
 {
     switch (result.route.requestId) {
+    case kReqSave:
+        OnSaveResult(result);
+        return;
     case kReqIcon:
         if (result.route.param2 == m_iconIndex) {
             CAttribute image;
