@@ -110,6 +110,8 @@ void DlgScheduleGroupWin::OnInitDialog()
     if (m_list.Create(m_hWnd, kIdList, true, WS_TABSTOP | LVS_NOSORTHEADER | LVS_SINGLESEL)) {
         CTListCtrlReportEx& report = m_list.m_report;
         report.ModifyOptions(CTListCtrlReport::OptGridLines, 0x1F0);
+        // The order is the pane's own (day, then slot kind), never the list-view's text order.
+        report.ModifyStyle(LVS_SORTASCENDING | LVS_SORTDESCENDING, 0, 0);
         // The tick boxes are the editor's own cells, so the list's state-image boxes stay off.
         ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                                             LVS_EX_FULLROWSELECT);

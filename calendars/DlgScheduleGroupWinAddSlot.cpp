@@ -115,6 +115,8 @@ void DlgScheduleGroupWinAddSlot::OnInitDialog()
     if (m_list.Create(m_hWnd, kIdList, true, LVS_SINGLESEL | LVS_NOSORTHEADER)) {
         CTListCtrlReportEx& report = m_list.m_report;
         report.ModifyOptions(0x12, 0x1E0);
+        // Rows keep the order they were added in: no sorting by the list nor by the list-view.
+        report.ModifyStyle(LVS_SORTASCENDING | LVS_SORTDESCENDING, 0, 0);
         report.EnableAutoSort(false);
         const CTListCtrlReportEx::ToolbarButton buttons[] = {
             {kCmdNew, CTListCtrlReportEx::kStandardImage, static_cast<int>(kStrNew), BTNS_WHOLEDROPDOWN},
@@ -277,8 +279,11 @@ void DlgScheduleGroupWinAddSlot::BuildRateList()
             m_request.columns.push_back(column);
         }
     }
-    if (report.m_hWnd)
+    if (report.m_hWnd) {
         report.SetColumns(spec, 0, nullptr, nullptr);
+        // Rows stay in the order they are added.
+        report.EnableAutoSort(false);
+    }
     AddRateRow(AddSlotsRequest::RowDefault);
 }
 
