@@ -35,7 +35,7 @@ constexpr __int64 kSaveWindow = 267;    // group 55 without kinds: 296 to 299, 2
 constexpr __int64 kSaveGroup = 55;
 constexpr __int64 kDay = 86400;
 
-// The schedule-group view's place: records the replies and notices routed to it.
+// The schedule-group view's place: records the windows-changed notices routed to it.
 class GroupViewStandIn : public CTWnd2, public CTWndConsole {
 public:
     static std::vector<int> s_notices;
@@ -50,7 +50,12 @@ public:
     HWND GetHwnd() override { return m_hWnd; }
     int GetConsoleType() override { return Pane::kGroupConsoleType; }
     bool IsTabPane() override { return false; }
-    void OnReply(RequestResult& result) override { s_notices.push_back(result.route.requestId); }
+    // Only the windows-changed notices: the main window also tells every view when it is busy.
+    void OnReply(RequestResult& result) override
+    {
+        if (result.route.requestId == Pane::kNoticeWindowsChanged)
+            s_notices.push_back(result.route.requestId);
+    }
     using CTWnd2::Create;
 };
 std::vector<int> GroupViewStandIn::s_notices;
