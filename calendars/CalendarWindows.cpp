@@ -1,7 +1,10 @@
 #include "calendars/CalendarWindows.h"
 #include "app/WindowCatalogue.h"
+#include "calendars/DlgScheduleGroupWin.h"
+#include "calendars/DlgScheduleGroupWinAddSlot.h"
 
 void RegisterCalendarWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    catalogue.RegisterPane<DlgScheduleGroupWin>(DlgScheduleGroupWin::kConsoleType);
+    catalogue.RegisterWindow<DlgScheduleGroupWinAddSlot>(DlgScheduleGroupWinAddSlot::kWindowType);
 }

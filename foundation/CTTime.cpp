@@ -291,3 +291,12 @@ CTString& CTTime::FormatGmt(CTString& out) const
         out.AssignText(buffer);
     return out;
 }
+
+CTString& FormatUtcTimeText(const __int64* time, CTString& out)
+{
+    if (!time) {
+        out.Empty();
+        return out;
+    }
+    return CTTime(*time).FormatGmt(out);
+}

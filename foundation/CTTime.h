@@ -20,6 +20,11 @@ bool GetLocaleDateTimePattern(bool withTime, CTString& out);
 // (t + 11644473600) x 10^7, in 100-nanosecond units since 1601.
 bool UnixTimeToFileTime(int32_t t, FILETIME* out);
 
+// The time taken as UTC in the form "%A, %d-%b-%y %H:%M:%S GMT " (with the trailing blank): the
+// abbreviated month through "%b", which the C runtime writes where it writes nothing for "%h", and
+// the zone named as the UTC it is, not the local zone "%Z" would name. Empty when out of range.
+CTString& FormatUtcTimeText(const __int64* time, CTString& out);
+
 // A 64-bit count of seconds since 1970-01-01 00:00 UTC; 0 stands for no time.
 class CTTime {
 public:

@@ -27,7 +27,7 @@ using signedin::Settle;
 using Form = std::map<std::string, std::string>;
 
 // Sample groups (tests/fixtures/sample/directory.json): 52 has one deployment window (262), 56 none,
-// 57 two (266 and 267). 56 is changed by these tests only.
+// 57 two (600 and 601). 56 is changed by these tests only.
 constexpr __int64 kSpring = 52, kInterns = 56, kAutumn = 57;
 
 struct Request {
@@ -211,7 +211,7 @@ TEST_F(ScheduleGroupFormLive, LoadsTheGroupItsTasksAndTheLastWindowsSlots)
     } cases[] = {
         {kSpring, 262, {400, 401, 402, 262}},
         {kInterns, 0, {406}},
-        {kAutumn, 267, {266, 267, 297}},
+        {kAutumn, 601, {600, 601, 603}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
@@ -237,7 +237,7 @@ TEST_F(ScheduleGroupFormLive, LoadsTheGroupItsTasksAndTheLastWindowsSlots)
         }
         if (c.group == kAutumn)
             for (const Object& child : form->m_group.children)
-                EXPECT_NE(296, child.id);   // the first window's slot is not fetched
+                EXPECT_NE(602, child.id);   // the first window's slot is not fetched
         EXPECT_FALSE(form->IsModified());
         // The header: the path title and the subtitle.
         EXPECT_STREQ(DlgScheduleGroupDlg::BuildSubtitle(form->m_group).GetBuffer(), form->m_header.subtitle.GetBuffer());
