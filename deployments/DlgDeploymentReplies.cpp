@@ -387,6 +387,7 @@ void DlgDeployment::OnCacheNotice(RequestResult& result)
     auto* ids = static_cast<std::list<__int64>*>(result.attached);
     if (!ids)
         return;
+    App* app = GetApp();
     bool deployment = false;
     std::vector<int> linked;
     for (__int64 id : *ids) {
@@ -394,6 +395,10 @@ void DlgDeployment::OnCacheNotice(RequestResult& result)
             continue;
         for (const auto& [slot, object] : m_objects) {
             if (object.id != id)
+                continue;
+            // The notice of an object the pane itself just had fetched brings nothing new.
+            const Object& shown = slot == SlotDeployment ? m_loaded : object;
+            if (app && app->m_dir.Lookup(id)->serial == shown.serial)
                 continue;
             if (slot == SlotDeployment)
                 deployment = true;
