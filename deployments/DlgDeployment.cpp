@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "controls/CGDIManager.h"
 #include "controls/CTWndGfx.h"
+#include "controls/CTWndListCtrlEx2.h"
 #include "deployments/DlgDeploymentPages.h"
 #include "framework/CTApp.h"
 #include "framework/CWMForm.h"
@@ -66,6 +67,7 @@ DlgDeployment::DlgDeployment(int consoleType) : m_consoleType(consoleType)
     CTWndHeader::RegisterClass(module);
     CTWndGfx::RegisterClass(module);
     CTWndDraw::RegisterClass(module);
+    CTWndListCtrlEx2::RegisterClass(module);
 }
 
 DlgDeployment::~DlgDeployment()

@@ -432,12 +432,11 @@ TEST_F(DeploymentPane, TabImagesFollowExceptionsTasksAndRequests)
         pane->UpdateTabImages();
         EXPECT_EQ(c.key ? pane->m_tabImageIndex[c.key] : -1, imageOf(pane->m_tasksPage)) << c.due;
     }
-    HWND list = pane->m_exceptionsPage->ListWindow();
-    ASSERT_NE(nullptr, list);
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(L"Late delivery");
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    CTListCtrlReport& list = pane->m_exceptionsPage->m_list.m_report;
+    ASSERT_NE(nullptr, list.m_hWnd);
+    CTListCtrlReport::Row row(reinterpret_cast<void*>(111));
+    row.AddText(CTString(L"Late delivery"));
+    list.InsertRow(0, 0, row);
     pane->UpdateTabImages();
     EXPECT_EQ(pane->m_tabImageIndex[DlgDeployment::TabImageWarning], imageOf(pane->m_exceptionsPage));
     EXPECT_GE(pane->m_tabImageIndex[DlgDeployment::TabImageWarning], 0);

@@ -41,11 +41,18 @@ inline std::pair<int, const char*> AttrSpec(const std::string& name)
         {"code_prev", 176, "value_varchar"}, {"linkaccess_expire", 177, "value_date"}, {"tag", 178, "value_varchar"},
         {"deployable_available", 179, "value_iddirectory_array"}, {"link_deploy_model", 180, "value_iddirectory"},
         {"link_deployment_prev", 181, "value_iddirectory"}, {"link_deployment_next", 182, "value_iddirectory"},
+        {"exceptions", 183, "value_iddirectory_array"}, {"persistent", 184, "value_int"},
+        {"amber_days", 135, "value_int"}, {"dashboard_display", 136, "value_int"}, {"survey_page", 185, "value_varchar"},
+        {"time_zone", 170, "value_varchar"}, {"end_date", 110, "value_date"}, {"subject", 142, "value_varchar"},
+        {"description", 124, "value_varchar"},
     };
     for (const auto& [n, id, kind] : specs)
         if (name == n)
             return {id, kind};
-    return {999, "value_varchar"};
+    int id = 600;
+    for (char c : name)
+        id = (id * 31 + c) % 300 + 600;
+    return {id, "value_varchar"};
 }
 
 inline std::string ObjectXml(__int64 id, int type, __int64 parent, const std::string& name,
