@@ -49,15 +49,57 @@ public:
     static int Validate(void* context, HWND editor, int kind, __int64 data);
 };
 
-// The deployable components the deployment receives.
+// The deployable components the deployment receives: one row per offered object with an
+// "Available" tick; mandatory ones are ticked for good. A view narrows the rows to one object type;
+// "Inherit Values" lets the deployment fall back to its inherited choice.
 class DlgDeployment::CDeployablePage : public DeploymentPageBase {
 public:
     enum : UINT { kTemplate = 372 };
+    enum : int {
+        kIdList = 1016, kColumnAvailable = 2, kCmdSelect = 122, kCmdInherit = 388, kCmdView = 389,
+        kCmdAll = 32808, kCmdNone = 32809, kCmdInvert = 32810, kCmdViewAll = 32826, kCmdFirstType = 5000,
+        kCmdLastType = 5198,
+    };
+    CTWndListCtrlEx2 m_list;
+    ObjectBranch m_shown;
+    ObjectBranch m_full;
+    std::vector<__int64> m_selected;
+    std::vector<__int64> m_mandatory;           // of the last fill
+    std::vector<__int64> m_typeIds;             // of the shown objects, in order of appearance
+    std::vector<CTString> m_typeTexts;
+    std::map<int, __int64> m_viewCommands;      // View menu command -> type
+    __int64 m_viewFilter = 0;                   // 0 every type
+    bool m_firstViewPending = true;
+    bool m_loaded = false;
+    bool m_modified = false;
+    std::vector<__int64> m_modelAvailable;
+    std::vector<__int64> m_modelMandatory;
+
     UINT GetTemplateId() override { return kTemplate; }
-    void SetModelRestriction(const Object& model) { m_model = model; }
-    void OnDeployablesArrived(ObjectBranch* branch) { (void)branch; }
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) override;
+    bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void Fill() override;
+    bool Save() override;
+    void SetReadOnly(bool readOnly) override;
+    int RowCount() override { return m_list.m_report.m_hWnd ? m_list.m_report.GetItemCount() : 0; }
+    void SetModelRestriction(const Object& model);
+    void OnDeployablesArrived(ObjectBranch* branch);
     void OnIconArrived(RequestResult& result) { (void)result; }
-    Object m_model;
+    void Refill();
+    void ApplySelectCommand(int command);
+    // Ticks or clears a row as a click on its box does.
+    void SetAvailable(int item, bool available);
+    bool IsAvailable(int item);
+    bool IsMandatoryRow(int item);
+    bool IsInheritChecked() const;
+    void SetInheritState(bool checked);
+    // Fills the View command map: one command per shown type, from 5000.
+    void BuildViewCommands();
+
+private:
+    void ApplyModelRestriction();
+    __int64 RowId(int item);
 };
 
 // E-mails sent about the deployment, newest first.

@@ -257,4 +257,108 @@ TEST_F(DeploymentTasks, ListsTheDeploymentsOwnTasksAndTheWorstDueState)
     EXPECT_EQ(L"Order hardware", std::wstring(cell.GetText()));
 }
 
+class DeploymentComponents : public DeploymentPages {
+protected:
+    void SetUp() override
+    {
+        DeploymentPages::SetUp();
+        SetTypeFlags(0x200, "");
+        DefineType(*t.app, 38, L"Computer Stock");
+        DefineType(*t.app, 42, L"Hardware");
+        DefineType(*t.app, 16, L"Plugin");
+        main->m_cache.typeNames.clear();
+        auto deployable = [](__int64 id, int type, const char* typeText, const char* name) {
+            return ObjectOf(ObjectXml(id, type, 8, name, {{"type", typeText}}));
+        };
+        t.app->m_objects.children = {deployable(601, 42, "Hardware", "Dock"), deployable(602, 42, "Hardware", "Monitor"),
+                                     deployable(603, 16, "Software", "Office"), deployable(604, 42, "Hardware", "Mouse"),
+                                     deployable(605, 38, "Stock", "Spare laptops")};
+    }
+    std::vector<INT_PTR> Rows(DlgDeployment::CDeployablePage* page)
+    {
+        std::vector<INT_PTR> ids;
+        CTListCtrlReport& list = page->m_list.m_report;
+        for (int i = 0; i < list.GetItemCount(); ++i)
+            ids.push_back(reinterpret_cast<INT_PTR>(list.GetRowData(i)));
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+    std::vector<INT_PTR> Ticked(DlgDeployment::CDeployablePage* page)
+    {
+        std::vector<INT_PTR> ids;
+        CTListCtrlReport& list = page->m_list.m_report;
+        for (int i = 0; i < list.GetItemCount(); ++i)
+            if (page->IsAvailable(i))
+                ids.push_back(reinterpret_cast<INT_PTR>(list.GetRowData(i)));
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+};
+
+TEST_F(DeploymentComponents, ViewsSelectCommandsMandatoryRowsAndSave)
+{
+    DlgDeployment* pane = Open(kId, Deployment(kId, kGroup, {{"deployable_available", "/601/602/603/604/605/"},
+                                                             {"deployable_mandatory", "/602/"}, {"deployable", "/601/"}}));
+    ASSERT_NE(pane, nullptr);
+    DlgDeployment::CDeployablePage* page = pane->m_deployablePage;
+    // The only page: it is on show and loads at once; stock is left out, the first type is the view.
+    EXPECT_TRUE(page->m_loaded);
+    EXPECT_EQ(42, page->m_viewFilter);
+    EXPECT_EQ((std::vector<INT_PTR>{601, 602, 604}), Rows(page));
+    EXPECT_EQ((std::vector<INT_PTR>{601, 602}), Ticked(page));
+    SendMessageW(page->m_hWnd, WM_COMMAND, DlgDeployment::CDeployablePage::kCmdViewAll, 0);
+    EXPECT_EQ((std::vector<INT_PTR>{601, 602, 603, 604}), Rows(page));
+    SendMessageW(page->m_hWnd, WM_COMMAND, DlgDeployment::CDeployablePage::kCmdFirstType + 1, 0);
+    EXPECT_EQ((std::vector<INT_PTR>{603}), Rows(page));
+    SendMessageW(page->m_hWnd, WM_COMMAND, DlgDeployment::CDeployablePage::kCmdViewAll, 0);
+
+    // None and Invert leave the mandatory row ticked; All ticks everything.
+    struct Step {
+        int command;
+        std::vector<INT_PTR> ticked;
+    } steps[] = {{DlgDeployment::CDeployablePage::kCmdNone, {602}},
+                 {DlgDeployment::CDeployablePage::kCmdInvert, {601, 602, 603, 604}},
+                 {DlgDeployment::CDeployablePage::kCmdInvert, {602}},
+                 {DlgDeployment::CDeployablePage::kCmdAll, {601, 602, 603, 604}},
+                 {DlgDeployment::CDeployablePage::kCmdNone, {602}}};
+    for (const Step& step : steps) {
+        SendMessageW(page->m_hWnd, WM_COMMAND, step.command, 0);
+        EXPECT_EQ(step.ticked, Ticked(page)) << step.command;
+    }
+    EXPECT_TRUE(pane->m_modified);
+    EXPECT_FALSE(page->IsInheritChecked());
+    page->SetAvailable(page->m_list.m_report.FindRowByData(reinterpret_cast<void*>(603)), true);
+    page->Save();
+    std::vector<__int64> saved;
+    pane->GetSlot(DlgDeployment::SlotDeployment).GetLinkArray(saved, CTString(L"deployable"));
+    std::sort(saved.begin(), saved.end());
+    EXPECT_EQ((std::vector<__int64>{602, 603}), saved);
+
+    // Inherit Values after a change resets the stored choice on save.
+    SendMessageW(page->m_list.m_report.m_toolbar.m_hWnd, TB_CHECKBUTTON, DlgDeployment::CDeployablePage::kCmdInherit, TRUE);
+    SendMessageW(page->m_hWnd, WM_COMMAND, DlgDeployment::CDeployablePage::kCmdInherit, 0);
+    page->Save();
+    EXPECT_TRUE(pane->GetSlot(DlgDeployment::SlotDeployment).IsAttributeDefault(CTString(L"deployable")));
+}
+
+TEST_F(DeploymentComponents, AModelNarrowsTheRowsAndBringsItsOwnMandatoryComponents)
+{
+    DlgDeployment* pane = Open(kId, Deployment(kId, kGroup, {{"deployable_available", "/601/602/603/604/"},
+                                                             {"deployable_mandatory", "/602/"}}));
+    ASSERT_NE(pane, nullptr);
+    DlgDeployment::CDeployablePage* page = pane->m_deployablePage;
+    SendMessageW(page->m_hWnd, WM_COMMAND, DlgDeployment::CDeployablePage::kCmdViewAll, 0);
+    // A model without a list of its own narrows nothing.
+    page->SetModelRestriction(ObjectOf(ObjectXml(700, 38, 8, "Empty model", {})));
+    EXPECT_EQ((std::vector<INT_PTR>{601, 602, 603, 604}), Rows(page));
+    // A model offering three with one mandatory: the deployment's own mandatory one is not forced.
+    page->SetModelRestriction(ObjectOf(ObjectXml(701, 38, 8, "Model",
+                                                 {{"deployable_available", "/601/603/604/"},
+                                                  {"deployable_mandatory", "/604/"}})));
+    EXPECT_EQ((std::vector<INT_PTR>{601, 603, 604}), Rows(page));
+    EXPECT_EQ((std::vector<INT_PTR>{604}), Ticked(page));
+    SendMessageW(page->m_hWnd, WM_COMMAND, DlgDeployment::CDeployablePage::kCmdNone, 0);
+    EXPECT_EQ((std::vector<INT_PTR>{604}), Ticked(page));
+}
+
 } // namespace

@@ -192,4 +192,32 @@ TEST_F(DeploymentPaneLive, TheBuildSheetIsSavedAndOpened)
     RemoveDirectoryW(g_folder.c_str());
 }
 
+TEST_F(DeploymentPaneLive, PagesLoadWhenTheirTabsAreFirstShown)
+{
+    ASSERT_NE(s_app, nullptr);
+    DlgDeployment* pane = OpenDeployment(300);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(0, pane->m_tasksPage->m_loads);
+    EXPECT_EQ(0, pane->m_settingsPage->m_loads);
+    const int count = static_cast<int>(SendMessageW(pane->m_tab, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 1; i < count; ++i) {
+        NMHDR changing = {pane->m_tab, DlgDeployment::kIdTabs, static_cast<UINT>(TCN_SELCHANGING)};
+        SendMessageW(pane->GetHwnd(), WM_NOTIFY, DlgDeployment::kIdTabs, reinterpret_cast<LPARAM>(&changing));
+        SendMessageW(pane->m_tab, TCM_SETCURSEL, i, 0);
+        NMHDR change = {pane->m_tab, DlgDeployment::kIdTabs, static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageW(pane->GetHwnd(), WM_NOTIFY, DlgDeployment::kIdTabs, reinterpret_cast<LPARAM>(&change));
+        signedin::Settle(*s_app);
+    }
+    EXPECT_EQ(1, pane->m_tasksPage->m_loads);
+    EXPECT_EQ(1, pane->m_settingsPage->m_loads);
+    EXPECT_EQ(1, pane->m_exceptionsPage->m_loads);
+    // The time zones of the server are listed; saving the page keeps the stored zone.
+    const CTString zone = AttributeText(pane->GetSlot(DlgDeployment::SlotDeployment), L"time_zone");
+    EXPECT_EQ(3, SendDlgItemMessageW(pane->m_settingsPage->m_hWnd, DlgDeployment::CPageSettings::kIdTimeZone,
+                                     CB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(pane->m_settingsPage->Save());
+    EXPECT_EQ(std::wstring(zone.GetBuffer() ? zone.GetBuffer() : L""),
+              std::wstring(AttributeText(pane->GetSlot(DlgDeployment::SlotDeployment), L"time_zone").GetBuffer()));
+}
+
 } // namespace

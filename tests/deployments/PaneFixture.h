@@ -44,7 +44,8 @@ inline std::pair<int, const char*> AttrSpec(const std::string& name)
         {"exceptions", 183, "value_iddirectory_array"}, {"persistent", 184, "value_int"},
         {"amber_days", 135, "value_int"}, {"dashboard_display", 136, "value_int"}, {"survey_page", 185, "value_varchar"},
         {"time_zone", 170, "value_varchar"}, {"end_date", 110, "value_date"}, {"subject", 142, "value_varchar"},
-        {"description", 124, "value_varchar"},
+        {"description", 124, "value_varchar"}, {"deployable", 186, "value_iddirectory_array"},
+        {"deployable_mandatory", 187, "value_iddirectory_array"}, {"type", 122, "value_varchar"},
     };
     for (const auto& [n, id, kind] : specs)
         if (name == n)
