@@ -1,7 +1,10 @@
 #include "deployments/DeploymentWindows.h"
 #include "app/WindowCatalogue.h"
+#include "deployments/DlgDeployment.h"
 
 void RegisterDeploymentWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    // The deployment pane, for a stored deployment and for a new one.
+    for (int type : {DlgDeployment::kConsoleType, DlgDeployment::kConsoleNew})
+        catalogue.RegisterPane(type, [](int consoleType) -> CTWndConsole* { return new DlgDeployment(consoleType); });
 }

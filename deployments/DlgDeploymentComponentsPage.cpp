@@ -1,0 +1,304 @@
+#include "deployments/DlgDeploymentPages.h"
+
+#include <algorithm>
+#include <commctrl.h>
+#include "app/App.h"
+#include "app/MainWindow.h"
+#include "deployments/DeploymentLinks.h"
+
+namespace {
+
+using Report = CTListCtrlReportEx;
+
+bool Contains(const std::vector<__int64>& ids, __int64 id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+} // namespace
+
+bool DlgDeployment::CDeployablePage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
+    if (msg == WM_INITDIALOG) {
+        CTWndSize::Init(m_hWnd, false, 0, 0, false);
+        AddItem(GetDlgItem(m_hWnd, kIdList), 12);
+        if (m_list.Create(m_hWnd, kIdList, true, 0)) {
+            Report& report = m_list.m_report;
+            report.ModifyOptions(CTListCtrlReport::OptGridLines, 0xF0);
+            report.ModifyStyle(0, WS_TABSTOP | LVS_SINGLESEL, 0);
+            ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
+            report.SetColumns(CTString(L"Type;Name;Available;"), 104, GetModuleHandleW(nullptr),
+                              L"DlgDeployment::CDeployablePage");
+            report.SortBy(1, true);
+            report.SetColumnFixedWidth(kColumnAvailable, 64);
+            const Report::ToolbarButton buttons[] = {{kCmdView, I_IMAGENONE, 159, BTNS_WHOLEDROPDOWN | BTNS_SHOWTEXT},
+                                                     {kCmdInherit, I_IMAGENONE, 158, BTNS_CHECK | BTNS_SHOWTEXT},
+                                                     {kCmdSelect, I_IMAGENONE, 146, BTNS_WHOLEDROPDOWN | BTNS_SHOWTEXT}};
+            m_list.CreateToolbar(this, 1 | TBSTYLE_TOOLTIPS, 3, buttons);
+        }
+        *result = TRUE;
+        return true;
+    }
+    if (handled)
+        return true;
+    return DeploymentPageBase::OnMessage(msg, wParam, lParam, result);
+}
+
+bool DlgDeployment::CDeployablePage::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
+{
+    if (!hdr || static_cast<int>(hdr->idFrom) != kIdList)
+        return DeploymentPageBase::OnNotify(wParam, hdr, result);
+    *result = 0;
+    // Enter, Space or a double click on a row ticks or clears its box.
+    if ((hdr->code == Report::CodeActivate || hdr->code == static_cast<UINT>(NM_DBLCLK)) && !m_readOnly) {
+        int item = ListView_GetNextItem(m_list.m_report.m_hWnd, -1, LVNI_SELECTED);
+        if (item >= 0 && !IsMandatoryRow(item))
+            SetAvailable(item, !IsAvailable(item));
+    }
+    return true;
+}
+
+bool DlgDeployment::CDeployablePage::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    const int command = LOWORD(wParam);
+    *result = 0;
+    if (command == kCmdInherit) {
+        m_modified = true;
+        MarkModified();
+        return true;
+    }
+    if (command == kCmdAll || command == kCmdNone || command == kCmdInvert) {
+        if (!m_readOnly)
+            ApplySelectCommand(command);
+        return true;
+    }
+    if (command == kCmdViewAll) {
+        m_viewFilter = 0;
+        Refill();
+        return true;
+    }
+    if (command >= kCmdFirstType && command <= kCmdLastType) {
+        auto it = m_viewCommands.find(command);
+        if (it != m_viewCommands.end()) {
+            m_viewFilter = it->second;
+            Refill();
+        }
+        return true;
+    }
+    return DeploymentPageBase::OnCommand(wParam, lParam, result);
+}
+
+bool DlgDeployment::CDeployablePage::IsInheritChecked() const
+{
+    HWND toolbar = m_list.m_report.m_toolbar.m_hWnd;
+    return toolbar && (::SendMessageW(toolbar, TB_GETSTATE, kCmdInherit, 0) & TBSTATE_CHECKED) != 0;
+}
+
+void DlgDeployment::CDeployablePage::SetInheritState(bool checked)
+{
+    if (HWND toolbar = m_list.m_report.m_toolbar.m_hWnd)
+        ::SendMessageW(toolbar, TB_SETSTATE, kCmdInherit,
+                       MAKELONG((m_readOnly ? 0 : TBSTATE_ENABLED) | (checked ? TBSTATE_CHECKED : 0), 0));
+}
+
+void DlgDeployment::CDeployablePage::SetReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    if (HWND toolbar = m_list.m_report.m_toolbar.m_hWnd) {
+        ::SendMessageW(toolbar, TB_SETSTATE, kCmdSelect, MAKELONG(readOnly ? 0 : TBSTATE_ENABLED, 0));
+        const LRESULT state = ::SendMessageW(toolbar, TB_GETSTATE, kCmdInherit, 0);
+        ::SendMessageW(toolbar, TB_SETSTATE, kCmdInherit,
+                       MAKELONG((state & TBSTATE_CHECKED) | (readOnly ? 0 : TBSTATE_ENABLED), 0));
+    }
+}
+
+void DlgDeployment::CDeployablePage::Fill()
+{
+    DlgDeployment* pane = GetPane();
+    App* app = pane ? pane->GetApp() : nullptr;
+    if (!app)
+        return;
+    m_loaded = true;
+    const Object& deployment = GetDeployment();
+    m_selected.clear();
+    deployment.GetLinkArray(m_selected, CTString(L"deployable"));
+    std::vector<__int64> mandatory;
+    deployment.GetLinkArray(mandatory, CTString(L"deployable_mandatory"));
+    MergeUnique(m_selected, mandatory);
+    m_modified = false;
+    SetInheritState(deployment.IsAttributeDefault(CTString(L"deployable")));
+    std::vector<__int64> available;
+    deployment.GetLinkArray(available, CTString(L"deployable_available"));
+    app->RequestObjects(available, PaneRoute(DlgDeployment::kReqDeployables, 1));
+}
+
+void DlgDeployment::CDeployablePage::ApplyModelRestriction()
+{
+    if (m_modelAvailable.empty())
+        return;
+    std::vector<Object> kept;
+    for (const Object& child : m_shown.children)
+        if (Contains(m_modelAvailable, child.id))
+            kept.push_back(child);
+    m_shown.children = kept;
+}
+
+void DlgDeployment::CDeployablePage::OnDeployablesArrived(ObjectBranch* branch)
+{
+    if (!branch)
+        return;
+    MainWindow* main = GetMain();
+    const __int64 stock = main ? main->GetTypeId(CTString(L"Computer Stock")) : 0;
+    m_shown.children.clear();
+    for (const Object& child : branch->children)
+        if (stock == 0 || child.type != stock)
+            m_shown.children.push_back(child);
+    m_full.children = m_shown.children;
+    ApplyModelRestriction();
+    m_typeIds.clear();
+    m_typeTexts.clear();
+    for (const Object& child : m_shown.children) {
+        if (Contains(m_typeIds, child.type))
+            continue;
+        m_typeIds.push_back(child.type);
+        m_typeTexts.push_back(AttributeText(child, L"type"));
+    }
+    if (m_viewFilter != 0 && !Contains(m_typeIds, m_viewFilter))
+        m_viewFilter = 0;
+    if (m_firstViewPending && !m_typeIds.empty()) {
+        m_viewFilter = m_typeIds.front();
+        m_firstViewPending = false;
+    }
+    BuildViewCommands();
+    Refill();
+}
+
+void DlgDeployment::CDeployablePage::BuildViewCommands()
+{
+    m_viewCommands.clear();
+    for (size_t i = 0; i < m_typeIds.size() && kCmdFirstType + static_cast<int>(i) <= kCmdLastType; ++i)
+        m_viewCommands[kCmdFirstType + static_cast<int>(i)] = m_typeIds[i];
+}
+
+void DlgDeployment::CDeployablePage::SetModelRestriction(const Object& model)
+{
+    m_modelAvailable.clear();
+    m_modelMandatory.clear();
+    if (model.id != 0) {
+        model.GetLinkArray(m_modelAvailable, CTString(L"deployable_available"));
+        model.GetLinkArray(m_modelMandatory, CTString(L"deployable_mandatory"));
+    }
+    if (m_firstViewPending)
+        return;
+    m_shown.children = m_full.children;
+    ApplyModelRestriction();
+    Refill();
+}
+
+void DlgDeployment::CDeployablePage::Refill()
+{
+    Report& report = m_list.m_report;
+    MainWindow* main = GetMain();
+    if (!report.m_hWnd)
+        return;
+    report.EnableAutoSort(false);
+    ::SendMessageW(report.m_hWnd, WM_SETREDRAW, FALSE, 0);
+    report.DeleteAllRows();
+    CTString caption(L"All");
+    if (m_viewFilter != 0 && main) {
+        Object type;
+        main->GetTypeById(type, m_viewFilter);
+        caption = AttributeText(type, L"type");
+        if (caption.IsEmpty())
+            caption = type.name.GetBuffer() ? type.name.GetBuffer() : L"";
+    }
+    m_list.SetCaption(caption);
+    m_mandatory.clear();
+    GetDeployment().GetLinkArray(m_mandatory, CTString(L"deployable_mandatory"));
+    if (!m_modelMandatory.empty()) {
+        std::vector<__int64> kept;
+        for (__int64 id : m_mandatory)
+            if (Contains(m_modelAvailable, id))
+                kept.push_back(id);
+        m_mandatory = kept;
+        MergeUnique(m_mandatory, m_modelMandatory);
+    }
+    for (const Object& child : m_shown.children) {
+        if (m_viewFilter != 0 && child.type != m_viewFilter)
+            continue;
+        const bool available = Contains(m_selected, child.id) || Contains(m_mandatory, child.id);
+        CTStringLocale name(child.name);
+        CTListCtrlReport::Row row(reinterpret_cast<void*>(static_cast<INT_PTR>(child.id)));
+        row.AddText(AttributeText(child, L"type"));
+        row.AddText(CTString(name.GetUserText()));
+        row.AddNumber(available ? 1 : 0);
+        report.InsertRow(report.GetItemCount(), -1, row);
+    }
+    report.SetEmptyText(CTString(L"No Components"));
+    ::SendMessageW(report.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    report.FitColumnsToContent();
+    report.EnableAutoSort(true);
+}
+
+__int64 DlgDeployment::CDeployablePage::RowId(int item)
+{
+    return static_cast<__int64>(reinterpret_cast<INT_PTR>(m_list.m_report.GetRowData(item)));
+}
+
+bool DlgDeployment::CDeployablePage::IsAvailable(int item)
+{
+    CAttribute value;
+    m_list.m_report.GetCell(item, kColumnAvailable, value);
+    return value.GetValue() != 0;
+}
+
+bool DlgDeployment::CDeployablePage::IsMandatoryRow(int item)
+{
+    return Contains(m_mandatory, RowId(item));
+}
+
+void DlgDeployment::CDeployablePage::SetAvailable(int item, bool available)
+{
+    m_list.m_report.SetCell(item, kColumnAvailable, CTListCtrlReport::Cell(CAttribute::Integer, available ? 1 : 0));
+    AddOrRemoveByFlag(m_selected, RowId(item), CAttribute(CAttribute::Integer, static_cast<__int64>(available ? 1 : 0)));
+    m_modified = true;
+    SetInheritState(false);
+    MarkModified();
+}
+
+void DlgDeployment::CDeployablePage::ApplySelectCommand(int command)
+{
+    Report& report = m_list.m_report;
+    if (!report.m_hWnd)
+        return;
+    ::SendMessageW(report.m_hWnd, WM_SETREDRAW, FALSE, 0);
+    report.EnableAutoSort(false);
+    const int count = report.GetItemCount();
+    for (int item = 0; item < count; ++item) {
+        const bool value = IsAvailable(item);
+        const bool locked = IsMandatoryRow(item);
+        if (command == kCmdAll && !value)
+            SetAvailable(item, true);
+        else if (command == kCmdNone && value && !locked)
+            SetAvailable(item, false);
+        else if (command == kCmdInvert && !locked)
+            SetAvailable(item, !value);
+    }
+    ::SendMessageW(report.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    report.EnableAutoSort(true);
+}
+
+bool DlgDeployment::CDeployablePage::Save()
+{
+    DlgDeployment* pane = GetPane();
+    if (!m_loaded || !pane)
+        return true;
+    Object& deployment = pane->SlotRef(DlgDeployment::SlotDeployment);
+    if (!IsInheritChecked())
+        deployment.SetLinkArray(CTString(L"deployable"), m_selected);
+    else if (m_modified)
+        deployment.ResetAttribute(CTString(L"deployable"));
+    m_modified = false;
+    return true;
+}
