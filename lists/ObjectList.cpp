@@ -69,6 +69,8 @@ void ObjectList::RemoveRow(const Row* row)
 {
     std::erase_if(pendingValues, [&](const PendingValue& p) { return p.row == row; });
     m_rowSet.erase(row);
+    if (m_unanswered == row)
+        m_unanswered = nullptr;
     auto held = m_rowById.find(row->object.id);
     if (held != m_rowById.end() && held->second == row)
         m_rowByIdStale = true;   // a later row of the same id may take its place
@@ -81,6 +83,17 @@ void ObjectList::ClearRows()
     m_rowSet.clear();
     m_rowById.clear();
     m_rowByIdStale = false;
+    m_unanswered = nullptr;
+}
+
+void ObjectList::RemoveRowsIf(const std::function<bool(const Row&)>& test)
+{
+    std::vector<const Row*> dropped;
+    for (const Row& row : rows)
+        if (test(row))
+            dropped.push_back(&row);
+    for (const Row* row : dropped)
+        RemoveRow(row);
 }
 
 ObjectList::Row* ObjectList::FindRowById(__int64 id) const
@@ -210,6 +223,7 @@ bool ObjectList::SaveNextRow(DB& db, int parent, RequestRoute route)
             continue;
         route.param2 = reinterpret_cast<__int64>(&row);
         row.dirty = 0;
+        m_unanswered = &row;
         if (row.operation == OpDelete) {
             db.ObjDelete(static_cast<unsigned>(row.object.id), static_cast<unsigned>(row.object.serial), route);
             return true;
@@ -237,6 +251,8 @@ bool ObjectList::SaveNextRow(DB& db, int parent, RequestRoute route)
 
 bool ObjectList::OnSaveReply(TiXmlDocument& reply, Row* row)
 {
+    if (row == m_unanswered)
+        m_unanswered = nullptr;
     if (IsRow(row)) {
         TiXmlElement* result = FirstResult(reply);
         auto confirm = [row] {
@@ -297,8 +313,17 @@ bool ObjectList::OnSaveReply(TiXmlDocument& reply, Row* row)
     return true;
 }
 
+void ObjectList::ResendUnanswered()
+{
+    if (Row* row = GetUnanswered(); row && row->operation != OpNone)
+        row->dirty = 1;
+    m_unanswered = nullptr;
+}
+
 void ObjectList::OnSaveFailed(Row* row)
 {
+    if (row == m_unanswered)
+        m_unanswered = nullptr;
     if (IsRow(row) && row->operation != OpNone)
         row->dirty = 1;
 }

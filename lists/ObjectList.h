@@ -69,6 +69,8 @@ public:
     void SetCellValue(Row& row, int column, const CAttribute& value);
     void DeleteRow(Row& row);
     void SetAttributeForId(__int64 id, int attributeId, const CAttribute& value);
+    // Drops the rows the test picks, with their pending values, before they have report items.
+    void RemoveRowsIf(const std::function<bool(const Row&)>& test);
     Object& GetRowObject(Object& out, __int64 id) const;
     bool IsRow(const Row* row) const;
     // "tree_image" of the object, or 142 when it has none.
@@ -81,6 +83,10 @@ public:
     virtual bool OnSaveReply(TiXmlDocument& reply, Row* row);
     // A failed save: the row is sent again by the next save.
     void OnSaveFailed(Row* row);
+    // The row whose request went out without a reply yet. The pump shows a failed save's error
+    // instead of handing it back, so a new save sends that row again (ResendUnanswered).
+    Row* GetUnanswered() const { return IsRow(m_unanswered) ? m_unanswered : nullptr; }
+    void ResendUnanswered();
     // "value" elements (ID, path) of a path reply: the text after the last "\" into the link cells.
     // Calls cellText(row, column, text) for every cell that shows one of the paths.
     void OnPathReply(TiXmlDocument& reply, const std::function<void(Row&, int, const CTString&)>& cellText);
@@ -148,4 +154,5 @@ private:
     // The first row (in model order) of each object id; rebuilt on demand once a row it names goes.
     mutable std::unordered_map<__int64, Row*> m_rowById;
     mutable bool m_rowByIdStale = false;
+    Row* m_unanswered = nullptr;
 };
