@@ -2,7 +2,11 @@
 #include "foundation/CAttributes.h"
 #include "foundation/CTTokenString.h"
 #include "foundation/TiXmlDocument.h"
+#include <algorithm>
 #include "app/App.h"
+#include "app/MainWindow.h"
+#include "lists/ObjectListChoices.h"
+#include "framework/CTApp.h"
 #include "controls/CTListCtrlReport.h"
 
 namespace {
@@ -15,10 +19,15 @@ TiXmlElement* FirstResult(TiXmlDocument& doc)
 }
 } // namespace
 
-void ObjectList::SetType(const Object& type)
+void ObjectList::SetType(const Object& type, const MainWindowCache* subtypesFrom)
 {
     types.clear();
     types.push_back(type);
+    if (subtypesFrom)
+        for (const Object& definition : subtypesFrom->types)
+            if (definition.type != type.type &&
+                (definition.parent == type.type || subtypesFrom->IsSubtypeOf(definition.parent, type.type)))
+                types.push_back(definition);
     CAttribute list;
     type.GetAttribute(list, L"console_edit_attribs");
     ParseEditAttribs(MapColumnName(CTString(list.GetText())), columns);
@@ -27,9 +36,17 @@ void ObjectList::SetType(const Object& type)
         columnNames.push_back(column.name);
 }
 
+void ObjectList::SetType(CTListCtrlReport& report, const Object& type, bool withSubtypes)
+{
+    App* app = App::Instance();
+    const MainWindowCache* cache = withSubtypes && app && app->m_mainWindow ? &app->m_mainWindow->m_cache : nullptr;
+    SetType(type, cache);
+    SetReportColumns(report);
+}
+
 void ObjectList::Clear()
 {
-    rows.clear();
+    ClearRows();
     pendingValues.clear();
     types.clear();
     columnNames.clear();
@@ -42,7 +59,65 @@ ObjectList::Row& ObjectList::AddRow(const Object& object, int operation)
     row.object = object;
     row.operation = operation;
     row.dirty = operation == OpNone ? 0 : 1;
+    m_rowSet.insert(&row);
+    if (!m_rowByIdStale)
+        m_rowById.emplace(row.object.id, &row);   // an earlier row of the same id stays first
     return row;
+}
+
+void ObjectList::RemoveRow(const Row* row)
+{
+    std::erase_if(pendingValues, [&](const PendingValue& p) { return p.row == row; });
+    m_rowSet.erase(row);
+    if (m_unanswered == row)
+        m_unanswered = nullptr;
+    auto held = m_rowById.find(row->object.id);
+    if (held != m_rowById.end() && held->second == row)
+        m_rowByIdStale = true;   // a later row of the same id may take its place
+    rows.remove_if([&](const Row& r) { return &r == row; });
+}
+
+void ObjectList::ClearRows()
+{
+    rows.clear();
+    m_rowSet.clear();
+    m_rowById.clear();
+    m_rowByIdStale = false;
+    m_unanswered = nullptr;
+}
+
+void ObjectList::RemoveRowsIf(const std::function<bool(const Row&)>& test)
+{
+    std::vector<const Row*> dropped;
+    for (const Row& row : rows)
+        if (test(row))
+            dropped.push_back(&row);
+    for (const Row* row : dropped)
+        RemoveRow(row);
+}
+
+ObjectList::Row* ObjectList::FindRowById(__int64 id) const
+{
+    if (m_rowByIdStale) {
+        m_rowById.clear();
+        for (const Row& row : rows)
+            m_rowById.emplace(row.object.id, const_cast<Row*>(&row));
+        m_rowByIdStale = false;
+    }
+    auto held = m_rowById.find(id);
+    return held != m_rowById.end() ? held->second : nullptr;
+}
+
+void ObjectList::SetRowId(Row& row, __int64 id)
+{
+    if (row.object.id == id)
+        return;
+    auto held = m_rowById.find(row.object.id);
+    if (held != m_rowById.end() && held->second == &row)
+        m_rowByIdStale = true;
+    row.object.id = id;
+    if (!m_rowByIdStale)
+        m_rowByIdStale = !m_rowById.emplace(id, &row).second;   // whichever row comes first keeps the id
 }
 
 ObjectList::Row& ObjectList::AddNewRow(const Object& templateObject) { return AddRow(templateObject, OpNew); }
@@ -99,8 +174,7 @@ void ObjectList::DeleteRow(Row& row)
     if (!IsRow(&row))
         return;
     if (row.operation == OpNew) {
-        std::erase_if(pendingValues, [&](const PendingValue& p) { return p.row == &row; });
-        rows.remove_if([&](const Row& r) { return &r == &row; });
+        RemoveRow(&row);
         return;
     }
     if (row.operation != OpDelete) {
@@ -111,32 +185,23 @@ void ObjectList::DeleteRow(Row& row)
 
 void ObjectList::SetAttributeForId(__int64 id, int attributeId, const CAttribute& value)
 {
-    for (Row& row : rows)
-        if (row.object.id == id) {
-            row.object.SetAttributeById(attributeId, value);
-            row.operation = OpChanged;
-            row.dirty = 1;
-            return;
-        }
+    if (Row* row = FindRowById(id)) {
+        row->object.SetAttributeById(attributeId, value);
+        row->operation = OpChanged;
+        row->dirty = 1;
+    }
 }
 
 Object& ObjectList::GetRowObject(Object& out, __int64 id) const
 {
-    out = Object();
-    for (const Row& row : rows)
-        if (row.object.id == id) {
-            out = row.object;
-            break;
-        }
+    const Row* row = FindRowById(id);
+    out = row ? row->object : Object();
     return out;
 }
 
 bool ObjectList::IsRow(const Row* row) const
 {
-    for (const Row& held : rows)
-        if (&held == row)
-            return true;
-    return false;
+    return row && m_rowSet.count(row) != 0;
 }
 
 CTString ObjectList::RowIconName(const Object& object)
@@ -158,6 +223,7 @@ bool ObjectList::SaveNextRow(DB& db, int parent, RequestRoute route)
             continue;
         route.param2 = reinterpret_cast<__int64>(&row);
         row.dirty = 0;
+        m_unanswered = &row;
         if (row.operation == OpDelete) {
             db.ObjDelete(static_cast<unsigned>(row.object.id), static_cast<unsigned>(row.object.serial), route);
             return true;
@@ -185,6 +251,8 @@ bool ObjectList::SaveNextRow(DB& db, int parent, RequestRoute route)
 
 bool ObjectList::OnSaveReply(TiXmlDocument& reply, Row* row)
 {
+    if (row == m_unanswered)
+        m_unanswered = nullptr;
     if (IsRow(row)) {
         TiXmlElement* result = FirstResult(reply);
         auto confirm = [row] {
@@ -201,7 +269,7 @@ bool ObjectList::OnSaveReply(TiXmlDocument& reply, Row* row)
             const TiXmlNode* text = insertId ? insertId->FirstChild() : nullptr;
             confirm();
             if (text && text->GetType() == TiXmlNode::TEXT) {
-                row->object.id = ReadDecimal64(text->Value());
+                SetRowId(*row, ReadDecimal64(text->Value()));
                 for (TiXmlElement* element = result->FirstChildElementNamed(L"object"); element;
                      element = element->NextSiblingElementNamed(L"object")) {
                     Object read;
@@ -218,14 +286,17 @@ bool ObjectList::OnSaveReply(TiXmlDocument& reply, Row* row)
         }
         case OpDelete:
             NotifyChanged(OpDelete, &row->object);
-            std::erase_if(pendingValues, [&](const PendingValue& p) { return p.row == row; });
-            rows.remove_if([&](const Row& r) { return &r == row; });
+            RemoveRow(row);
             break;
         case OpChanged: {
             TiXmlElement* element = result ? result->FirstChildElementNamed(L"object") : nullptr;
             confirm();
             if (element && !row->dirty) {
+                const __int64 id = row->object.id;
                 row->object.ReadFromXml(element, true);
+                const __int64 read = row->object.id;
+                row->object.id = id;
+                SetRowId(*row, read);
                 NotifyChanged(OpChanged, &row->object);
             }
             if (!row->dirty)
@@ -242,8 +313,17 @@ bool ObjectList::OnSaveReply(TiXmlDocument& reply, Row* row)
     return true;
 }
 
+void ObjectList::ResendUnanswered()
+{
+    if (Row* row = GetUnanswered(); row && row->operation != OpNone)
+        row->dirty = 1;
+    m_unanswered = nullptr;
+}
+
 void ObjectList::OnSaveFailed(Row* row)
 {
+    if (row == m_unanswered)
+        m_unanswered = nullptr;
     if (IsRow(row) && row->operation != OpNone)
         row->dirty = 1;
 }
@@ -280,10 +360,50 @@ void ObjectList::OnPathReply(TiXmlDocument& reply, const std::function<void(Row&
     }
 }
 
-void ObjectList::FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices,
-                                     const ObjectListChoiceSource* source) const
+void ObjectList::FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices)
 {
-    ::FillChoicesFromSpec(listName, source, choices);
+    ::FillChoicesFromSpec(listName, nullptr, choices);
+    CTString typeName = LinkedTypeOfSpec(listName);
+    if (!typeName.IsEmpty())
+        FillChoices(listName, typeName, choices);
+}
+
+void ObjectList::FillChoices(const CTString& /*listName*/, const CTString& typeName, CTListCtrlEdit::Choices& choices)
+{
+    choices[0] = L" ";
+    auto fill = [&](const ObjectListChoiceSource& source) {
+        source.ForEachSettingsObjectOfType(typeName, [&](const Object& object) {
+            choices[static_cast<unsigned>(object.id)] = object.name;
+        });
+    };
+    if (choiceSource) {
+        fill(*choiceSource);
+        return;
+    }
+    App* app = App::Instance();
+    if (app && app->m_mainWindow)
+        fill(ObjectListCacheChoices(app->m_mainWindow->m_cache, app->m_dir));
+}
+
+void ObjectList::SetObjects(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::vector<Object>& objects,
+                            std::vector<__int64>& ids)
+{
+    pendingValues.clear();
+    report.DeleteAllRows();
+    editor.RemoveAllRows();
+    ClearRows();
+    for (const Object& object : objects)
+        if (std::any_of(types.begin(), types.end(), [&](const Object& type) { return type.type == object.type; }))
+            AddRow(object);
+    FillReport(report, editor, ids);
+}
+
+int ObjectList::AddNewRowOfType(CTListCtrlReport& report, CTListCtrlEdit& editor, std::vector<__int64>& ids)
+{
+    if (types.empty())
+        return -1;
+    const Object templateObject = types.front();
+    return AddNewRow(report, editor, templateObject, ids);
 }
 
 void ObjectList::SetReportColumns(CTListCtrlReport& report)
@@ -297,9 +417,27 @@ void ObjectList::SetReportColumns(CTListCtrlReport& report)
         spec.AppendText(L",100");
     }
     report.SetColumns(spec, 0, nullptr, nullptr);
-    // The type's own icon is in the report's images before any row asks for it.
-    if (!types.empty())
+    // The type's own icon is in the report's images before any row asks for it; a type without
+    // one shows the default item icon, kept under key 0 for the rows without an icon.
+    if (types.empty())
+        return;
+    CAttribute image;
+    types.front().GetAttribute(image, L"tree_image");
+    if (!image.GetString().IsEmpty()) {
         RowImage(report, types.front());
+        return;
+    }
+    CTApp* ctapp = CTApp::Instance();
+    HMODULE module = ctapp ? ctapp->FindResourceModule(RT_GROUP_ICON, MAKEINTRESOURCEW(kDefaultIcon)) : nullptr;
+    if (!module)
+        module = GetModuleHandleW(nullptr);
+    HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(kDefaultIcon), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                               LR_DEFAULTCOLOR));
+    if (icon) {
+        report.AddImageForKey(icon, 0);
+        DestroyIcon(icon);
+    }
 }
 
 int ObjectList::RowImage(CTListCtrlReport& report, const Object& object)
@@ -308,7 +446,9 @@ int ObjectList::RowImage(CTListCtrlReport& report, const Object& object)
     object.GetAttribute(image, L"tree_image");
     CTString name(image.GetString());
     App* app = App::Instance();
-    if (name.IsEmpty() || !app)
+    if (name.IsEmpty())
+        return report.HasImageForKey(0) ? report.GetImageForKey(0) : 0;
+    if (!app)
         return 0;
     int index = app->FindIcon(name);
     if (index < 0)
@@ -397,7 +537,7 @@ void ObjectList::FillFromSearch(CTListCtrlReport& report, CTListCtrlEdit& editor
     pendingValues.clear();
     report.DeleteAllRows();
     editor.RemoveAllRows();
-    rows.clear();
+    ClearRows();
     if (TiXmlElement* result = FirstResult(reply))
         for (TiXmlElement* element = result->FirstChildElementNamed(L"object"); element;
              element = element->NextSiblingElementNamed(L"object")) {
@@ -412,11 +552,10 @@ void ObjectList::FillFromSearch(CTListCtrlReport& report, CTListCtrlEdit& editor
 int ObjectList::UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& object,
                              std::vector<__int64>& ids)
 {
-    for (Row& row : rows)
-        if (row.object.id == object.id) {
-            row.object = object;
-            return UpdateRowItem(report, editor, row, ids);
-        }
+    if (Row* row = FindRowById(object.id)) {
+        row->object = object;
+        return UpdateRowItem(report, editor, *row, ids);
+    }
     return UpdateRowItem(report, editor, AddRow(object), ids);
 }
 

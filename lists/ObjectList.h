@@ -5,6 +5,8 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 #include "foundation/CAttribute.h"
 #include "foundation/CTString.h"
@@ -13,6 +15,7 @@
 #include "session/Object.h"
 #include "session/RequestRoute.h"
 
+class MainWindowCache;
 class TiXmlDocument;
 class CTListCtrlReport;
 
@@ -41,12 +44,18 @@ public:
 
     // Owner hooks.
     virtual void RequestPendingValues() {}
+    // The entries of a link choice list: a blank entry 0, then the settings objects of the type
+    // named typeName. listName is the whole edit rule the list is named by.
+    virtual void FillChoices(const CTString& listName, const CTString& typeName, CTListCtrlEdit::Choices& choices);
     virtual void NotifyChanged(int /*operation*/, Object* /*object*/) {}
     virtual void OnLinkColumn(Object& /*object*/, const CTString& /*name*/, CTString& /*spec*/) {}
     virtual CTString MapColumnName(const CTString& text) { return text; }
 
-    // The list's type: its "console_edit_attribs" give the columns.
-    void SetType(const Object& type);
+    // The list's type: its "console_edit_attribs" give the columns. With a cache, every type below
+    // it (directly or further down) follows it in cache order.
+    void SetType(const Object& type, const MainWindowCache* subtypesFrom = nullptr);
+    // As above with the application's type cache when withSubtypes, then the report's columns and icon.
+    void SetType(CTListCtrlReport& report, const Object& type, bool withSubtypes);
     void Clear();
 
     Row& AddRow(const Object& object, int operation = OpNone);
@@ -60,6 +69,8 @@ public:
     void SetCellValue(Row& row, int column, const CAttribute& value);
     void DeleteRow(Row& row);
     void SetAttributeForId(__int64 id, int attributeId, const CAttribute& value);
+    // Drops the rows the test picks, with their pending values, before they have report items.
+    void RemoveRowsIf(const std::function<bool(const Row&)>& test);
     Object& GetRowObject(Object& out, __int64 id) const;
     bool IsRow(const Row* row) const;
     // "tree_image" of the object, or 142 when it has none.
@@ -72,6 +83,10 @@ public:
     virtual bool OnSaveReply(TiXmlDocument& reply, Row* row);
     // A failed save: the row is sent again by the next save.
     void OnSaveFailed(Row* row);
+    // The row whose request went out without a reply yet. The pump shows a failed save's error
+    // instead of handing it back, so a new save sends that row again (ResendUnanswered).
+    Row* GetUnanswered() const { return IsRow(m_unanswered) ? m_unanswered : nullptr; }
+    void ResendUnanswered();
     // "value" elements (ID, path) of a path reply: the text after the last "\" into the link cells.
     // Calls cellText(row, column, text) for every cell that shows one of the paths.
     void OnPathReply(TiXmlDocument& reply, const std::function<void(Row&, int, const CTString&)>& cellText);
@@ -105,9 +120,15 @@ public:
     // The report image of the row's icon: "tree_image" through the application icon cache, 0 without one.
     int RowImage(CTListCtrlReport& report, const Object& object);
 
-    void FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices,
-                             const ObjectListChoiceSource* source) const;
+    // The editor's fill-choices handler: "VALUES" items, then FillChoices for a linked "TYPE".
+    void FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices);
+    // Rows for the given objects of the list's types, in the given order, then the report filled.
+    void SetObjects(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::vector<Object>& objects,
+                    std::vector<__int64>& ids);
+    // AddNewRow with the list's first type definition as the template; -1 without a type.
+    int AddNewRowOfType(CTListCtrlReport& report, CTListCtrlEdit& editor, std::vector<__int64>& ids);
 
+    // Added and removed only through the model, which keeps its row indexes with them.
     std::list<Row> rows;
     std::vector<PendingValue> pendingValues;
     std::vector<Object> types;
@@ -118,4 +139,20 @@ public:
     std::map<std::wstring, CTString> captions; // column name -> header caption
     int flags = 0;                             // bit 0: column 0 is a check box
     RequestRoute ownerRoute;                   // where icon requests are routed
+    // Where link choice lists draw their objects from; the application's caches when none is set.
+    const ObjectListChoiceSource* choiceSource = nullptr;
+
+private:
+    // Row lookups by address and by object id without walking the rows: long lists take cell
+    // edits and change notices one at a time.
+    void RemoveRow(const Row* row);
+    void ClearRows();
+    Row* FindRowById(__int64 id) const;
+    void SetRowId(Row& row, __int64 id);
+
+    std::unordered_set<const Row*> m_rowSet;
+    // The first row (in model order) of each object id; rebuilt on demand once a row it names goes.
+    mutable std::unordered_map<__int64, Row*> m_rowById;
+    mutable bool m_rowByIdStale = false;
+    Row* m_unanswered = nullptr;
 };

@@ -124,6 +124,18 @@ void BuildObjectListCell(const Object& object, const ObjectListColumn& column, O
     }
 }
 
+CTString LinkedTypeOfSpec(const CTString& spec)
+{
+    CTString typeName = SpecItem(spec, L"TYPE");
+    // An editor TYPE (a read-only choice among VALUES, say) names no linked type: a blank entry 0
+    // there would hide the first value.
+    for (const wchar_t* editorType : kEditorTypes)
+        if (typeName.CompareNoCase(editorType) == 0)
+            return CTString();
+    typeName.Trim(L'\'');
+    return typeName;
+}
+
 void FillChoicesFromSpec(const CTString& spec, const ObjectListChoiceSource* source, CTListCtrlEdit::Choices& out)
 {
     CTString values = SpecItem(spec, L"VALUES");
@@ -136,15 +148,9 @@ void FillChoicesFromSpec(const CTString& spec, const ObjectListChoiceSource* sou
             out[i] = item;
         }
     }
-    CTString typeName = SpecItem(spec, L"TYPE");
-    if (typeName.GetLength() == 0)
+    CTString typeName = LinkedTypeOfSpec(spec);
+    if (typeName.IsEmpty())
         return;
-    // An editor TYPE (a read-only choice among VALUES, say) names no linked type: a blank entry 0
-    // there would hide the first value.
-    for (const wchar_t* editorType : kEditorTypes)
-        if (typeName.CompareNoCase(editorType) == 0)
-            return;
-    typeName.Trim(L'\'');
     out[0] = L" ";
     if (source)
         source->ForEachSettingsObjectOfType(typeName, [&](const Object& object) {

@@ -43,3 +43,6 @@ public:
 // Entries of the choice list named by an edit rule: "VALUES" items from 0, then for a
 // "TYPE" naming a type a blank entry 0 and one entry per object keyed by its id.
 void FillChoicesFromSpec(const CTString& spec, const ObjectListChoiceSource* source, CTListCtrlEdit::Choices& out);
+
+// The type an edit rule's "TYPE" links to, single quotes trimmed; empty for none or an editor kind.
+CTString LinkedTypeOfSpec(const CTString& spec);

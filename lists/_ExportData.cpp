@@ -1,4 +1,6 @@
 #include "lists/_ExportData.h"
+#include "foundation/CTOpenFile.h"
+#include "framework/CTApp.h"
 #include <cstdio>
 #include "lists/ImportMapping.h"
 
@@ -70,10 +72,41 @@ bool _ExportData::Save(const wchar_t* path) const
     return true;
 }
 
+const wchar_t* const _ExportData::kFileFilter = L"Supported Files Types(*.XML)|*.XML|All Files (*.*)|*.*|";
+
+bool _ExportData::SaveAs(HWND owner) const
+{
+    CTOpenFile dialog;
+    CTString path;
+    if (!dialog.ShowSave(GetModuleHandleW(nullptr), owner, kFileFilter, L"Save File", nullptr, path) ||
+        path.IsEmpty())
+        return false;
+    return Save(path.GetBuffer());
+}
+
+namespace {
+// The wait cursor for the length of a scope, whichever way it is left.
+struct WaitCursor {
+    WaitCursor()
+    {
+        if (CTApp* app = CTApp::Instance())
+            app->AddWaitCursor(1);
+    }
+    ~WaitCursor()
+    {
+        if (CTApp* app = CTApp::Instance())
+            app->AddWaitCursor(-1);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+} // namespace
+
 bool _ExportData::Load()
 {
     if (GetFileAttributesW(Buf(fileName)) == INVALID_FILE_ATTRIBUTES)
         return false;
+    WaitCursor wait;
     Clear();
     root = nullptr;
     cursor = nullptr;

@@ -20,6 +20,10 @@ public:
     // Prints the document into the file ("w, ccs=UTF-8": byte-order mark, CR LF); false when the
     // file cannot be opened.
     bool Save(const wchar_t* path) const;
+    // Asks for the file with the "Save File" dialog and saves there; false when the user cancels,
+    // chooses no name or the file cannot be written.
+    bool SaveAs(HWND owner) const;
+    static const wchar_t* const kFileFilter;
 
     // Reads the file named by fileName; true when it is an object file, the cursor at its first object.
     // Takes a copy of the type definitions and slot data, so that ReadObject may run on a worker

@@ -217,3 +217,135 @@ TEST(ObjectList, WritesLinkPathsAndPicksRowIcons)
     EXPECT_EQ(Narrow(ObjectList::RowIconName(a)), "site.ico");
     EXPECT_EQ(Narrow(ObjectList::RowIconName(Site(2, L"B"))), "142");
 }
+
+// Row lookups by address and id stay right as rows come and go and new rows get their ids.
+TEST(ObjectList, RowLookupsFollowRemovedRowsAndNewIds)
+{
+    Server server;
+    ListWithType list;
+    ObjectList::Row& one = list.AddRow(Site(1, L"One"));
+    ObjectList::Row& twin = list.AddRow(Site(1, L"Twin"));   // a second row of the same id
+    ObjectList::Row& two = list.AddRow(Site(2, L"Two"));
+    ObjectList::Row& fresh = list.AddNewRow(Site(0, L"Fresh"));
+    ObjectList::Row& dropped = list.AddNewRow(Site(0, L"Dropped"));
+    ObjectList::Row outsider;
+
+    auto nameOf = [&](__int64 id) {
+        Object out;
+        return Narrow(list.GetRowObject(out, id).name.GetBuffer());
+    };
+    EXPECT_EQ(nameOf(1), "One");   // the first row of an id
+    EXPECT_EQ(nameOf(0), "Fresh");
+    EXPECT_TRUE(list.IsRow(&dropped));
+    EXPECT_FALSE(list.IsRow(&outsider));
+    EXPECT_FALSE(list.IsRow(nullptr));
+
+    list.DeleteRow(dropped);   // never saved: gone at once
+    EXPECT_EQ(list.rows.size(), 4u);
+
+    // A deleted row leaves the list once saved; the later row of its id takes its place.
+    list.DeleteRow(one);
+    ASSERT_TRUE(list.SaveNextRow(*server.db, 9, Route()));
+    TiXmlDocument bare;
+    Parse(bare, L"<result />");
+    list.OnSaveReply(bare, &one);
+    EXPECT_EQ(nameOf(1), "Twin");
+    list.SetAttributeForId(1, 5, CAttribute(CAttribute::Text, L"changed"));
+    EXPECT_EQ(twin.operation, ObjectList::OpChanged);
+
+    // The new row is found by the id the server gave it, and no longer by 0.
+    ASSERT_TRUE(list.SaveNextRow(*server.db, 9, Route()));   // the changed twin
+    list.OnSaveReply(bare, &twin);
+    ASSERT_TRUE(list.SaveNextRow(*server.db, 9, Route()));
+    EXPECT_EQ(server.Path(2), "api/api_objNew.php");
+    TiXmlDocument created;
+    Parse(created, L"<result><insert_id>2</insert_id></result>");   // the id of an earlier row
+    list.OnSaveReply(created, &fresh);
+    EXPECT_EQ(fresh.object.id, 2);
+    EXPECT_EQ(nameOf(0), "");
+    EXPECT_EQ(nameOf(2), "Two");   // the earlier row keeps the id
+    list.DeleteRow(two);
+    ASSERT_TRUE(list.SaveNextRow(*server.db, 9, Route()));
+    list.OnSaveReply(bare, &two);
+    EXPECT_EQ(nameOf(2), "Fresh");
+    list.SetAttributeForId(2, 5, CAttribute(CAttribute::Text, L"x"));
+    EXPECT_EQ(fresh.operation, ObjectList::OpChanged);
+    list.SetAttributeForId(99, 5, CAttribute(CAttribute::Text, L"x"));   // no such row: nothing
+
+    list.Clear();
+    EXPECT_FALSE(list.IsRow(&fresh));
+    EXPECT_EQ(nameOf(2), "");
+}
+
+TEST(ObjectList, SetTypeAddsEverySubtypeInCacheOrder)
+{
+    MainWindowCache cache;
+    auto define = [&](__int64 number, __int64 parent) {
+        Object& definition = AddType(cache, number, L"T");
+        definition.parent = parent;
+    };
+    define(20, 0);   // the list's type
+    define(23, 22);  // a grandchild, listed before its parent
+    define(21, 20);
+    define(22, 20);
+    define(24, 0);   // unrelated
+    define(25, 26);  // a parent chain that loops
+    define(26, 25);
+    define(27, 24);
+
+    ObjectList list;
+    Object base;
+    cache.GetTypeById(base, 20);
+    list.SetType(base, &cache);
+    std::vector<__int64> numbers;
+    for (const Object& type : list.types)
+        numbers.push_back(type.type);
+    EXPECT_EQ(numbers, (std::vector<__int64>{20, 23, 21, 22}));
+
+    list.SetType(base);
+    EXPECT_EQ(list.types.size(), 1u);
+}
+
+// The editor's choice handler: VALUES entries, then the list's link choices for a linked TYPE.
+TEST(ObjectList, ChoicesOfALinkTypeComeFromTheListsSource)
+{
+    struct Source : ObjectListChoiceSource {
+        void ForEachSettingsObjectOfType(const CTString& typeName,
+                                         const std::function<void(const Object&)>& fn) const override
+        {
+            if (Narrow(typeName.GetBuffer()) == "Fail Code")
+                fn(Site(0x100000005ll, L"Disk"));   // keyed by the low 32 bits
+        }
+    } source;
+    struct Recording : ObjectList {
+        void FillChoices(const CTString& listName, const CTString& typeName, CTListCtrlEdit::Choices& out) override
+        {
+            asked.push_back(Narrow(listName.GetBuffer()) + " / " + Narrow(typeName.GetBuffer()));
+            ObjectList::FillChoices(listName, typeName, out);
+        }
+        std::vector<std::string> asked;
+    } list;
+    list.choiceSource = &source;
+
+    struct Case {
+        const wchar_t* spec;
+        std::map<unsigned, std::string> entries;
+        const char* asked;   // the FillChoices call, "" for none
+    };
+    const Case cases[] = {
+        {L"TYPE='Fail Code'", {{0, " "}, {5, "Disk"}}, "TYPE='Fail Code' / Fail Code"},
+        {L"TYPE=Unknown|OBJECT=3", {{0, " "}}, "TYPE=Unknown|OBJECT=3 / Unknown"},
+        {L"TYPE=Readonly|VALUES=a,'b'", {{0, "a"}, {1, "b"}}, ""},
+        {L"VALUES=x", {{0, "x"}}, ""},
+    };
+    for (const Case& c : cases) {
+        list.asked.clear();
+        CTListCtrlEdit::Choices out;
+        list.FillChoicesFromSpec(CTString(c.spec), out);
+        std::map<unsigned, std::string> entries;
+        for (const auto& [key, text] : out)
+            entries[key] = Narrow(text.GetBuffer());
+        EXPECT_EQ(entries, c.entries) << Narrow(c.spec);
+        EXPECT_EQ(list.asked.empty() ? std::string() : list.asked.front(), c.asked) << Narrow(c.spec);
+    }
+}

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include "foundation/CTOpenFile.h"
+#include "framework/CTApp.h"
 #include "lists/_ExportData.h"
 #include "lists/ListsFixture.h"
 
@@ -162,6 +164,7 @@ TEST_F(ExportDataTest, RefusesWhatIsNotAnObjectFile)
         data.fileName = path.c_str();
         EXPECT_FALSE(data.Load());
         EXPECT_EQ(data.cursor, nullptr);
+        EXPECT_FALSE(CTApp::Instance()->SetWaitCursor());   // the wait cursor ends with the load
         if (c.errorRow) {
             EXPECT_TRUE(data.Error());
             EXPECT_EQ(data.ErrorRow(), c.errorRow);
@@ -177,6 +180,7 @@ TEST_F(ExportDataTest, RefusesWhatIsNotAnObjectFile)
     _ExportData empty(cache);
     empty.fileName = path.c_str();
     EXPECT_TRUE(empty.Load());
+    EXPECT_FALSE(CTApp::Instance()->SetWaitCursor());
     Object target;
     CTString objectPath;
     std::vector<LookupField> lookups;
@@ -291,4 +295,63 @@ TEST_F(ExportDataTest, ReadsOnAWorkerWhileTheCachesReload)
     worker.join();
     EXPECT_EQ(typed, count);
     DeleteFileW(path.c_str());
+}
+
+namespace {
+// The Save As dialog, answered with the path a case gives (empty: cancelled).
+struct SaveDialog {
+    std::wstring answer;
+    std::wstring title;
+    std::vector<std::wstring> filter;
+    HWND owner = nullptr;
+    int shown = 0;
+} g_save;
+
+BOOL WINAPI FakeSaveDialog(OPENFILENAMEW* ofn)
+{
+    ++g_save.shown;
+    g_save.title = ofn->lpstrTitle ? ofn->lpstrTitle : L"";
+    g_save.owner = ofn->hwndOwner;
+    g_save.filter.clear();
+    for (const wchar_t* entry = ofn->lpstrFilter; entry && *entry; entry += wcslen(entry) + 1)
+        g_save.filter.push_back(entry);
+    if (g_save.answer.empty())
+        return FALSE;
+    wcsncpy(ofn->lpstrFile, g_save.answer.c_str(), ofn->nMaxFile - 1);
+    ofn->lpstrFile[ofn->nMaxFile - 1] = 0;
+    return TRUE;
+}
+} // namespace
+
+TEST_F(ExportDataTest, SaveAsAsksForTheFileAndWritesOnlyWhenOneIsChosen)
+{
+    static const CTOpenFileDialogs dialogs = {nullptr, &FakeSaveDialog, nullptr};
+    CTOpenFile::SetDialogs(&dialogs);
+    const std::wstring path = TempPath(L"save_as.xml");
+    DeleteFileW(path.c_str());
+    _ExportData data(cache);
+    data.WriteObject(Group(L"Wave"));
+    HWND owner = reinterpret_cast<HWND>(0x1234);
+
+    g_save = SaveDialog();
+    EXPECT_FALSE(data.SaveAs(owner));   // cancelled
+    EXPECT_EQ(g_save.shown, 1);
+    EXPECT_EQ(g_save.title, L"Save File");
+    EXPECT_EQ(g_save.owner, owner);
+    EXPECT_EQ(g_save.filter, (std::vector<std::wstring>{L"Supported Files Types(*.XML)", L"*.XML",
+                                                         L"All Files (*.*)", L"*.*"}));
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    g_save.answer = path;
+    EXPECT_TRUE(data.SaveAs(owner));
+    const std::wstring direct = TempPath(L"save_direct.xml");
+    ASSERT_TRUE(data.Save(direct.c_str()));
+    EXPECT_EQ(ReadBytes(path), ReadBytes(direct));
+    EXPECT_NE(ReadBytes(path).find("<Schedule_Group name=\"Wave\""), std::string::npos);
+
+    g_save.answer = L"C:\\no such folder\\x.xml";   // cannot be written
+    EXPECT_FALSE(data.SaveAs(owner));
+    CTOpenFile::SetDialogs(nullptr);
+    DeleteFileW(path.c_str());
+    DeleteFileW(direct.c_str());
 }
