@@ -266,6 +266,15 @@ def inherit():
     return layers
 
 
+def select():
+    # A ticked check box: the Select drop-down of the lists.
+    green = (40, 150, 40, 255)
+    layers = [(BLUE, [rounded(0.06, 0.2, 0.7, 0.84, 0.1), rounded(0.15, 0.29, 0.61, 0.75, 0.05)]),
+              (WHITE, [rounded(0.15, 0.29, 0.61, 0.75, 0.05)])]
+    layers += strokes(green, [(0.22, 0.5), (0.4, 0.7), (0.9, 0.12)], 0.15)
+    return layers
+
+
 def attention():
     red = (210, 40, 40, 255)
     return [(red, [circle(0.5, 0.5, 0.47)]),
@@ -412,7 +421,7 @@ ICONS = {
     'notices': notices(), 'refresh': refresh(), 'item': cube(),
     'ball-red': ball((220, 40, 40, 255)), 'ball-green': ball((60, 170, 60, 255)),
     'ball-amber': ball((240, 160, 20, 255)), 'warning': warning(), 'overlay': overlay(),
-    'inherit': inherit(), 'attention': attention(),
+    'inherit': inherit(), 'attention': attention(), 'select': select(),
 }
 
 PICTURES = {

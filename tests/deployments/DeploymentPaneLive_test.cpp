@@ -135,7 +135,7 @@ TEST_F(DeploymentPaneLive, APushedChangeReloadsThePane)
     form.SetText(CTString(L"NAME"), CTString(L"Pushed change"));
     form.SetText(CTString(L"ATTRIBID_105"), CTString(L"70"));
     form.SetText(CTString(L"ATTRIBID_106"), CTString(L"1"));
-    form.SetText(CTString(L"ATTRIBID_174"), CTString(L"\"First\""));
+    form.SetText(CTString(L"ATTRIBID_193"), CTString(L"\"First\""));
     s_app->m_db.Post(CTString(L"api/api_objNew.php"), form, [&](DB::DBEvent& reply) {
         TiXmlDocument doc;
         reply.ReadXmlReply(doc);
@@ -153,7 +153,7 @@ TEST_F(DeploymentPaneLive, APushedChangeReloadsThePane)
     CAttributes change;
     change.SetNumber(CTString(L"ID"), static_cast<int>(id));
     change.SetNumber(CTString(L"SERIAL"), 1);
-    change.SetText(CTString(L"ATTRIBID_174"), CTString(L"\"Second\""));
+    change.SetText(CTString(L"ATTRIBID_193"), CTString(L"\"Second\""));
     s_app->m_db.Post(CTString(L"api/api_objSet.php"), change, [&](DB::DBEvent&) { changed = true; });
     ASSERT_TRUE(signedin::PumpUntil(*s_app, [&] { return changed; }));
     fixture::WebSocketActions(fixture::Shared(), "/socket.io",

@@ -259,7 +259,7 @@ TEST_F(ComputerPicker, NewComputerOfAnAllowedModelJoinsTheListAtTheEnd)
         if (b.find("PF3N0999") != std::string::npos)
             body = "&" + b + "&";
     }
-    for (const char* field : {"&TYPE=6&", "&PARENT=530&", "&ATTRIBID_174=NEW-LT-0999&", "&ATTRIBID_155=PF3N0999&",
+    for (const char* field : {"&TYPE=6&", "&PARENT=530&", "&ATTRIBID_185=NEW-LT-0999&", "&ATTRIBID_155=PF3N0999&",
                               "&ATTRIBID_156=A-0999&", "&ATTRIBID_157=Lenovo&"})
         EXPECT_NE(std::string::npos, body.find(field)) << field << " in " << body;
     EXPECT_TRUE(body.find("&ATTRIBID_158=T14+Gen+4&") != std::string::npos ||
