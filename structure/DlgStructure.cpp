@@ -502,7 +502,7 @@ void DlgStructure::ShowChildren(__int64 node)
     if (children != m_childIds.end()) {
         for (__int64 id : children->second) {
             Object* object = FindObject(id);
-            if (!object)
+            if (!object || !(NavigationFlags(*object) & 2))
                 continue;
             CTListCtrlReport::Row row(reinterpret_cast<void*>(id));
             ListCells(*object, row);
@@ -751,6 +751,7 @@ bool DlgStructure::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
         switch (hdr->code) {
         case TVN_BEGINLABELEDITW: {
             auto* info = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+            m_editing = true;
             HWND edit = TreeView_GetEditControl(m_tree.m_hWnd);
             if (edit) {
                 m_treeEdit.Attach(edit, true);
@@ -762,6 +763,11 @@ bool DlgStructure::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
         }
         case TVN_ENDLABELEDITW: {
             auto* info = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+            *result = 0;
+            // One end per edit: the tree may report the end again while its edit box goes away.
+            if (!m_editing)
+                return true;
+            m_editing = false;
             CTString text;
             if (m_treeEdit.m_hWnd)
                 GetWindowTextString(m_treeEdit.m_hWnd, text);

@@ -137,6 +137,7 @@ public:
     bool m_move = false;
     bool m_layoutPending = true;
     CTreeEdit m_treeEdit;
+    bool m_editing = false;   // a tree label edit is running
     CTWndToolbar m_toolbar;
     CTWndRebar m_rebar;
     __int64 m_listedNode = -1;
