@@ -54,7 +54,12 @@ void DlgStructure::FillNewMenu(__int64 parentType, HMENU popup, NewItems& items,
 
         Object childDefinition, parentDefinition;
         if (m_owner) {
-            m_owner->GetTypeByName(childDefinition, CTString(GetTypeLabel(child)));
+            // A type without rows of its own has no label: its definition is found by number.
+            CTString childLabel(GetTypeLabel(child));
+            if (childLabel.IsEmpty())
+                m_owner->GetTypeById(childDefinition, child);
+            else
+                m_owner->GetTypeByName(childDefinition, childLabel);
             m_owner->GetTypeByName(parentDefinition, CTString(GetTypeLabel(current)));
         }
         if (current == parentType && (NavigationOf(childDefinition) & 3)) {
@@ -301,7 +306,8 @@ void DlgStructure::OnDeleteReply(RequestResult& result)
     if (result.returnCode == kReturnConflict) {
         TiXmlElement* root = StructureReply::Result(result.document);
         TiXmlElement* rc = root ? root->FirstChildElementNamed(L"RC") : nullptr;
-        if (rc) {
+        // The reply processing may have put the conflict line into the status text already.
+        if (rc && text.Find(CTString(L"\r\nConflict ID: ")) < 0) {
             int conflict = 0;
             rc->GetAttributeInt(L"conflictid", &conflict);
             CTString line;
