@@ -300,6 +300,10 @@ void DlgStructure::ReadChildren(TiXmlDocument& document)
         child = next;
     }
 
+    // The listed node's rows are refilled below, not updated one merge at a time.
+    bool refill = parent == m_listedNode;
+    if (refill)
+        m_listedNode = -1;
     int count = 0;
     if (result) {
         ::SendMessageW(m_tree.m_hWnd, WM_SETREDRAW, FALSE, 0);
@@ -323,10 +327,8 @@ void DlgStructure::ReadChildren(TiXmlDocument& document)
         item.cChildren = count != 0 ? 1 : 0;
         TreeView_SetItem(m_tree.m_hWnd, &item);
     }
-    if (parent == m_listedNode) {
-        m_listedNode = -1;
+    if (refill)
         ShowChildren(parent);
-    }
 }
 
 void DlgStructure::DetachObject(__int64 id, __int64 parent)
