@@ -835,7 +835,7 @@ bool DlgStructure::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
             *result = 1;
             return true;
         case NM_DBLCLK:
-            OpenRow(ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED));
+            OpenRow(reinterpret_cast<NMITEMACTIVATE*>(hdr)->iItem);
             *result = 1;
             return true;
         case LVN_ENDLABELEDITW: {

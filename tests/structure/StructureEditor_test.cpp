@@ -259,3 +259,29 @@ TEST(StructureEditor, EveryListImageIsRefreshedByItsIconReply)
     EXPECT_EQ(CentreColour(t.pane->m_list.m_imageList, 0), RGB(255, 0, 0));
     EXPECT_EQ(ImageList_GetImageCount(t.pane->m_list.m_imageList), 1) << "no second copy";
 }
+
+TEST(StructureEditor, OpeningARowShowsItsNodeOrOpensItsForm)
+{
+    Editor t;
+    ASSERT_NE(t.Show(), nullptr);
+    t.ExpandRoot(kUnits);
+    t.SelectNode(11, Obj(21, kSite, 11, "London", 3) + Obj(23, kUser, 11, "Ada", 2));
+
+    // A row with a tree item: that node is selected, searched and listed.
+    NMITEMACTIVATE activate = {};
+    activate.hdr.hwndFrom = t.List();
+    activate.hdr.idFrom = DlgStructure::kIdList;
+    activate.hdr.code = NM_DBLCLK;
+    activate.iItem = t.pane->m_list.FindRowByData(reinterpret_cast<void*>(21));
+    SendMessageW(t.pane->m_hWnd, WM_NOTIFY, DlgStructure::kIdList, reinterpret_cast<LPARAM>(&activate));
+    t.Pump();
+    EXPECT_EQ(TreeView_GetSelection(t.Tree()), t.Item(21));
+    EXPECT_EQ(t.Requests("api/api_objSearch.php").back()["PARENT"], "21");
+    EXPECT_EQ(t.pane->m_listedNode, 21);
+
+    // Properties opens the current object's form.
+    SetFocus(t.Tree());
+    SendMessageW(t.pane->m_hWnd, WM_COMMAND, DlgStructure::kCmdProperties, 0);
+    t.Pump();
+    EXPECT_NE(t.app->m_windows.FindWindow(6, 21), nullptr);
+}
