@@ -383,9 +383,7 @@ void DlgStructure::MergeObject(const Object& object)
             insert.hParent = parentItem ? parentItem : TVI_ROOT;
             insert.hInsertAfter = TVI_LAST;
             insert.item = item;
-            HTREEITEM inserted = TreeView_InsertItem(m_tree.m_hWnd, &insert);
-            // The insert may have moved the map's nodes: look the entry up again.
-            m_objects[object.id].viewHandle = reinterpret_cast<UINT64>(inserted);
+            entry.viewHandle = reinterpret_cast<UINT64>(TreeView_InsertItem(m_tree.m_hWnd, &insert));
             if (parentItem) {
                 TVITEMW parentState = {};
                 parentState.mask = TVIF_CHILDREN;
@@ -396,7 +394,7 @@ void DlgStructure::MergeObject(const Object& object)
         }
     }
 
-    Object& merged = m_objects[object.id];
+    Object& merged = entry;
     if (m_listedNode == merged.parent && m_list.m_hWnd) {
         int row = m_list.FindRowByData(reinterpret_cast<void*>(merged.id));
         if (row >= 0) {

@@ -201,6 +201,9 @@ void DlgStructure::ShowNewMenu()
 
 void DlgStructure::NewObject(__int64 type, __int64 parent)
 {
+    // -1: no node to create below (nothing listed, nothing chosen).
+    if (parent < 0)
+        return;
     // The name prompt belongs to the main window.
     DlgSelectName prompt;
     if (!prompt.Run(GetOwnerHwnd() ? GetOwnerHwnd() : m_hWnd))

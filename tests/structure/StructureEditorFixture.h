@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "app/AppFixture.h"
+#include "framework/FakeSeams.h"
 #include "structure/DlgStructure.h"
 #include "structure/StructureWindows.h"
 #include "structure/StructureFixture.h"
