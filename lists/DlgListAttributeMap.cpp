@@ -5,13 +5,18 @@
 #include "lists/ObjectListChoices.h"
 
 namespace {
-bool SameValue(const CAttribute& a, const CAttribute& b)
+// The row's attribute object as text: a text as it is, a number in decimal, nothing when absent.
+CTString AttribObjectText(const Object& object)
 {
-    if (a.GetType() != b.GetType())
-        return false;
-    if (CAttribute::IsTextType(a.GetType()))
-        return wcscmp(a.GetText(), b.GetText()) == 0;
-    return a.GetValue() == b.GetValue();
+    CTString text;
+    const Object::Attribute* attribute = object.FindAttribute(CTString(L"attrib_object"));
+    if (!attribute)
+        return text;
+    if (CAttribute::IsTextType(attribute->GetType()))
+        text = attribute->GetText();
+    else
+        text.Format(L"%I64d", attribute->GetValue());
+    return text;
 }
 } // namespace
 
@@ -19,28 +24,20 @@ void DlgListAttributeMap::OnLinkColumn(Object& object, const CTString& name, CTS
 {
     if (name.Compare(L"link_portal_render") != 0)
         return;
-    CAttribute value;
-    object.GetAttributeValueText(value, CTString(L"attrib_object"));
-    CTString text;
-    if (CAttribute::IsTextType(value.GetType()))
-        text = value.GetText();
-    else if (value.GetType() != 0)
-        text.Format(L"%I64d", value.GetValue());
     spec.AppendText(L"|OBJECT=");
-    spec.Append(text);
+    spec.Append(AttribObjectText(object));
 }
 
 void DlgListAttributeMap::FillChoices(const CTString& listName, const CTString& typeName,
                                       CTListCtrlEdit::Choices& choices)
 {
     choices[0] = L" ";
-    const CAttribute wanted = CAttribute::ConstructFromSpec(listName, L"OBJECT");
+    // The rule holds the attribute object as text, whatever its stored kind: compared as text.
+    const CAttribute item = CAttribute::ConstructFromSpec(listName, CTString(L"OBJECT"));
+    const CTString wanted(item.GetText());
     auto fill = [&](const ObjectListChoiceSource& source) {
         source.ForEachSettingsObjectOfType(typeName, [&](const Object& object) {
-            CAttribute own;
-            if (const Object::Attribute* attribute = object.FindAttribute(CTString(L"attrib_object")))
-                own.Assign(*attribute);
-            if (SameValue(own, wanted))
+            if (object.FindAttribute(CTString(L"attrib_object")) && AttribObjectText(object).Compare(wanted) == 0)
                 choices[static_cast<unsigned>(object.id)] = object.name;
         });
     };

@@ -84,7 +84,29 @@ bool DlgListTab::SetHost(CTWndConsole* host)
     SetOwner(dynamic_cast<CTWnd2*>(host));
     ownerRoute = TabRoute(0);
     HWND parent = host ? host->GetHwnd() : nullptr;
-    return CreateDialogFromResource(TabModule(), MAKEINTRESOURCEW(kTemplate), parent);
+    if (!CreateDialogFromResource(TabModule(), MAKEINTRESOURCEW(kTemplate), parent))
+        return false;
+    m_visible = (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    return true;
+}
+
+void DlgListTab::OnWindowPosChanging(WINDOWPOS* pos)
+{
+    if (pos->flags & SWP_SHOWWINDOW)
+        OnShown(true);
+    else if (pos->flags & SWP_HIDEWINDOW)
+        OnShown(false);
+}
+
+void DlgListTab::OnShown(bool shown)
+{
+    if (shown == m_visible)
+        return;
+    m_visible = shown;
+    if (shown && m_refreshPending) {
+        m_refreshPending = false;
+        Refresh();
+    }
 }
 
 void DlgListTab::InitCaption()
@@ -256,6 +278,9 @@ bool DlgListTab::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
 {
     if (m_editor.OnMessage(msg, wParam, lParam, result))
         return true;
+    // A tab shown while the pane around it is hidden gets no position change, only this.
+    if (msg == WM_SHOWWINDOW)
+        OnShown(wParam != 0);
     if (msg == kMsgRefresh) {
         Refresh();
         *result = 0;

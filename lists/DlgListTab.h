@@ -37,6 +37,8 @@ public:
     virtual bool SaveChanges();
     virtual void OnResult(RequestResult& result);
     bool OnInitTab() override;
+    // Follows the tab's own shown state, whether or not the pane around it is on screen.
+    void OnWindowPosChanging(WINDOWPOS* pos) override;
     void SetModified(bool modified) override;
 
     virtual void OpenItem(__int64 id) { (void)id; }
@@ -75,6 +77,7 @@ public:
 
 private:
     void FillDeleteConfirm(DeleteConfirmInfo& info);
+    void OnShown(bool shown);
     void OnSaveResult(RequestResult& result);
     bool SaveNext();
     void RequestPaths(std::vector<__int64>& ids);
