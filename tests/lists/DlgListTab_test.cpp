@@ -141,9 +141,10 @@ TEST(DlgListTab, KindsHaveTheirCaptionButtonsAndForm)
         activate.hdr = {tab->Report().m_hWnd, DlgListTab::kIdList, static_cast<UINT>(NM_DBLCLK)};
         activate.iItem = 0;
         SendMessageW(tab->m_hWnd, WM_NOTIFY, DlgListTab::kIdList, reinterpret_cast<LPARAM>(&activate));
-        for (int type : {39, 40, 41, 43, 46, 47, 52})
+        for (int type : {39, 40, 41, 43, 46, 47, 52}) {
             EXPECT_EQ(t.app->m_windows.FindWindow(type, 9000 + c.tabId) != nullptr, type == c.form) << type;
-        t.app->m_windows.CloseAllWindows();
+            t.app->m_windows.CloseWindows(type, 0);
+        }
         t.app->m_windows.DeleteClosedWindows();
     }
 }
