@@ -3,6 +3,7 @@
 #include "deployments/DlgDeployment.h"
 #include "deployments/DlgDeploymentStatus.h"
 #include "deployments/DlgDeploymentType.h"
+#include "deployments/DlgListDeployables.h"
 
 void RegisterDeploymentWindows(WindowCatalogue& catalogue)
 {
@@ -13,4 +14,7 @@ void RegisterDeploymentWindows(WindowCatalogue& catalogue)
     // The forms of the deployment statuses and types, opened from the settings list tabs.
     catalogue.RegisterWindow<DlgDeploymentStatus>(DlgDeploymentStatus::kWindowType);
     catalogue.RegisterWindow<DlgDeploymentType>(DlgDeploymentType::kWindowType);
+
+    // The deployable components of the setup tabs.
+    catalogue.RegisterPane<DlgListDeployables>(DlgListDeployables::kConsoleType);
 }
