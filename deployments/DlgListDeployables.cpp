@@ -265,6 +265,7 @@ int DlgListDeployables::AddRow(Row& row)
         const int kind = EditorKind(value, spec);
         editable.AddCell(kind);
         if (kind == CTListCtrlEdit::KindChoice) {
+            editable.SetValue(value);
             editable.SetText(spec);
             // The report shows the chosen entry's text.
             CTListCtrlEdit::Choices choices;
