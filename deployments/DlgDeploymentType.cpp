@@ -2,6 +2,23 @@
 
 #include "app/App.h"
 #include "app/MainWindow.h"
+#include "foundation/CTStringLocale.h"
+
+namespace {
+// A status's name in the user's language.
+CTString StatusText(const Object& status)
+{
+    CTStringLocale name(status.name.GetBuffer() ? status.name.GetBuffer() : L"");
+    return CTString(name.GetUserText());
+}
+
+template <class Fn>
+void ForEachItem(CTWndSettings& list, Fn fn)
+{
+    for (CTWndSettings::CItem* item = list.GetNextItem(nullptr); item; item = list.GetNextItem(item))
+        fn(item);
+}
+} // namespace
 
 const DeploymentFlagOption DlgDeploymentType::kFlags[14] = {
     {0x1, L"Legacy Asset"},       {0x2, L"New Asset"},         {0x4, L"New Model"},
@@ -131,7 +148,7 @@ bool DlgDeploymentType::CStatusPage::OnMessage(UINT msg, WPARAM wParam, LPARAM l
     App* app = App::Instance();
     m_statusesLoaded = app && app->m_mainWindow && app->m_mainWindow->m_cache.GetDeploymentStatuses(m_statuses);
     for (const Object& status : m_statuses)
-        m_enabled.AddItem(nullptr, {}, CTWndSettings::KindCheck, status.name, 0, 0, status.id);
+        m_enabled.AddItem(nullptr, {}, CTWndSettings::KindCheck, StatusText(status), 0, 0, status.id);
     m_enabled.Invalidate(true);
     *result = TRUE;
     return true;
@@ -153,14 +170,6 @@ bool DlgDeploymentType::CStatusPage::OnNotify(WPARAM, NMHDR* hdr, LRESULT* resul
     return true;
 }
 
-namespace {
-template <class Fn>
-void ForEachItem(CTWndSettings& list, Fn fn)
-{
-    for (CTWndSettings::CItem* item = list.GetNextItem(nullptr); item; item = list.GetNextItem(item))
-        fn(item);
-}
-} // namespace
 
 void DlgDeploymentType::CStatusPage::SyncActiveStatuses()
 {
@@ -191,7 +200,7 @@ void DlgDeploymentType::CStatusPage::SyncActiveStatuses()
         for (const Object& status : m_statuses) {
             if (static_cast<unsigned>(status.id) == id) {
                 CTWndSettings::CItem* added =
-                    m_active.AddItem(nullptr, {}, CTWndSettings::KindCheck, status.name, 0, 0, status.id);
+                    m_active.AddItem(nullptr, {}, CTWndSettings::KindCheck, StatusText(status), 0, 0, status.id);
                 if (added) {
                     if (after)
                         m_active.MoveItem(added, false, after);
