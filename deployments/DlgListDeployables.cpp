@@ -656,11 +656,14 @@ bool DlgListDeployables::OnCommand(WPARAM wParam, LPARAM, LRESULT* result)
         break;
     }
     if (command >= kCmdFirstType && command <= kCmdLastType) {
+        // The menu's map when it was built, else the type at the command's place in the list.
         auto entry = m_commandTypes.find(command);
-        if (entry == m_commandTypes.end())
+        const size_t index = static_cast<size_t>(command - kCmdFirstType);
+        if (entry == m_commandTypes.end() && index >= m_types.size())
             return true;
+        const __int64 number = entry != m_commandTypes.end() ? entry->second : m_types[index].type;
         for (const Object& type : m_types)
-            if (type.type == entry->second) {
+            if (type.type == number) {
                 SelectType(type);
                 FillList();
                 break;
