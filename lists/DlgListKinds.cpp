@@ -1,4 +1,5 @@
 #include "lists/DlgListKinds.h"
+#include "lists/ObjectClipboard.h"
 
 #include <algorithm>
 #include <memory>
@@ -164,50 +165,12 @@ void DlgListReports::AddToolbarButtons(std::vector<CTListCtrlReportEx::ToolbarBu
 
 void DlgListReports::CopyItem(__int64 id)
 {
-    HGLOBAL idBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(__int64));
-    wchar_t text[32];
-    _snwprintf(text, 32, L"ID=%d", static_cast<int>(id));
-    text[31] = 0;
-    const size_t textBytes = (wcslen(text) + 1) * sizeof(wchar_t);
-    HGLOBAL textBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, textBytes);
-    if (idBlock)
-        if (void* target = GlobalLock(idBlock)) {
-            memcpy(target, &id, sizeof(id));
-            GlobalUnlock(idBlock);
-        }
-    if (textBlock)
-        if (void* target = GlobalLock(textBlock)) {
-            memcpy(target, text, textBytes);
-            GlobalUnlock(textBlock);
-        }
-    if (!idBlock || !textBlock || !OpenClipboard(m_hWnd)) {
-        if (idBlock)
-            GlobalFree(idBlock);
-        if (textBlock)
-            GlobalFree(textBlock);
-        return;
-    }
-    EmptyClipboard();
-    if (!SetClipboardData(m_format, idBlock))
-        GlobalFree(idBlock);
-    if (!SetClipboardData(CF_UNICODETEXT, textBlock))
-        GlobalFree(textBlock);
-    CloseClipboard();
+    CopyObjectIdToClipboard(m_hWnd, m_format, id);
 }
 
 void DlgListReports::PasteItem()
 {
-    __int64 id = 0;
-    if (OpenClipboard(m_hWnd)) {
-        if (HANDLE data = GetClipboardData(m_format)) {
-            if (GlobalSize(data) >= sizeof(id))
-                if (const void* source = GlobalLock(data)) {
-                    memcpy(&id, source, sizeof(id));
-                    GlobalUnlock(data);
-                }
-        }
-        CloseClipboard();
-    }
+    __int64 id = PasteObjectIdFromClipboard(m_hWnd, m_format);
     // Nothing copied: there is no report to copy (object 0 is no object).
     App* app = GetApp();
     if (id == 0 || !app)

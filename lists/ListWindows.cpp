@@ -11,6 +11,7 @@
 #include "lists/DlgSelectPerson.h"
 #include "lists/DlgSelectRoute.h"
 #include "lists/DlgSelectSite.h"
+#include "lists/SettingsTabsPane.h"
 
 void RegisterListWindows(WindowCatalogue& catalogue)
 {
@@ -21,6 +22,9 @@ void RegisterListWindows(WindowCatalogue& catalogue)
     catalogue.RegisterPane<DlgListGroups>(DlgListGroups::kConsoleType);
     catalogue.RegisterPane<DlgListSlots>(DlgListSlots::kConsoleType);
     catalogue.RegisterPane<DlgListReports>(DlgListReports::kConsoleType);
+
+    // The settings pane with its list tabs.
+    catalogue.RegisterPane(SettingsTabsPane::kConsoleType, [](int) -> CTWndConsole* { return new SettingsTabsPane(); });
 
     // Pickers.
     catalogue.RegisterWindow<DlgSelectPerson>(DlgPicker::kTypePerson);

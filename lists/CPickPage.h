@@ -1,0 +1,89 @@
+#pragma once
+// A page of an object form on which the user ticks which candidate objects are linked to the
+// form's object: a tick creates a link object under it, an untick deletes that link, and the
+// link's own attributes are edited in the row. Saving sends every pending row at once and posts
+// 1028 with the page's post value to the form once every row is settled.
+#include <functional>
+#include <vector>
+#include "controls/CTListCtrlEdit.h"
+#include "controls/CTWndListCtrlEx2.h"
+#include "framework/CWMForm.h"
+#include "framework/CTMenu.h"
+#include "lists/ObjectPick.h"
+
+struct RequestResult;
+class CTWndToolbar;
+
+class CPickPage : public CWindowManager::CWMFormPage {
+public:
+    enum TYPE : int { ToolbarCreated = 0, Filled = 1, SavedNothing = 2, ToolbarCommand = 3 };
+    enum : int { kTemplate = 336, kIdList = 1016, kCmdSelect = 122 };
+    enum : int { kCmdAll = 32808, kCmdNone = 32809, kCmdInvert = 32810, kCmdFirstColumn = 5000, kCmdLastColumn = 5198 };
+    enum : UINT { kMsgSaved = WM_USER + 4 };
+    enum : int { kReqIcon = 1022 };
+
+    using Callback = std::function<void(TYPE, CTWndToolbar&)>;
+
+    // One entry of the Select menu per link-type column.
+    struct CSelect {
+        CTString name;
+        int column = 0;
+        int commands[3] = {};   // All, None, Invert
+    };
+
+    CPickPage(const CTString& title, int requestId, const Object& linkType, int postValue, Callback callback);
+    ~CPickPage() override;
+
+    // Takes over the candidates and the locked ids (the caller's containers are left empty).
+    void SetCandidates(std::vector<Object>& candidates, int fillAtOnce, int pathRequest, const CTString& extraColumns,
+                       std::vector<__int64>& lockedIds);
+    // The link objects that exist under the form's object.
+    void SetExistingLinks(std::vector<Object> links) { m_links = std::move(links); }
+
+    bool Load() override;
+    bool Save() override;
+    UINT GetTemplateId() override { return kTemplate; }
+    // Every reply the owner form receives.
+    void OnResult(RequestResult& result);
+
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) override;
+    bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // All, None or Invert: 32808-32810 on the ticks, 5000 + 3k.. on the k-th link-type column.
+    void ApplySelect(int command);
+    // The Select menu: one sub-menu per link-type column after the tick commands.
+    HMENU BuildSelectMenu();
+    CTListCtrlReportEx& Report() { return m_list.m_report; }
+
+    CTWndListCtrlEx2 m_list;
+    CTListCtrlEdit m_editor;
+    ObjectPick m_model;
+    bool m_visible = false;
+    bool m_loadPending = false;
+    std::vector<Object> m_candidates;
+    std::vector<Object> m_links;
+    int m_fillAtOnce = 1;
+    int m_pathRequest = 0;
+    std::vector<__int64> m_lockedIds;
+    CTString m_extraColumns;
+    int m_requestId = 0;
+    Object m_linkTypeDefinition;
+    int m_postValue = 0;
+    CTMenu m_selectMenu;
+    Callback m_callback;
+    std::vector<CSelect> m_selects;
+
+private:
+    void InitDialog();
+    void SetReportColumns();
+    void FillReport();
+    int UpdateRowItem(ObjectPick::Row& row);
+    void OnShown(bool shown);
+    void ShowSelectMenu();
+    void Notify(TYPE type);
+    void PostSaved();
+    RequestRoute FormRoute() const;
+    __int64 FormObjectId() const;
+    static void OnEditValue(void* context, int item, int column, CAttribute* value);
+};
