@@ -94,6 +94,8 @@ public:
     CTListCtrlReport::Row& BuildRow(CTListCtrlReport::Row& row, const Object& deployment);
     void BuildCell(const Object& deployment, const ColHeading& heading, CTListCtrlReport::Cell& cell);
     void RefreshColumn(const CTString& attribute);
+    // The attribute mappings shown for deployments.
+    void DeploymentMappings(std::vector<Object>& out);
 
     // What the bulk-change wizard reads from the view.
     std::vector<__int64> GetSelectedIds();

@@ -71,7 +71,32 @@ HICON LoadWarningIcon()
     return icon;
 }
 
+bool NumberAbove0(const Object& object, const wchar_t* name)
+{
+    CAttribute value;
+    object.GetAttribute(value, CTString(name));
+    return CAttribute::IsTextType(value.GetType()) ? _wtoi(value.GetText()) > 0 : value.GetValue() > 0;
+}
+
 } // namespace
+
+void DlgDeployments::DeploymentMappings(std::vector<Object>& out)
+{
+    // Every shown mapping of the deployment type, whatever deployment type lists it.
+    out.clear();
+    if (!m_owner)
+        return;
+    const __int64 deploymentType = DeploymentTypeId();
+    std::vector<Object> all;
+    m_owner->GetAttributeMappings(all);
+    for (const Object& mapping : all) {
+        Object mapped;
+        const __int64 base = m_owner->GetTypeByName(mapped, TextOf(mapping, L"attrib_object")).type;
+        if (deploymentType != 0 && base != 0 && m_owner->IsTypeOf(deploymentType, base) && NumberAbove0(mapping, L"enable") &&
+            NumberAbove0(mapping, L"console_display_type"))
+            out.push_back(mapping);
+    }
+}
 
 void DlgDeployments::SetupColumns()
 {
@@ -133,8 +158,7 @@ void DlgDeployments::SetupColumns()
     }
 
     std::vector<Object> mappings;
-    if (m_owner && definition.type != 0)
-        m_owner->GetCustomAttributes(definition, mappings);
+    DeploymentMappings(mappings);
     for (const Object& m : mappings) {
         CTString name = TextOf(m, L"attrib_name");
         if (name.IsEmpty() || !definition.FindAttribute(name))
@@ -285,8 +309,8 @@ void DlgDeployments::BuildCell(const Object& d, const ColHeading& h, CTListCtrlR
         auto table = m_namedListTexts.find(column);
         if (table == m_namedListTexts.end() || table->second.empty()) {
             std::vector<Object> mappings;
-            if (m_owner)
-                m_owner->GetCustomAttributes(d, mappings);
+            if (!m_owner || !m_owner->GetCustomAttributes(d, mappings))
+                DeploymentMappings(mappings);
             const Object* mapping = nullptr;
             for (const Object& m : mappings) {
                 CTStringLocale caption(m.name);
