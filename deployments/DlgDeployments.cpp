@@ -369,39 +369,54 @@ void DlgDeployments::Fill(int mode, int kind)
     const bool autoSort = report.m_autoSort;
     report.EnableAutoSort(false);
 
-    // Rows by deployment id, once: the list's own search is linear per call.
-    std::unordered_map<__int64, int> rows;
-    const int count = report.GetItemCount();
-    for (int item = 0; item < count; ++item)
-        rows[reinterpret_cast<__int64>(report.GetRowData(item))] = item;
-
+    // Rows by deployment id, built once per pass: the list's own search is linear per call, and
+    // inserting may move rows, so deletions go first and marks last.
+    auto rowMap = [&report]() {
+        std::unordered_map<__int64, int> rows;
+        const int count = report.GetItemCount();
+        for (int item = 0; item < count; ++item)
+            rows[reinterpret_cast<__int64>(report.GetRowData(item))] = item;
+        return rows;
+    };
     const __int64 deploymentType = DeploymentTypeId();
+    std::unordered_map<__int64, int> rows = rowMap();
     std::vector<int> doomed;
-    std::vector<__int64> missing;
-    for (size_t i = 0; i < m_loaded.children.size(); ++i) {
-        const Object& object = m_loaded.children[i];
+    std::vector<const Object*> shown;
+    for (const Object& object : m_loaded.children) {
         if (object.type != deploymentType)
             continue;
-        auto row = rows.find(object.id);
-        if (IsShown(object)) {
-            int item = row == rows.end() ? -1 : row->second;
-            if (mode == 1 || item < 0) {
-                CTListCtrlReport::Row built;
-                BuildRow(built, object);
-                const int image = GroupImage(object);
-                if (item < 0)
-                    item = report.InsertRow(report.GetItemCount(), image, built);
-                else
-                    report.UpdateRow(item, image, built);
-            }
-            MarkAndCollect(object, item, missing);
-        } else if (row != rows.end()) {
+        if (IsShown(object))
+            shown.push_back(&object);
+        else if (auto row = rows.find(object.id); row != rows.end())
             doomed.push_back(row->second);
-        }
     }
     std::sort(doomed.rbegin(), doomed.rend());
     for (int item : doomed)
         report.DeleteRow(item);
+    if (!doomed.empty())
+        rows = rowMap();
+
+    std::vector<__int64> missing;
+    // Existing rows first (their places are known), then the new ones at the end.
+    for (int pass = 0; pass < 2; ++pass)
+        for (const Object* object : shown) {
+            auto row = rows.find(object->id);
+            const bool exists = row != rows.end();
+            if (pass == 0 ? !exists || mode != 1 : exists)
+                continue;
+            CTListCtrlReport::Row built;
+            BuildRow(built, *object);
+            const int image = GroupImage(*object);
+            if (exists)
+                report.UpdateRow(row->second, image, built);
+            else
+                report.InsertRow(report.GetItemCount(), image, built);
+        }
+    rows = rowMap();
+    for (const Object* object : shown) {
+        auto row = rows.find(object->id);
+        MarkAndCollect(*object, row == rows.end() ? -1 : row->second, missing);
+    }
 
     FetchMissing(missing);
     report.FitColumnsToContent();
