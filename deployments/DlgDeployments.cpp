@@ -292,6 +292,7 @@ void DlgDeployments::OnGroups(RequestResult& result)
     if (result.returnCode != 0)
         return;
     m_groups.clear();
+    m_groupMembers.clear();
     BYTE rgb[3] = {GetRValue(m_nextColour), GetGValue(m_nextColour), GetBValue(m_nextColour)};
     BYTE hue = 0, lightness = 0, saturation = 0;
     RgbToHls(rgb, &hue, &lightness, &saturation);

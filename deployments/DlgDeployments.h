@@ -130,6 +130,7 @@ public:
     std::unique_ptr<DlgLHS> m_host;
     ObjectBranch m_loaded;
     std::unordered_map<__int64, size_t> m_loadedIndex;
+    std::map<__int64, std::set<__int64>> m_groupMembers; // group id -> its "members", read on first use
     std::map<__int64, int> m_groupImages;   // group id -> list image; apart from the fixed image keys
     std::set<__int64> m_unreturned;         // ids a search did not return in this refresh
     std::map<__int64, std::vector<__int64>> m_searches; // search number -> ids asked, until answered
@@ -160,6 +161,7 @@ private:
     int GroupImage(const Object& deployment);
     void MarkAndCollect(const Object& deployment, int item, std::vector<__int64>& missing);
     void FetchMissing(std::vector<__int64>& missing);
+    bool BelongsToGroup(const Object& object, __int64 groupId);
     bool FillNamedList(const CTString& attribute, const CTString& listName, const RequestRoute& route);
     void OpenRow(int item);
     void BeginDrag(NMLISTVIEW* record);

@@ -486,10 +486,24 @@ void DlgDeployments::MarkAndCollect(const Object& deployment, int item, std::vec
                 missing.push_back(id);
             continue;
         }
-        // The mark singles out users and computers that belong outside the deployment's group.
-        if (item >= 0 && linked->parent != 0 && linked->parent != deployment.parent)
+        // The mark singles out users and computers that belong outside the deployment's group:
+        // neither placed below it nor listed among its members.
+        if (item >= 0 && linked->parent != 0 && !BelongsToGroup(*linked, deployment.parent))
             Report().SetRowOverlay(item, kOverlayMark);
     }
+}
+
+bool DlgDeployments::BelongsToGroup(const Object& object, __int64 groupId)
+{
+    if (object.parent == groupId)
+        return true;
+    auto members = m_groupMembers.find(groupId);
+    if (members == m_groupMembers.end()) {
+        std::vector<__int64> ids;
+        m_groups[groupId].group.GetLinkArray(ids, CTString(L"members"));
+        members = m_groupMembers.emplace(groupId, std::set<__int64>(ids.begin(), ids.end())).first;
+    }
+    return members->second.count(object.id) != 0;
 }
 
 void DlgDeployments::FetchMissing(std::vector<__int64>& missing)

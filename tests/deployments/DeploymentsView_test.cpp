@@ -209,11 +209,14 @@ TEST_F(DeploymentsView, EveryColumnCodeFillsItsCell)
                      {"exceptions", "value_varchar", "/77/"}}});
     const std::string plain = DeploymentXml({2002, kG1, {{"deployment_status", "value_int", "3"},
                                                          {"link_user", "value_iddirectory", std::to_string(kUserOther)}}});
-    OpenWith(slot + full + plain, "");
+    // A computer placed elsewhere but listed among the group's members belongs to it.
+    const std::string member = DeploymentXml({2003, kG1, {{"link_legacy_computer", "value_iddirectory", "1021"}}});
+    groupMembers = "/1021/";
+    OpenWith(slot + full + plain + member, "");
 
     // Users and computers not loaded: asked once each, then every row is rebuilt with them.
     ASSERT_EQ(Bodies("api/api_objSearch.php").size(), 1u);
-    EXPECT_NE(Bodies("api/api_objSearch.php")[0].find("IDARRAY=%2F1010%2F1020%2F1011%2F"), std::string::npos)
+    EXPECT_NE(Bodies("api/api_objSearch.php")[0].find("IDARRAY=%2F1010%2F1020%2F1011%2F1021%2F"), std::string::npos)
         << Bodies("api/api_objSearch.php")[0];
     ReplyNth("api/api_objSearch.php", 0,
              Ok(Xml(kUserIn, kUserType, kG1, "Ada", {{"email_address", "value_varchar", "ada@example.test"},
@@ -221,7 +224,8 @@ TEST_F(DeploymentsView, EveryColumnCodeFillsItsCell)
                                                      {"vip", "value_int", "1"}}) +
                 Xml(kUserOther, kUserType, kG1, "Bob", {{"vip", "value_int", "0"}}) +
                 Xml(kLegacyOther, kComputerType, kG2, "PC-1", {{"computer_name", "value_varchar", "PC-OLD"},
-                                                               {"vim", "value_int", "1"}})));
+                                                               {"vim", "value_int", "1"}}) +
+                Xml(1021, kComputerType, 22, "PC-2", {})));
 
     CTListCtrlReportEx& report = view->Report();
     const __int64 vip = (static_cast<__int64>(report.GetImageForKey(DlgDeployments::kImageVip)) << 16) | 7;
@@ -257,6 +261,7 @@ TEST_F(DeploymentsView, EveryColumnCodeFillsItsCell)
     // The mark singles out the row whose old computer belongs to another group.
     EXPECT_EQ(Overlay(2001), static_cast<UINT>(INDEXTOOVERLAYMASK(1)));
     EXPECT_EQ(Overlay(2002), 0u);
+    EXPECT_EQ(Overlay(2003), 0u);
 }
 
 TEST_F(DeploymentsView, IdsTheServerNeverReturnsAreNotAskedAgain)

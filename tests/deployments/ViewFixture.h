@@ -36,9 +36,12 @@ inline std::string Xml(__int64 id, int type, __int64 parent, const std::string& 
 
 enum : int { kSlotType = 12, kWindowType = 27 };
 
-inline std::string GroupXml(__int64 id, const std::string& name)
+inline std::string GroupXml(__int64 id, const std::string& name, const std::string& members = "")
 {
-    return Xml(id, kGroupType, 2, name, {}, "\\Org\\" + name);
+    std::vector<Field> fields;
+    if (!members.empty())
+        fields.push_back({"members", "value_iddirectory_array", members});
+    return Xml(id, kGroupType, 2, name, fields, "\\Org\\" + name);
 }
 
 struct DepSpec {
@@ -130,7 +133,7 @@ protected:
     {
         std::string inner = "<parameters PARENT=\"0\" EDIT=\"TYPE='Schedule Group'\"/>";
         for (const auto& [id, name] : groups)
-            inner += GroupXml(id, name);
+            inner += GroupXml(id, name, groupMembers);
         ReplyNth("api/api_dirGetLookup.php", 0, Ok(inner));
     }
 
@@ -161,6 +164,7 @@ protected:
     }
 
     DlgDeployments* view = nullptr;
+    std::string groupMembers;   // the "members" of every group answered
 };
 
 } // namespace viewtest
