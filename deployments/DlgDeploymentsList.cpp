@@ -272,8 +272,14 @@ void DlgDeployments::BuildCell(const Object& d, const ColHeading& h, CTListCtrlR
         CAttribute link;
         d.GetAttribute(link, h.attribute);
         CTString name;
-        if (m_owner)
-            m_owner->m_cache.GetDeploymentTypeName(name, CAttribute::IsTextType(link.GetType()) ? 0 : link.GetValue());
+        const __int64 typeId = CAttribute::IsTextType(link.GetType()) ? 0 : link.GetValue();
+        if (m_owner) {
+            m_owner->m_cache.GetDeploymentTypeName(name, typeId);
+            // Types read from the server carry their name as the object's name.
+            for (const Object& type : m_owner->m_cache.deploymentTypes)
+                if (name.IsEmpty() && typeId != 0 && type.id == typeId)
+                    name = CTStringLocale(type.name).GetUserText();
+        }
         cell.m_value = CAttribute(name);
         return;
     }
