@@ -464,6 +464,43 @@ TEST_F(DeploymentsView, DropOnATagPassesTheTagText)
     EXPECT_EQ(g_wizard.tag, L"VIP");
 }
 
+TEST_F(DeploymentsView, ChangeNoticesUpdateMoveAndAddRows)
+{
+    OpenWith(DeploymentXml({2001, kG1, {{"deployment_status", "value_int", "1"}}}) +
+                 DeploymentXml({2002, kG1, {{"deployment_status", "value_int", "1"}}}),
+             "");
+    auto* groups = static_cast<DlgDeployments::DlgLHSSelectSG*>(view->Host().Find(DlgDeployments::kKindGroups));
+    groups->StoreEnable(kG2, CAttribute(1, static_cast<__int64>(0)));
+    auto* status = static_cast<DlgDeployments::DlgLHSDepStatus*>(view->Host().Find(DlgDeployments::kKindStatus));
+    auto notice = [&](const std::string& xml) {
+        Object changed = ObjectOf(xml);
+        RequestResult result;
+        result.route = view->Route(DlgDeployments::kReqNotice);
+        result.attached = &changed;
+        view->OnReply(result);
+    };
+    notice(DeploymentXml({2001, kG1, {{"deployment_status", "value_int", "4"}}}));
+    EXPECT_EQ(status->m_counts[83], 1) << "the panels follow the changed status";
+    EXPECT_EQ(view->Report().GetItemCount(), 2);
+    notice(DeploymentXml({2002, kG2, {}}));   // moved to a group not ticked
+    notice(DeploymentXml({2005, kG1, {}}));   // new
+    notice(Xml(2006, kUserType, kG1, "Not a deployment", {}));
+    EXPECT_EQ(RowIds(), (std::vector<__int64>{2001, 2005}));
+}
+
+TEST_F(DeploymentsView, DoubleClickOpensTheDeployment)
+{
+    OpenWith(DeploymentXml({2001, kG1, {}}), "");
+    NMITEMACTIVATE click = {};
+    click.hdr.hwndFrom = view->Report().m_hWnd;
+    click.hdr.idFrom = DlgDeployments::kIdList;
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = 0;
+    ::SendMessageW(view->m_hWnd, WM_NOTIFY, DlgDeployments::kIdList, reinterpret_cast<LPARAM>(&click));
+    t.Pump();
+    EXPECT_NE(main->FindConsole(DlgDeployment::kConsoleType, 2001), nullptr);
+}
+
 TEST_F(DeploymentsView, ColumnLayoutIsKeptUnderOneNameForEveryConnection)
 {
     OpenWith("", "");
