@@ -141,7 +141,7 @@ void DlgDeployments::DlgLHSSelectSG::ApplySelection(int command)
     std::vector<std::pair<__int64, bool>> changes;
     for (int item = 0; item < count; ++item) {
         CAttribute value;
-        m_groupList.GetCell(item, 1, value);
+        m_editor.GetValue(value, m_groupList.GetRowData(item), 1);
         const bool on = !CAttribute::IsTextType(value.GetType()) && value.GetValue() != 0;
         const bool wanted = command == kCmdAll ? true : command == kCmdNone ? false : !on;
         if (wanted != on)

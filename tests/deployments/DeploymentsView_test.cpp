@@ -170,6 +170,33 @@ TEST_F(DeploymentsView, UntickAndTickAgainRefillWithoutRequests)
     EXPECT_EQ(ViewKey(key).ReadDword(L"SG52_Enable", 7), 1u);
 }
 
+TEST_F(DeploymentsView, SelectMenuTicksAllNoneOrTheOthers)
+{
+    CTRegKey key;
+    ViewKey(key).WriteDword(L"SG53_Enable", 0);
+    ASSERT_NE(Open(), nullptr);
+    AnswerGroups({{kG1, "Spring"}, {kG2, "Autumn"}});
+    ReplyNth("api/api_objGet.php", 0, Ok(DeploymentXml({2001, kG1, {}})));
+    auto* groups = static_cast<DlgDeployments::DlgLHSSelectSG*>(view->Host().Find(DlgDeployments::kKindGroups));
+
+    struct Case {
+        int command;
+        bool first, second;
+        size_t loads;
+    };
+    for (const Case& c : {Case{DlgDeployments::DlgLHSSelectSG::kCmdInvert, false, true, 2},
+                          Case{DlgDeployments::DlgLHSSelectSG::kCmdNone, false, false, 2},
+                          Case{DlgDeployments::DlgLHSSelectSG::kCmdAll, true, true, 2}}) {
+        SCOPED_TRACE(c.command);
+        groups->ApplySelection(c.command);
+        EXPECT_EQ(view->Group(kG1).enabled, c.first);
+        EXPECT_EQ(view->Group(kG2).enabled, c.second);
+        EXPECT_EQ(ViewKey(key).ReadDword(L"SG52_Enable", 7), c.first ? 1u : 0u);
+        EXPECT_EQ(Bodies("api/api_objGet.php").size(), c.loads) << "a group is loaded once, at its first tick";
+        EXPECT_EQ(RowIds(), c.first ? std::vector<__int64>{2001} : std::vector<__int64>{});
+    }
+}
+
 TEST_F(DeploymentsView, FailedGroupLoadStillShowsTheOtherGroups)
 {
     ASSERT_NE(Open(), nullptr);
