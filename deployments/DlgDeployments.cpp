@@ -450,7 +450,8 @@ void DlgDeployments::UpdateObject(Object& deployment, const Object* previous)
 {
     if (deployment.type != DeploymentTypeId())
         return;
-    const bool wasShown = previous && IsShown(*previous);
+    // The row found by id decides between update, removal and append, whatever the previous
+    // version passed.
     m_host->UpdateAll(deployment, previous);
     const bool isShown = IsShown(deployment);
     CTListCtrlReportEx& report = Report();
@@ -466,7 +467,6 @@ void DlgDeployments::UpdateObject(Object& deployment, const Object* previous)
     } else if (item >= 0) {
         report.DeleteRow(item);
     }
-    (void)wasShown;
 }
 
 // ---- opening and dragging rows ------------------------------------------------------------------

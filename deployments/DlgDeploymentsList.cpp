@@ -198,8 +198,6 @@ void DlgDeployments::SetupColumns()
     report.SortBy(0, true);
     m_list.SetColumns(spec, 104, GetModuleHandleW(nullptr), kLayoutName);
 
-    const int cx = GetSystemMetrics(SM_CXSMICON);
-    (void)cx;
     const std::pair<int, HICON> fixed[] = {{kImageSucceeded, LoadSmallIcon(172)}, {kImageFailed, LoadSmallIcon(173)},
                                            {kImageVip, LoadSmallIcon(205)}, {kImageException, LoadWarningIcon()}};
     for (const auto& [key, icon] : fixed) {
