@@ -86,6 +86,7 @@ TEST_F(DeploymentsViewLive, TickedGroupShowsEveryColumnFilled)
         EXPECT_FALSE(entry.loaded) << id;
     EXPECT_TRUE(BodiesSince(mark, "api_objGet").empty()) << "six groups: none is loaded";
 
+    int tickMark = mark;
     groups->StoreEnable(kWinter, CAttribute(1, static_cast<__int64>(1)));
     ASSERT_TRUE(signedin::PumpUntil(*s_app, [&] {
         for (__int64 id = 1000; id <= 1003; ++id)
@@ -112,6 +113,20 @@ TEST_F(DeploymentsViewLive, TickedGroupShowsEveryColumnFilled)
     EXPECT_EQ(Cell(view, 1000, 9), L"Refresh");
     EXPECT_EQ(Cell(view, 1000, 14), L"Disk failure");
     EXPECT_EQ(Cell(view, 1003, 3), L"");
+
+    // The deployment type's custom attributes: a text naming a list, a check box and a date.
+    ASSERT_EQ(view->m_headings.size(), 21u);
+    EXPECT_EQ(view->m_headings[18].code, DlgDeployments::CodeNamedList);
+    EXPECT_EQ(view->m_headings[19].code, DlgDeployments::CodeCheck);
+    EXPECT_EQ(view->m_headings[20].code, DlgDeployments::CodeValue);
+    CAttribute rush;
+    view->Report().GetCell(view->Report().FindRowByData(reinterpret_cast<void*>(1000)), 19, rush);
+    EXPECT_EQ(rush.GetType(), 4);
+    EXPECT_EQ(rush.GetValue(), 1);
+    CAttribute due;
+    view->Report().GetCell(view->Report().FindRowByData(reinterpret_cast<void*>(1000)), 20, due);
+    EXPECT_NE(due.GetValue(), 0);
+    EXPECT_EQ(BodiesSince(tickMark, "api_qelGetComms").size(), 1u) << "the named list is asked for once";
 
     // The tags of the group: "VIP", "vip" and " VIP " are one tag of three.
     auto* tags = static_cast<DlgDeployments::DlgLHSTag*>(view->Host().Find(DlgDeployments::kKindTags));
