@@ -4,6 +4,7 @@
 #include "deployments/DlgDeploymentStatus.h"
 #include "deployments/DlgDeploymentType.h"
 #include "deployments/DlgListDeployables.h"
+#include "deployments/DlgDeployments.h"
 
 void RegisterDeploymentWindows(WindowCatalogue& catalogue)
 {
@@ -17,4 +18,7 @@ void RegisterDeploymentWindows(WindowCatalogue& catalogue)
 
     // The deployable components of the setup tabs.
     catalogue.RegisterPane<DlgListDeployables>(DlgListDeployables::kConsoleType);
+
+    // The deployments view with its filter panels.
+    RegisterDeploymentsView(catalogue);
 }
