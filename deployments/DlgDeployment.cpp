@@ -448,6 +448,44 @@ bool DlgDeployment::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
         if (clicked)
             PickDeployedComputer();
         return true;
+    case kIdNextStatus:
+    case kIdPreviousStatus:
+        if (clicked)
+            StepStatus(id == kIdNextStatus);
+        return true;
+    case kIdSucceed:
+    case kIdFail:
+        if (clicked)
+            Complete(id == kIdSucceed);
+        return true;
+    case kIdReschedule:
+        if (clicked)
+            Reschedule();
+        return true;
+    case kIdSave:
+        if (clicked)
+            Save();
+        return true;
+    case kIdTransfer:
+        if (clicked)
+            TransferAssets();
+        return true;
+    case kIdDuplicate:
+        if (clicked)
+            Duplicate();
+        return true;
+    case kIdLinkAccess:
+        if (clicked)
+            OpenLinkAccess();
+        return true;
+    case kIdCopyLink:
+        if (clicked)
+            CopyLinkAccess();
+        return true;
+    case kIdChat:
+        if (clicked)
+            OpenChat();
+        return true;
     case kIdPickUser:
         if (clicked && app)
             app->m_windows.OpenWindow(kWindowUserPicker, static_cast<UINT64>(app->m_pickerKey++),

@@ -46,6 +46,8 @@ public:
     void Fill() override;
     void SetReadOnly(bool readOnly) override;
     void OnChoicesArrived(int attributeId);
+    // Writes the rows into the deployment: inherit choice first, then the value of an own one.
+    void SaveRows(Object& deployment);
     static int Validate(void* context, HWND editor, int kind, __int64 data);
 };
 

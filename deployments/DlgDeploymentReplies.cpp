@@ -176,6 +176,7 @@ void DlgDeployment::OnReply(RequestResult& result)
                      result.statusText.GetBuffer() ? result.statusText.GetBuffer() : L"", L"Warning", MB_OK);
         } else {
             ++m_transferStep;
+            TransferAssets();
         }
         break;
     case kReqChoices:
@@ -323,6 +324,7 @@ void DlgDeployment::OnComputerAssigned(RequestResult& result)
             deployment.ClearAttributeDirty(CTString(L"link_legacy_computer"));
             deployment.ClearAttributeDirty(CTString(L"link_deployed_computer"));
             deployment.serial = read.serial;
+            Save();
         }
         return;
     }
