@@ -217,7 +217,7 @@ public:
     void TransferAssets();
     void Duplicate();
     void CreateDuplicate(const Object& copy);
-    void OnDuplicateSourceSaved(DB::DBEvent& reply, Object copy, const CAttribute& originalId);
+    void OnDuplicateSourceSaved(DB::DBEvent& reply, Object copy, CAttribute originalId);
     void OnDuplicateCreated(DB::DBEvent& reply);
     // Notices 1003 and 1004 to the schedule-group pane of the deployment's parent.
     void NotifyScheduleGroup(const Object& deployment);

@@ -155,18 +155,18 @@ void DlgDeployment::TransferIdAndDuplicate(Object copy)
     });
 }
 
-void DlgDeployment::OnDuplicateSourceSaved(DB::DBEvent& reply, Object copy, const CAttribute& originalId)
+void DlgDeployment::OnDuplicateSourceSaved(DB::DBEvent& reply, Object copy, CAttribute originalId)
 {
     Object saved;
     if (!reply.ReadObject(saved))
         return;
-    Object& deployment = m_objects[SlotDeployment];
-    deployment = saved;
-    if (App* app = GetApp())
-        app->m_dir.StoreObject(deployment, 0);
-    NotifyScheduleGroup(deployment);
-    m_duplicateSource = deployment.id;
+    m_objects[SlotDeployment] = saved;
+    m_duplicateSource = saved.id;
     m_duplicateOriginalId = originalId;
+    // Storing it may reload the pane, which rebuilds its slots: only copies are used from here on.
+    if (App* app = GetApp())
+        app->m_dir.StoreObject(saved, 0);
+    NotifyScheduleGroup(saved);
     copy.ApplyConsoleDisplayName();
     CreateDuplicate(copy);
 }

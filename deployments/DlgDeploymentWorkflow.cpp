@@ -25,6 +25,17 @@ LRESULT SelectedData(HWND combo, LRESULT none)
     return ::SendMessageW(combo, CB_GETITEMDATA, selection, 0);
 }
 
+// A status code keeps the kind of value the deployment stores it as.
+void SetStatusCode(Object& deployment, const CTString& code)
+{
+    const CTString name(L"deployment_status");
+    const Object::Attribute* current = deployment.FindAttribute(name);
+    if (current && !CAttribute::IsTextType(current->GetType()))
+        deployment.SetAttribute(name, CAttribute(current->GetType(), ReadDecimal64(code.GetBuffer())));
+    else
+        deployment.SetAttribute(name, CAttribute(code));
+}
+
 } // namespace
 
 void DlgDeployment::GetTransitionCodes(std::vector<CTString>& codes, const wchar_t* transition)
@@ -50,7 +61,7 @@ void DlgDeployment::StepStatus(bool forward)
     GetTransitionCodes(codes, forward ? L"code_next_success" : L"code_prev");
     if (codes.empty())
         return;
-    m_objects[SlotDeployment].SetAttribute(CTString(L"deployment_status"), CAttribute(codes.front()));
+    SetStatusCode(m_objects[SlotDeployment], codes.front());
     SetModified(true);
     UpdateControls();
 }
@@ -65,7 +76,7 @@ void DlgDeployment::Complete(bool succeed)
     Object& administrator = m_objects[SlotAdministrator];
     administrator = m_owner->m_cache.administrator;
     Object& deployment = m_objects[SlotDeployment];
-    deployment.SetAttribute(CTString(L"deployment_status"), CAttribute(codes.front()));
+    SetStatusCode(deployment, codes.front());
     deployment.SetAttribute(CTString(L"completed"), CAttribute(CAttribute::Date, now));
     deployment.SetAttribute(CTString(L"link_administrator"), IdValue(administrator.id));
     // A succeeded deployment keeps the components it was given, even when its group changes later.
@@ -154,8 +165,11 @@ void DlgDeployment::Save()
     const bool succeeded = DeploymentStatusIsSucceeded(deployment);
     const bool failed = DeploymentStatusIsFailed(deployment);
     if (!succeeded && !failed) {
-        deployment.SetAttribute(CTString(L"completed"), CAttribute(CAttribute::Date, static_cast<__int64>(0)));
-        deployment.SetAttribute(CTString(L"link_administrator"), IdValue(0));
+        CAttribute completed;
+        if (deployment.GetAttribute(completed, CTString(L"completed")).GetValue() != 0)
+            deployment.SetAttribute(CTString(L"completed"), CAttribute(CAttribute::Date, static_cast<__int64>(0)));
+        if (LinkId(deployment, L"link_administrator") != 0)
+            deployment.SetAttribute(CTString(L"link_administrator"), IdValue(0));
     }
     if (failed && m_owner) {
         CAttribute ouFlags;
