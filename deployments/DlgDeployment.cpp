@@ -217,6 +217,13 @@ void DlgDeployment::CreatePages()
         CTString name(image.GetText());
         int index = app->FindIcon(name);
         m_emailIcon = index >= 0 ? index : app->AddIcon(name, Route(kReqIcon));
+        // The e-mail rows show the type's icon through the list's own copy of it.
+        CTListCtrlReportEx& emails = m_emailsPage->m_list.m_report;
+        if (emails.m_hWnd && m_emailIcon >= 0 && app->m_smallImages && !emails.HasImageForKey(m_emailIcon))
+            if (HICON icon = ImageList_GetIcon(app->m_smallImages, m_emailIcon, ILD_TRANSPARENT)) {
+                emails.AddImageForKey(icon, m_emailIcon);
+                DestroyIcon(icon);
+            }
     }
 }
 
