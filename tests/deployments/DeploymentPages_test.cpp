@@ -20,6 +20,15 @@ namespace {
 
 constexpr __int64 kId = 300;
 
+int ListViewImage(HWND list, int item)
+{
+    LVITEMW row = {};
+    row.mask = LVIF_IMAGE;
+    row.iItem = item;
+    ListView_GetItem(list, &row);
+    return row.iImage;
+}
+
 class DeploymentPages : public PaneFixture {
 protected:
     void SetUp() override
@@ -365,6 +374,7 @@ TEST_F(DeploymentComponents, AModelNarrowsTheRowsAndBringsItsOwnMandatoryCompone
 
 TEST_F(DeploymentComponents, ButtonMenusCellEditorAndRowIcons)
 {
+    t.app->m_objects.children[0] = ObjectOf(ObjectXml(601, 42, 8, "Dock", {{"type", "Hardware"}, {"tree_image", "dock"}}));
     DlgDeployment* pane = Open(kId, Deployment(kId, kGroup, {{"deployable_available", "/601/602/603/604/"},
                                                              {"deployable_mandatory", "/602/"}}));
     ASSERT_NE(pane, nullptr);
@@ -410,6 +420,19 @@ TEST_F(DeploymentComponents, ButtonMenusCellEditorAndRowIcons)
     page->SetAvailable(optional, false);
     EXPECT_FALSE(page->m_editor.FindCell(optional, Page::kColumnAvailable)->IsChecked());
     EXPECT_FALSE(page->IsAvailable(optional));
+
+    // A row icon not yet cached is fetched once; its arrival is taken, a stray one ignored.
+    ASSERT_EQ(1u, page->m_pendingIcons.size());
+    const int icon = page->m_pendingIcons[0];
+    EXPECT_GE(ListViewImage(list, optional), 0);
+    RequestResult stray;
+    stray.route = pane->Route(DlgDeployment::kReqIcon, icon + 1000);
+    pane->OnReply(stray);
+    EXPECT_EQ(1u, page->m_pendingIcons.size());
+    RequestResult arrived;
+    arrived.route = pane->Route(DlgDeployment::kReqIcon, icon);
+    pane->OnReply(arrived);
+    EXPECT_TRUE(page->m_pendingIcons.empty());
 }
 
 } // namespace
