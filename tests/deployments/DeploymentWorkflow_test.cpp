@@ -50,6 +50,7 @@ public:
             ObjectOf(ObjectXml(81, 11, 5, "In progress", {{"code", "2"}, {"deployment_attribs", "51"},
                                                           {"code_next_success", "3"}, {"code_prev", "1"},
                                                           {"code_next_failure", "9|4"}}));
+        main->m_cache.statusByCode.clear();
         main->m_cache.administrator = ObjectOf(ObjectXml(kAdmin, kAdminType, 7, "Ann Admin", {}));
         CTRegKey(104, GetModuleHandleW(nullptr), DlgSelectDuplicate::kRegistryPath).WriteDword(L"DEPIP", 0);
     }
@@ -102,6 +103,24 @@ TEST_F(DeploymentWorkflow, StatusStepsTakeTheFirstCodeTheTypeAllows)
     main->m_cache.deploymentTypes[0] = ObjectOf(ObjectXml(kTypeA, 10, 3, "Refresh",
                                                           {{"deployment_attribs", "16135"},
                                                            {"deployment_status_available", "/80/81/83/"}}));
+    Command(pane, DlgDeployment::kIdNextStatus);
+    EXPECT_EQ(L"2", Status(pane));
+}
+
+TEST_F(DeploymentWorkflow, AStatusThatNeedsAUserIsReachableOnceOneIsPicked)
+{
+    // In progress needs a user.
+    main->m_cache.deploymentStatuses[1] =
+        ObjectOf(ObjectXml(81, 11, 5, "In progress", {{"code", "2"}, {"deployment_attribs", std::to_string(51 | 0x40)},
+                                                      {"code_next_success", "3"}, {"code_prev", "1"}}));
+    main->m_cache.statusByCode.clear();
+    DlgDeployment* pane = OpenWith({{"deployment_status", "1"}, {"link_user", "0"}});
+    ASSERT_NE(pane, nullptr);
+    EXPECT_FALSE(Enabled(pane, DlgDeployment::kIdNextStatus));
+    SendMessageW(pane->GetHwnd(), DlgDeployment::kMsgUserPicked, 0, static_cast<LPARAM>(kUser));
+    AnswerLinked(User());
+    EXPECT_EQ(kUser, LinkId(pane->GetSlot(DlgDeployment::SlotDeployment), L"link_user"));
+    EXPECT_TRUE(Enabled(pane, DlgDeployment::kIdNextStatus));
     Command(pane, DlgDeployment::kIdNextStatus);
     EXPECT_EQ(L"2", Status(pane));
 }
