@@ -247,6 +247,7 @@ private:
     void ReloadPages();
     void ShowStatusIcon();
     void ResetComputer(int slot);
+    bool IsTypeKnown() const;
     void SendTransfer(__int64 routeId, __int64 computerId);
     void TransferIdAndDuplicate(Object copy);
     void RestoreDuplicateSourceId();

@@ -121,6 +121,17 @@ void DlgDeployment::ResetComputer(int slot)
     SetLinkText(deployed ? m_deployedLink : m_legacyLink, m_noComputerText.GetBuffer());
 }
 
+bool DlgDeployment::IsTypeKnown() const
+{
+    if (!m_owner || !m_owner->m_cache.IsLoaded(MainWindowCache::LoadDeploymentTypes))
+        return false;
+    const __int64 type = LinkId(GetSlot(SlotDeployment), L"link_deployment_type");
+    for (const Object& known : m_owner->m_cache.deploymentTypes)
+        if (known.id == type)
+            return true;
+    return false;
+}
+
 void DlgDeployment::Save()
 {
     EnableItem(kIdSave, false);
@@ -131,10 +142,13 @@ void DlgDeployment::Save()
     const LRESULT type = SelectedData(GetDlgItem(m_hWnd, kIdType), -1);
     if (type != -1 && type != CB_ERR && static_cast<__int64>(type) != LinkId(deployment, L"link_deployment_type"))
         deployment.SetAttribute(CTString(L"link_deployment_type"), IdValue(static_cast<__int64>(type)));
-    if (!HasTypeFlag(TypeLegacyAsset))
-        ResetComputer(SlotLegacy);
-    if (!HasTypeFlag(TypeNewAsset))
-        ResetComputer(SlotDeployed);
+    // A type's computers are dropped only by what the type says, never because it is not known here.
+    if (IsTypeKnown()) {
+        if (!HasTypeFlag(TypeLegacyAsset))
+            ResetComputer(SlotLegacy);
+        if (!HasTypeFlag(TypeNewAsset))
+            ResetComputer(SlotDeployed);
+    }
 
     // Computers first: the server checks and books them before the other changes go.
     const bool legacyChanged = deployment.IsAttributeDirty(CTString(L"link_legacy_computer")) &&

@@ -196,6 +196,9 @@ TEST_F(DeploymentWorkflow, SaveSendsComputersFirstAndOnlyWhatChanged)
          {"ATTRIBID_108=0"}, {}, true},
         {"type without New Asset", 0x3F00 | 0x1, {{"link_deployed_computer", "237"}}, [](DlgDeployment*) {}, {}, {},
          {"ATTRIBIDDEL_109"}, {"ATTRIBID_105"}, true},
+        {"type not cached", both, {{"link_deployment_type", "799"}, {"link_deployed_computer", "237"}, {"tag", "a"}},
+         [](DlgDeployment* pane) { SetWindowTextW(pane->m_tags.m_hWnd, L"b"); }, {}, {}, {"ATTRIBID_178=b"},
+         {"_109", "_108"}, true},
         {"slot not assigned", both, {{"link_deployment_slot", "77"}, {"end_date", "1700000000"}},
          [](DlgDeployment* pane) {
              HWND slots = GetDlgItem(pane->GetHwnd(), DlgDeployment::kIdSlots);
