@@ -189,6 +189,8 @@ public:
     void OnSlotOrTypeChanged(int control);
     void OnComputerPicked(__int64 key, const Object* computer);
     void OnUserPicked(__int64 userId);
+    void SetUser(__int64 userId);
+    void ClearUser();
     void OnLocationPicked(__int64 locationId);
 
     // Replies and pickers (DlgDeploymentReplies.cpp).

@@ -257,6 +257,48 @@ TEST_F(DeploymentWorkflow, AnAcceptedAssignmentRunsTheAttributePassWithoutTheCom
     EXPECT_FALSE(Has(set[0], "ATTRIBID_108")) << set[0];
 }
 
+TEST_F(DeploymentWorkflow, DetailsRowsGoOutWithTheAttributePass)
+{
+    MainWindowCache& cache = main->m_cache;
+    Object definition;
+    definition.id = definition.type = kDeploymentType;
+    definition.name = L"Deployment";
+    cache.typeNames[CTString(L"deployment")] = definition;
+    cache.deploymentTypes[0] = ObjectOf(ObjectXml(kTypeA, 10, 3, "Refresh",
+                                                  {{"deployment_attribs", std::to_string(0x3F00 | 0x7)},
+                                                   {"deployment_status_available", "/80/81/82/83/"},
+                                                   {"deployment_custom_attributes", "cost_centre"}}));
+    std::string mapping = ObjectXml(650, 44, 6, "Cost centre", {{"attrib_object", "Deployment"}, {"enable", "1"},
+                                                                 {"console_display_type", "2"},
+                                                                 {"attrib_name", "cost_centre"}});
+    const std::string shown = "name=\"console_display_type\" edit=\"\" default=\"0\" inherit=\"0\" type=\"value_varchar\"";
+    mapping.replace(mapping.find(shown), shown.size(),
+                    "name=\"console_display_type\" edit=\"\" default=\"0\" inherit=\"0\" type=\"value_int\"");
+    cache.settings[MainWindowCache::AttributeMapping] = {ObjectOf(mapping)};
+    cache.attributeCache.clear();
+    DlgDeployment* pane = OpenWith({{"cost_centre", "CC-1"}});
+    ASSERT_NE(pane, nullptr);
+    CTWndPropertyList& rows = pane->m_deploymentPage->m_properties;
+    ASSERT_EQ(1, rows.GetCount());
+    // The list's focus notices count as an edit only while a row's editor is open.
+    HWND page = pane->m_deploymentPage->m_hWnd;
+    const WPARAM lostFocus = MAKEWPARAM(DlgDeployment::CPageDeployment::kIdList, 5);
+    SendMessageW(page, WM_COMMAND, lostFocus, reinterpret_cast<LPARAM>(rows.m_hWnd));
+    EXPECT_FALSE(pane->m_modified);
+    SendMessageW(rows.m_hWnd, LB_SETCURSEL, 0, 0);
+    rows.OpenEditor(nullptr);
+    ASSERT_NE(nullptr, rows.m_editor);
+    SendMessageW(page, WM_COMMAND, lostFocus, reinterpret_cast<LPARAM>(rows.m_hWnd));
+    EXPECT_TRUE(pane->m_modified);
+    rows.CloseEditor();
+    rows.SetValue(0, CAttribute(CTString(L"CC-2")));
+    Command(pane, DlgDeployment::kIdSave);
+    const auto set = Bodies("api/api_objSet.php");
+    ASSERT_EQ(1u, set.size());
+    const std::string item = "ATTRIBID_" + std::to_string(AttrSpec("cost_centre").first) + "=CC-2";
+    EXPECT_TRUE(Has(set[0], item)) << set[0];
+}
+
 TEST_F(DeploymentWorkflow, ARefusedAssignmentRestoresBothLinksAndSendsNothingMore)
 {
     DlgDeployment* pane = OpenWith({{"link_legacy_computer", "230"}, {"link_deployed_computer", "237"}});
