@@ -217,6 +217,13 @@ void DlgDeployment::CreatePages()
         CTString name(image.GetText());
         int index = app->FindIcon(name);
         m_emailIcon = index >= 0 ? index : app->AddIcon(name, Route(kReqIcon));
+        // The e-mail rows show the type's icon through the list's own copy of it.
+        CTListCtrlReportEx& emails = m_emailsPage->m_list.m_report;
+        if (emails.m_hWnd && m_emailIcon >= 0 && app->m_smallImages && !emails.HasImageForKey(m_emailIcon))
+            if (HICON icon = ImageList_GetIcon(app->m_smallImages, m_emailIcon, ILD_TRANSPARENT)) {
+                emails.AddImageForKey(icon, m_emailIcon);
+                DestroyIcon(icon);
+            }
     }
 }
 
@@ -447,6 +454,44 @@ bool DlgDeployment::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
     case kIdPickDeployed:
         if (clicked)
             PickDeployedComputer();
+        return true;
+    case kIdNextStatus:
+    case kIdPreviousStatus:
+        if (clicked)
+            StepStatus(id == kIdNextStatus);
+        return true;
+    case kIdSucceed:
+    case kIdFail:
+        if (clicked)
+            Complete(id == kIdSucceed);
+        return true;
+    case kIdReschedule:
+        if (clicked)
+            Reschedule();
+        return true;
+    case kIdSave:
+        if (clicked)
+            Save();
+        return true;
+    case kIdTransfer:
+        if (clicked)
+            TransferAssets();
+        return true;
+    case kIdDuplicate:
+        if (clicked)
+            Duplicate();
+        return true;
+    case kIdLinkAccess:
+        if (clicked)
+            OpenLinkAccess();
+        return true;
+    case kIdCopyLink:
+        if (clicked)
+            CopyLinkAccess();
+        return true;
+    case kIdChat:
+        if (clicked)
+            OpenChat();
         return true;
     case kIdPickUser:
         if (clicked && app)

@@ -24,6 +24,7 @@
 #include "framework/CTIcon.h"
 #include "framework/CTWnd2.h"
 #include "framework/CTWndSize.h"
+#include "session/DB.h"
 #include "session/Object.h"
 #include "session/RequestRoute.h"
 
@@ -127,6 +128,9 @@ public:
     std::map<int, int> m_tabImageIndex;              // tab image key -> index in m_tabImages
     CTIcon m_copyIcon;
     bool m_surveysRequested = false;
+    // A duplicate that took the deployment's id over while its creation is out: the original's id.
+    __int64 m_duplicateSource = 0;
+    CAttribute m_duplicateOriginalId;
 
     explicit DlgDeployment(int consoleType = kConsoleType);
     ~DlgDeployment() override;
@@ -185,6 +189,8 @@ public:
     void OnSlotOrTypeChanged(int control);
     void OnComputerPicked(__int64 key, const Object* computer);
     void OnUserPicked(__int64 userId);
+    void SetUser(__int64 userId);
+    void ClearUser();
     void OnLocationPicked(__int64 locationId);
 
     // Replies and pickers (DlgDeploymentReplies.cpp).
@@ -200,6 +206,33 @@ public:
     void PickLegacyComputer();
     void PickDeployedComputer();
 
+    // Workflow and save (DlgDeploymentWorkflow.cpp).
+    // The codes of a transition list of the current status that the deployment's type allows.
+    void GetTransitionCodes(std::vector<CTString>& codes, const wchar_t* transition);
+    void StepStatus(bool forward);
+    void Complete(bool succeed);
+    void Reschedule();
+    // Two passes: changed computers go to the server first; its answer runs the second pass.
+    void Save();
+
+    // Asset transfer and duplication (DlgDeploymentTransfer.cpp).
+    void TransferAssets();
+    void Duplicate();
+    void CreateDuplicate(const Object& copy);
+    void OnDuplicateSourceSaved(DB::DBEvent& reply, Object copy, CAttribute originalId);
+    void OnDuplicateCreated(DB::DBEvent& reply);
+    // Notices 1003 and 1004 to the schedule-group pane of the deployment's parent.
+    void NotifyScheduleGroup(const Object& deployment);
+    // "A100" -> "A100_a", "A100_a" -> "A100_b".
+    static CTString RevisedDeploymentId(const CTString& id);
+
+    // Logon link and chat (DlgDeploymentLinkAccess.cpp).
+    CTString LinkAccessUrl() const;
+    static CTString ChatLink(const CTString& email);
+    void OpenLinkAccess();
+    void CopyLinkAccess();
+    void OpenChat();
+
     bool HasTypeFlag(DWORD flag) const;
     MainWindow* GetMain() const { return m_owner; }
 
@@ -214,4 +247,10 @@ private:
     void SetLinkName(CTHyperLink& link, const Object& object);
     bool OpenComputerPicker(bool deployed);
     void ReloadPages();
+    void ShowStatusIcon();
+    void ResetComputer(int slot);
+    bool IsTypeKnown() const;
+    void SendTransfer(__int64 routeId, __int64 computerId);
+    void TransferIdAndDuplicate(Object copy);
+    void RestoreDuplicateSourceId();
 };

@@ -77,26 +77,32 @@ void DlgDeployment::OnComputerPicked(__int64 key, const Object* computer)
 
 void DlgDeployment::OnUserPicked(__int64 userId)
 {
-    App* app = GetApp();
     if (userId == 0) {
-        m_objects.erase(SlotUser);
-        m_objects[SlotDeployment].ResetAttribute(CTString(L"link_user"));
-        ShowNoUser();
-        UpdateControls();
-        SetModified(true);
+        ClearUser();
         return;
     }
+    App* app = GetApp();
     if (!app)
         return;
-    app->m_dir.RequestObject(userId, 0, Route(0), [this, userId] {
-        App* current = GetApp();
-        if (!current)
-            return;
-        m_objects[SlotDeployment].SetAttribute(CTString(L"link_user"), IdValue(userId));
-        OnUserLoaded();
-        UpdateControls();
-        SetModified(true);
-    }, nullptr);
+    // The user is taken once the cache holds it.
+    app->m_dir.RequestObject(userId, 0, Route(0), [this, userId] { SetUser(userId); }, nullptr);
+}
+
+void DlgDeployment::SetUser(__int64 userId)
+{
+    m_objects[SlotDeployment].SetAttribute(CTString(L"link_user"), IdValue(userId));
+    OnUserLoaded();
+    UpdateControls();
+    SetModified(true);
+}
+
+void DlgDeployment::ClearUser()
+{
+    m_objects.erase(SlotUser);
+    m_objects[SlotDeployment].ResetAttribute(CTString(L"link_user"));
+    ShowNoUser();
+    UpdateControls();
+    SetModified(true);
 }
 
 void DlgDeployment::OnLocationPicked(__int64 locationId)

@@ -17,6 +17,15 @@ bool Contains(const std::vector<__int64>& ids, __int64 id)
 
 } // namespace
 
+DlgDeployment::CDeployablePage::~CDeployablePage()
+{
+    m_editor.CloseEditor();
+    m_viewMenu.Destroy();
+    m_selectMenu.Destroy();
+    if (m_viewImages)
+        ImageList_Destroy(m_viewImages);
+}
+
 bool DlgDeployment::CDeployablePage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
@@ -36,10 +45,32 @@ bool DlgDeployment::CDeployablePage::OnMessage(UINT msg, WPARAM wParam, LPARAM l
                                                      {kCmdInherit, I_IMAGENONE, 158, BTNS_CHECK | BTNS_SHOWTEXT},
                                                      {kCmdSelect, I_IMAGENONE, 146, BTNS_WHOLEDROPDOWN | BTNS_SHOWTEXT}};
             m_list.CreateToolbar(this, 1 | TBSTYLE_TOOLTIPS, 3, buttons);
+            CTWndToolbar& toolbar = report.m_toolbar;
+            const std::pair<int, UINT> icons[] = {{kCmdView, kIconView}, {kCmdInherit, kIconInherit},
+                                                  {kCmdSelect, kIconSelect}};
+            for (const auto& [command, icon] : icons) {
+                const int image = toolbar.m_hWnd ? toolbar.AddIcon(GetModuleHandleW(nullptr), icon) : -1;
+                if (image >= 0)
+                    toolbar.SetButtonImage(image, command);
+            }
+            m_editor.Attach(kIdList, &report, &CDeployablePage::OnValueChanged, nullptr, this);
         }
+        PostMessageW(m_hWnd, kMsgRedraw, 0, 0);
         *result = TRUE;
         return true;
     }
+    if (m_editor.OnMessage(msg, wParam, lParam, result))
+        return true;
+    if (msg == kMsgRedraw) {
+        if (m_list.m_hWnd)
+            RedrawWindow(m_list.m_hWnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+        *result = 0;
+        return true;
+    }
+    if (msg == WM_WINDOWPOSCHANGING && lParam &&
+        (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) && !IsWindowVisible(m_hWnd))
+        PostMessageW(m_hWnd, kMsgRedraw, 0, 0);
     if (handled)
         return true;
     return DeploymentPageBase::OnMessage(msg, wParam, lParam, result);
@@ -47,9 +78,47 @@ bool DlgDeployment::CDeployablePage::OnMessage(UINT msg, WPARAM wParam, LPARAM l
 
 bool DlgDeployment::CDeployablePage::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
 {
-    if (!hdr || static_cast<int>(hdr->idFrom) != kIdList)
+    if (!hdr)
+        return DeploymentPageBase::OnNotify(wParam, hdr, result);
+    if (hdr->code == TBN_DROPDOWN) {
+        const int button = reinterpret_cast<NMTOOLBARW*>(hdr)->iItem;
+        if (button == kCmdSelect || button == kCmdView) {
+            ShowMenu(button);
+            *result = TBDDRET_DEFAULT;
+            return true;
+        }
+    }
+    if (static_cast<int>(hdr->idFrom) != kIdList)
         return DeploymentPageBase::OnNotify(wParam, hdr, result);
     *result = 0;
+    if (hdr->code == Report::CodeDropDownMenu) {
+        // The list's context menu offers the buttons' menus while a row is selected.
+        const int button = reinterpret_cast<ReportCommandInfo*>(hdr)->id;
+        if (ListView_GetSelectedCount(m_list.m_report.m_hWnd) == 0)
+            return true;
+        if (button == kCmdSelect && m_selectMenu.Load(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSelectMenu))) {
+            m_selectMenu.MakeOwnerDrawn();
+            *result = reinterpret_cast<LRESULT>(GetSubMenu(m_selectMenu.m_menu, 0));
+        } else if (button == kCmdView) {
+            BuildViewMenu();
+            *result = m_viewMenu.m_menu ? reinterpret_cast<LRESULT>(GetSubMenu(m_viewMenu.m_menu, 0)) : 0;
+        }
+        return true;
+    }
+    if (hdr->code == Report::CodeMenuItemIcon) {
+        const int command = reinterpret_cast<ReportCommandInfo*>(hdr)->id;
+        CTString text;
+        int image = -1;
+        if (m_viewCommands.count(command) && m_viewMenu.m_images && m_viewMenu.GetItemInfo(command, text, image) &&
+            image >= 0) {
+            CTIcon& icon = m_menuIcons.emplace_back();
+            icon.Attach(ImageList_GetIcon(m_viewMenu.m_images, image, ILD_TRANSPARENT));
+            *result = reinterpret_cast<LRESULT>(icon.GetHandle());
+        }
+        return true;
+    }
+    if (m_editor.OnNotify(kIdList, hdr, result))
+        return true;
     // Enter, Space or a double click on a row ticks or clears its box.
     if ((hdr->code == Report::CodeActivate || hdr->code == static_cast<UINT>(NM_DBLCLK)) && !m_readOnly) {
         int item = ListView_GetNextItem(m_list.m_report.m_hWnd, -1, LVNI_SELECTED);
@@ -68,7 +137,12 @@ bool DlgDeployment::CDeployablePage::OnCommand(WPARAM wParam, LPARAM lParam, LRE
         MarkModified();
         return true;
     }
-    if (command == kCmdAll || command == kCmdNone || command == kCmdInvert) {
+    if (command == kCmdSelect || command == kCmdView) {
+        ShowMenu(command);
+        return true;
+    }
+    if (command == kCmdAll || command == kCmdNone || command == kCmdInvert || command == kCmdFilterA ||
+        command == kCmdFilterB || command == kCmdFilterC || command == kCmdFilterD) {
         if (!m_readOnly)
             ApplySelectCommand(command);
         return true;
@@ -105,6 +179,7 @@ void DlgDeployment::CDeployablePage::SetInheritState(bool checked)
 void DlgDeployment::CDeployablePage::SetReadOnly(bool readOnly)
 {
     m_readOnly = readOnly;
+    m_editor.SetAllReadOnly(readOnly);
     if (HWND toolbar = m_list.m_report.m_toolbar.m_hWnd) {
         ::SendMessageW(toolbar, TB_SETSTATE, kCmdSelect, MAKELONG(readOnly ? 0 : TBSTATE_ENABLED, 0));
         const LRESULT state = ::SendMessageW(toolbar, TB_GETSTATE, kCmdInherit, 0);
@@ -202,9 +277,11 @@ void DlgDeployment::CDeployablePage::Refill()
     MainWindow* main = GetMain();
     if (!report.m_hWnd)
         return;
+    HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     report.EnableAutoSort(false);
     ::SendMessageW(report.m_hWnd, WM_SETREDRAW, FALSE, 0);
     report.DeleteAllRows();
+    m_editor.RemoveAllRows();
     CTString caption(L"All");
     if (m_viewFilter != 0 && main) {
         Object type;
@@ -233,12 +310,151 @@ void DlgDeployment::CDeployablePage::Refill()
         row.AddText(AttributeText(child, L"type"));
         row.AddText(CTString(name.GetUserText()));
         row.AddNumber(available ? 1 : 0);
-        report.InsertRow(report.GetItemCount(), -1, row);
+        const int item = report.InsertRow(report.GetItemCount(), ImageFor(child), row);
+        CTListCtrlEdit::Row editRow;
+        editRow.m_key = row.m_data;
+        editRow.AddCell(CTListCtrlEdit::KindReadOnly).SetText(AttributeText(child, L"type"));
+        editRow.AddCell(CTListCtrlEdit::KindReadOnly).SetText(CTString(name.GetUserText()));
+        editRow.AddCell(CTListCtrlEdit::KindCheck).SetBool(available);
+        if (Contains(m_mandatory, child.id) || m_readOnly)
+            editRow.GetCell(kColumnAvailable)->m_readOnly = true;
+        m_editor.AddRow(editRow);
+        if (item >= 0)
+            m_editor.UpdateRow(item, editRow);
     }
     report.SetEmptyText(CTString(L"No Components"));
     ::SendMessageW(report.m_hWnd, WM_SETREDRAW, TRUE, 0);
     report.FitColumnsToContent();
     report.EnableAutoSort(true);
+    PostMessageW(m_hWnd, kMsgRedraw, 0, 0);
+    SetCursor(cursor);
+}
+
+int DlgDeployment::CDeployablePage::ImageFor(const Object& object)
+{
+    DlgDeployment* pane = GetPane();
+    App* app = pane ? pane->GetApp() : nullptr;
+    CTString name = AttributeText(object, L"tree_image");
+    if (!app || name.IsEmpty())
+        return -1;
+    int index = app->FindIcon(name);
+    if (index < 0) {
+        index = app->AddIcon(name, PaneRoute(DlgDeployment::kReqIcon, 0));
+        if (index >= 0 && std::find(m_pendingIcons.begin(), m_pendingIcons.end(), index) == m_pendingIcons.end())
+            m_pendingIcons.push_back(index);
+    }
+    if (index < 0)
+        return -1;
+    Report& report = m_list.m_report;
+    if (!report.HasImageForKey(index) && app->m_smallImages) {
+        if (HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT)) {
+            report.AddImageForKey(icon, index);
+            DestroyIcon(icon);
+        }
+    }
+    return report.HasImageForKey(index) ? report.GetImageForKey(index) : -1;
+}
+
+void DlgDeployment::CDeployablePage::OnIconArrived(RequestResult& result)
+{
+    const int index = static_cast<int>(result.route.param2);
+    auto pending = std::find(m_pendingIcons.begin(), m_pendingIcons.end(), index);
+    if (pending == m_pendingIcons.end())
+        return;
+    m_pendingIcons.erase(pending);
+    DlgDeployment* pane = GetPane();
+    App* app = pane ? pane->GetApp() : nullptr;
+    Report& report = m_list.m_report;
+    if (!app || !app->m_smallImages || !report.m_hWnd || !report.HasImageForKey(index))
+        return;
+    if (HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT)) {
+        report.ReplaceImage(icon, report.GetImageForKey(index));
+        DestroyIcon(icon);
+    }
+    InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+}
+
+void DlgDeployment::CDeployablePage::BuildViewMenu()
+{
+    DlgDeployment* pane = GetPane();
+    App* app = pane ? pane->GetApp() : nullptr;
+    MainWindow* main = GetMain();
+    m_viewMenu.Destroy();
+    if (!m_viewMenu.Load(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kViewMenu)))
+        return;
+    if (m_viewImages)
+        ImageList_Destroy(m_viewImages);
+    m_viewImages = app && app->m_smallImages ? ImageList_Duplicate(app->m_smallImages) : nullptr;
+    if (m_viewImages) {
+        ImageList_SetBkColor(m_viewImages, CLR_NONE);
+        m_viewMenu.SetImageList(m_viewImages);
+    }
+    BuildViewCommands();
+    HMENU sub = GetSubMenu(m_viewMenu.m_menu, 0);
+    if (sub && !m_typeIds.empty()) {
+        AppendMenuW(sub, MF_SEPARATOR, 0, nullptr);
+        for (const auto& [command, type] : m_viewCommands) {
+            const size_t position = static_cast<size_t>(command - kCmdFirstType);
+            const CTString& text = m_typeTexts[position];
+            AppendMenuW(sub, MF_STRING, static_cast<UINT_PTR>(command), text.GetBuffer() ? text.GetBuffer() : L"");
+            int image = -1;
+            if (main && app) {
+                Object definition;
+                main->GetTypeById(definition, type);
+                CTString name = AttributeText(definition, L"tree_image");
+                image = name.IsEmpty() ? -1 : app->FindIcon(name);
+            }
+            m_viewMenu.SetItemImageByCommand(static_cast<UINT>(command), image);
+        }
+    }
+    m_viewMenu.MakeOwnerDrawn();
+}
+
+void DlgDeployment::CDeployablePage::ShowMenu(int button)
+{
+    CTWndToolbar& toolbar = m_list.m_report.m_toolbar;
+    RECT rect = {};
+    const LRESULT index = toolbar.m_hWnd ? ::SendMessageW(toolbar.m_hWnd, TB_COMMANDTOINDEX, button, 0) : -1;
+    if (index >= 0)
+        ::SendMessageW(toolbar.m_hWnd, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    POINT corner = {rect.right, rect.bottom};
+    if (toolbar.m_hWnd)
+        ClientToScreen(toolbar.m_hWnd, &corner);
+    CTMenu* menu = &m_selectMenu;
+    if (button == kCmdSelect) {
+        if (!m_selectMenu.Load(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSelectMenu)))
+            return;
+        m_selectMenu.MakeOwnerDrawn();
+    } else {
+        BuildViewMenu();
+        menu = &m_viewMenu;
+        if (!m_viewMenu.m_menu)
+            return;
+    }
+    if (toolbar.m_hWnd)
+        toolbar.SetButtonState(button, 6);
+    const UINT command = menu->Track(true, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTALIGN, corner.x, corner.y, m_hWnd);
+    if (toolbar.m_hWnd)
+        toolbar.SetButtonState(button, 4);
+    if (command != 0) {
+        LRESULT ignored = 0;
+        OnCommand(MAKEWPARAM(command, 0), 0, &ignored);
+    }
+}
+
+void DlgDeployment::CDeployablePage::OnValueChanged(void* context, int item, int column, CAttribute* value)
+{
+    auto* page = static_cast<CDeployablePage*>(context);
+    if (page && column == kColumnAvailable && value)
+        page->OnAvailableChanged(item, value->GetValue() != 0);
+}
+
+void DlgDeployment::CDeployablePage::OnAvailableChanged(int item, bool available)
+{
+    AddOrRemoveByFlag(m_selected, RowId(item), CAttribute(CAttribute::Integer, static_cast<__int64>(available ? 1 : 0)));
+    m_modified = true;
+    SetInheritState(false);
+    MarkModified();
 }
 
 __int64 DlgDeployment::CDeployablePage::RowId(int item)
@@ -248,6 +464,9 @@ __int64 DlgDeployment::CDeployablePage::RowId(int item)
 
 bool DlgDeployment::CDeployablePage::IsAvailable(int item)
 {
+    // The check box shows the editor's value; the report cell holds only its picture.
+    if (CTListCtrlEdit::Cell* cell = m_editor.FindCell(item, kColumnAvailable))
+        return cell->IsChecked();
     CAttribute value;
     m_list.m_report.GetCell(item, kColumnAvailable, value);
     return value.GetValue() != 0;
@@ -260,11 +479,13 @@ bool DlgDeployment::CDeployablePage::IsMandatoryRow(int item)
 
 void DlgDeployment::CDeployablePage::SetAvailable(int item, bool available)
 {
-    m_list.m_report.SetCell(item, kColumnAvailable, CTListCtrlReport::Cell(CAttribute::Integer, available ? 1 : 0));
-    AddOrRemoveByFlag(m_selected, RowId(item), CAttribute(CAttribute::Integer, static_cast<__int64>(available ? 1 : 0)));
-    m_modified = true;
-    SetInheritState(false);
-    MarkModified();
+    if (CTListCtrlEdit::Cell* cell = m_editor.FindCell(item, kColumnAvailable)) {
+        cell->m_value.Assign(CAttribute(CAttribute::Integer, available ? 1 : 0));
+        m_editor.ShowValue(item, kColumnAvailable, *cell);
+    } else {
+        m_list.m_report.SetCell(item, kColumnAvailable, CTListCtrlReport::Cell(CAttribute::Integer, available ? 1 : 0));
+    }
+    OnAvailableChanged(item, available);
 }
 
 void DlgDeployment::CDeployablePage::ApplySelectCommand(int command)

@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/MainWindow.h"
 #include "deployments/DeploymentLinks.h"
+#include "session/FormHelpers.h"
 
 bool DlgDeployment::CPageDeployment::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
@@ -26,6 +27,13 @@ bool DlgDeployment::CPageDeployment::OnCommand(WPARAM wParam, LPARAM lParam, LRE
     if (LOWORD(wParam) != kIdList)
         return DeploymentPageBase::OnCommand(wParam, lParam, result);
     const WORD code = HIWORD(wParam);
+    // The list's own focus notices while a row is being edited: the edit may have changed the value.
+    if ((code == 5 || code == 6) && m_properties.m_hWnd && reinterpret_cast<HWND>(lParam) == m_properties.m_hWnd) {
+        if (m_properties.m_editor && !m_properties.IsReadOnly(m_properties.GetCurrent()))
+            ::SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(kIdList, 0xF0), lParam);
+        *result = 0;
+        return true;
+    }
     if (code == 0 || code == 1 || code == 0xF0 || code == 0x300)
         MarkModified();
     *result = 0;
@@ -89,5 +97,41 @@ void DlgDeployment::CPageDeployment::OnChoicesArrived(int attributeId)
             m_properties.SetChoices(CTString(caption.GetUserText()), choices);
         }
         return;
+    }
+}
+
+void DlgDeployment::CPageDeployment::SaveRows(Object& deployment)
+{
+    if (!m_properties.m_hWnd)
+        return;
+    CTString text;
+    __int64 data = 0;
+    for (int row = 0; m_properties.GetValueText(row, text, data); ++row) {
+        CTString name;
+        if (data == 0 || !deployment.GetAttributeNameById(static_cast<int>(data), name))
+            continue;
+        if (!SetAttributeInherited(m_properties.IsChecked(row) ? 1 : 0, deployment, name) ||
+            m_properties.IsReadOnly(row))
+            continue;
+        const Object::Attribute* current = deployment.FindAttribute(name);
+        if (!current)
+            continue;
+        const int type = current->GetType();
+        CAttribute value;
+        m_properties.GetValue(row, value);
+        CAttribute values;
+        deployment.GetEditSpecItem(values, name, CTString(L"VALUES"));
+        __int64 position = 0;
+        if (values.GetTextLength() && deployment.FindAllowedValueIndex(name, text, position))
+            value = CAttribute(CAttribute::Integer, position);
+        else if (type == CAttribute::Integer)
+            value = CAttribute(CAttribute::Integer, CAttribute::IsTextType(value.GetType())
+                                                        ? ReadDecimal64(text.GetBuffer())
+                                                        : value.GetValue());
+        else if (CAttribute::IsTextType(type))
+            value = CAttribute(type, text);
+        else
+            value.SetValue(type, value.GetValue());
+        deployment.SetAttribute(name, value);
     }
 }

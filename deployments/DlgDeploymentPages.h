@@ -6,10 +6,13 @@
 #include <map>
 #include <vector>
 #include "app/CWMFormPage.h"
+#include "controls/CTListCtrlEdit.h"
 #include "controls/CTWndListCtrlEx2.h"
 #include "controls/CTWndPropertyList.h"
 #include "deployments/DlgDeployment.h"
 #include "framework/CTHyperLink.h"
+#include "framework/CTIcon.h"
+#include "framework/CTMenu.h"
 #include "session/ObjectBranch.h"
 
 class TimeZoneList;
@@ -46,6 +49,8 @@ public:
     void Fill() override;
     void SetReadOnly(bool readOnly) override;
     void OnChoicesArrived(int attributeId);
+    // Writes the rows into the deployment: inherit choice first, then the value of an own one.
+    void SaveRows(Object& deployment);
     static int Validate(void* context, HWND editor, int kind, __int64 data);
 };
 
@@ -58,9 +63,19 @@ public:
     enum : int {
         kIdList = 1016, kColumnAvailable = 2, kCmdSelect = 122, kCmdInherit = 388, kCmdView = 389,
         kCmdAll = 32808, kCmdNone = 32809, kCmdInvert = 32810, kCmdViewAll = 32826, kCmdFirstType = 5000,
-        kCmdLastType = 5198,
+        kCmdLastType = 5198, kCmdFilterA = 32816, kCmdFilterB = 32818, kCmdFilterC = 32819, kCmdFilterD = 32821,
+        kMsgRedraw = WM_USER + 1, kSelectMenu = 204, kViewMenu = 205, kIconView = 208, kIconInherit = 207,
+        kIconSelect = 188,
     };
     CTWndListCtrlEx2 m_list;
+    CTListCtrlEdit m_editor;                    // the "Available" check boxes
+    CTMenu m_selectMenu;
+    CTMenu m_viewMenu;
+    std::vector<CTIcon> m_menuIcons;            // handed out for View menu items
+    std::vector<int> m_pendingIcons;            // application image indices still being fetched
+    HIMAGELIST m_viewImages = nullptr;          // the View menu's copy of the application's icons
+
+    ~CDeployablePage() override;
     ObjectBranch m_shown;
     ObjectBranch m_full;
     std::vector<__int64> m_selected;
@@ -85,7 +100,11 @@ public:
     int RowCount() override { return m_list.m_report.m_hWnd ? m_list.m_report.GetItemCount() : 0; }
     void SetModelRestriction(const Object& model);
     void OnDeployablesArrived(ObjectBranch* branch);
-    void OnIconArrived(RequestResult& result) { (void)result; }
+    void OnIconArrived(RequestResult& result);
+    // Loads the View menu: "All", then one entry per shown type with its icon.
+    void BuildViewMenu();
+    // Tracks the Select (122) or View (389) menu under its button and runs the chosen command.
+    void ShowMenu(int button);
     void Refill();
     void ApplySelectCommand(int command);
     // Ticks or clears a row as a click on its box does.
@@ -100,6 +119,9 @@ public:
 private:
     void ApplyModelRestriction();
     __int64 RowId(int item);
+    int ImageFor(const Object& object);
+    void OnAvailableChanged(int item, bool available);
+    static void OnValueChanged(void* context, int item, int column, CAttribute* value);
 };
 
 // E-mails sent about the deployment, newest first.

@@ -176,6 +176,7 @@ void DlgDeployment::OnReply(RequestResult& result)
                      result.statusText.GetBuffer() ? result.statusText.GetBuffer() : L"", L"Warning", MB_OK);
         } else {
             ++m_transferStep;
+            TransferAssets();
         }
         break;
     case kReqChoices:
@@ -201,6 +202,16 @@ void DlgDeployment::OnIconArrived(RequestResult& result)
     const __int64 extra = result.route.param2;
     if (extra == kHeaderIcon)
         UpdateHeaderIcon();
+    App* app = GetApp();
+    if (extra == m_emailIcon && m_emailsPage && app && app->m_smallImages) {
+        CTListCtrlReportEx& emails = m_emailsPage->m_list.m_report;
+        if (emails.m_hWnd && emails.HasImageForKey(m_emailIcon))
+            if (HICON icon = ImageList_GetIcon(app->m_smallImages, m_emailIcon, ILD_TRANSPARENT)) {
+                emails.ReplaceImage(icon, emails.GetImageForKey(m_emailIcon));
+                DestroyIcon(icon);
+                InvalidateRect(m_emailsPage->m_list.m_hWnd, nullptr, TRUE);
+            }
+    }
     if (m_deployablePage)
         m_deployablePage->OnIconArrived(result);
 }
@@ -323,6 +334,7 @@ void DlgDeployment::OnComputerAssigned(RequestResult& result)
             deployment.ClearAttributeDirty(CTString(L"link_legacy_computer"));
             deployment.ClearAttributeDirty(CTString(L"link_deployed_computer"));
             deployment.serial = read.serial;
+            Save();
         }
         return;
     }

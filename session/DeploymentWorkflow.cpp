@@ -39,7 +39,16 @@ DWORD FlagsOfCode(const CTString& code)
     if (!lookups)
         return 0;
     Object definition;
-    lookups->GetDeploymentStatus(definition, CAttribute(code));
+    // Transition lists are text, while the definitions hold their code as a number: a numeric code
+    // is looked up as one (text codes all look alike to a lookup that compares numbers).
+    const wchar_t* text = code.GetBuffer() ? code.GetBuffer() : L"";
+    bool numeric = *text != 0;
+    for (const wchar_t* c = text; *c; ++c)
+        numeric = numeric && *c >= L'0' && *c <= L'9';
+    if (numeric)
+        lookups->GetDeploymentStatus(definition, CAttribute(CAttribute::Integer, ReadDecimal64(text)));
+    else
+        lookups->GetDeploymentStatus(definition, CAttribute(code));
     CAttribute flags;
     definition.GetAttribute(flags, kFlags);
     return static_cast<DWORD>(NumberOf(flags));

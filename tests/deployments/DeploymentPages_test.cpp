@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "PaneFixture.h"
+#include "framework/FakeSeams.h"
 #include "deployments/DlgDeploymentPages.h"
 #include "session/DueStatus.h"
 
@@ -18,6 +19,15 @@ using namespace deptest;
 namespace {
 
 constexpr __int64 kId = 300;
+
+int ListViewImage(HWND list, int item)
+{
+    LVITEMW row = {};
+    row.mask = LVIF_IMAGE;
+    row.iItem = item;
+    ListView_GetItem(list, &row);
+    return row.iImage;
+}
 
 class DeploymentPages : public PaneFixture {
 protected:
@@ -359,6 +369,70 @@ TEST_F(DeploymentComponents, AModelNarrowsTheRowsAndBringsItsOwnMandatoryCompone
     EXPECT_EQ((std::vector<INT_PTR>{604}), Ticked(page));
     SendMessageW(page->m_hWnd, WM_COMMAND, DlgDeployment::CDeployablePage::kCmdNone, 0);
     EXPECT_EQ((std::vector<INT_PTR>{604}), Ticked(page));
+}
+
+
+TEST_F(DeploymentComponents, ButtonMenusCellEditorAndRowIcons)
+{
+    t.app->m_objects.children[0] = ObjectOf(ObjectXml(601, 42, 8, "Dock", {{"type", "Hardware"}, {"tree_image", "dock"}}));
+    DlgDeployment* pane = Open(kId, Deployment(kId, kGroup, {{"deployable_available", "/601/602/603/604/"},
+                                                             {"deployable_mandatory", "/602/"}}));
+    ASSERT_NE(pane, nullptr);
+    using Page = DlgDeployment::CDeployablePage;
+    Page* page = pane->m_deployablePage;
+    {
+        // View: "All", a separator and one entry per type in order of appearance.
+        FakePopupMenuDriver driver(Page::kCmdFirstType + 1);
+        SendMessageW(page->m_hWnd, WM_COMMAND, Page::kCmdView, 0);
+        ASSERT_EQ(1, driver.m_calls);
+        ASSERT_EQ(4, GetMenuItemCount(driver.m_menu));
+        EXPECT_EQ(static_cast<UINT>(Page::kCmdViewAll), GetMenuItemID(driver.m_menu, 0));
+        EXPECT_EQ(static_cast<UINT>(Page::kCmdFirstType), GetMenuItemID(driver.m_menu, 2));
+        EXPECT_EQ((std::vector<INT_PTR>{603}), Rows(page));
+    }
+    {
+        // Select from the button's drop-down arrow.
+        FakePopupMenuDriver driver(Page::kCmdAll);
+        SendMessageW(page->m_hWnd, WM_COMMAND, Page::kCmdViewAll, 0);
+        NMTOOLBARW drop = {};
+        drop.hdr = {page->m_list.m_report.m_toolbar.m_hWnd, 0, static_cast<UINT>(TBN_DROPDOWN)};
+        drop.iItem = Page::kCmdSelect;
+        SendMessageW(page->m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&drop));
+        ASSERT_EQ(1, driver.m_calls);
+        EXPECT_EQ(3, GetMenuItemCount(driver.m_menu));
+        EXPECT_EQ((std::vector<INT_PTR>{601, 602, 603, 604}), Ticked(page));
+    }
+    // The list's context menu offers the button menus only while a row is selected.
+    HWND list = page->m_list.m_report.m_hWnd;
+    ReportCommandInfo ask;
+    ask.hdr = {list, static_cast<UINT_PTR>(Page::kIdList), CTListCtrlReportEx::CodeDropDownMenu};
+    ask.id = Page::kCmdSelect;
+    EXPECT_EQ(0, SendMessageW(page->m_hWnd, WM_NOTIFY, Page::kIdList, reinterpret_cast<LPARAM>(&ask)));
+    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_NE(0, SendMessageW(page->m_hWnd, WM_NOTIFY, Page::kIdList, reinterpret_cast<LPARAM>(&ask)));
+
+    // The check-box cell of a mandatory row cannot be edited; the others can.
+    const int mandatory = page->m_list.m_report.FindRowByData(reinterpret_cast<void*>(602));
+    const int optional = page->m_list.m_report.FindRowByData(reinterpret_cast<void*>(601));
+    ASSERT_NE(nullptr, page->m_editor.FindCell(mandatory, Page::kColumnAvailable));
+    EXPECT_TRUE(page->m_editor.FindCell(mandatory, Page::kColumnAvailable)->m_readOnly);
+    EXPECT_FALSE(page->m_editor.FindCell(optional, Page::kColumnAvailable)->m_readOnly);
+    page->SetAvailable(optional, false);
+    EXPECT_FALSE(page->m_editor.FindCell(optional, Page::kColumnAvailable)->IsChecked());
+    EXPECT_FALSE(page->IsAvailable(optional));
+
+    // A row icon not yet cached is fetched once; its arrival is taken, a stray one ignored.
+    ASSERT_EQ(1u, page->m_pendingIcons.size());
+    const int icon = page->m_pendingIcons[0];
+    EXPECT_GE(ListViewImage(list, optional), 0);
+    RequestResult stray;
+    stray.route = pane->Route(DlgDeployment::kReqIcon, icon + 1000);
+    pane->OnReply(stray);
+    EXPECT_EQ(1u, page->m_pendingIcons.size());
+    RequestResult arrived;
+    arrived.route = pane->Route(DlgDeployment::kReqIcon, icon);
+    pane->OnReply(arrived);
+    EXPECT_TRUE(page->m_pendingIcons.empty());
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include "deployments/DlgDeployment.h"
 #include "deployments/DlgDeploymentPages.h"
 #include "foundation/IShellLauncher.h"
+#include "framework/CTWndMessageBox.h"
+#include "framework/MessageBoxAnswerer.h"
 #include "session/FixtureServer.h"
 
 namespace {
@@ -76,6 +78,31 @@ protected:
         });
         signedin::Settle(*s_app);
         return pane;
+    }
+
+    // A deployment of the test's own in "Spring refresh", so that the sample stays as other tests expect it.
+    __int64 NewDeployment(const wchar_t* name, const wchar_t* tag)
+    {
+        __int64 id = 0;
+        CAttributes form;
+        form.SetNumber(CTString(L"TYPE"), static_cast<int>(s_app->m_mainWindow->GetTypeId(CTString(L"Deployment"))));
+        form.SetNumber(CTString(L"PARENT"), 52);
+        form.SetText(CTString(L"NAME"), CTString(name));
+        form.SetText(CTString(L"ATTRIBID_105"), CTString(L"70"));
+        form.SetText(CTString(L"ATTRIBID_106"), CTString(L"1"));
+        form.SetText(CTString(L"ATTRIBID_193"), CTString(tag));
+        form.SetText(CTString(L"ATTRIBID_191"), CTString(L"/70/"));
+        form.SetText(CTString(L"ATTRIBID_108"), CTString(L"0"));
+        s_app->m_db.Post(CTString(L"api/api_objNew.php"), form, [&](DB::DBEvent& reply) {
+            TiXmlDocument doc;
+            reply.ReadXmlReply(doc);
+            TiXmlElement* root = doc.FirstChildElementNamed(L"result");
+            TiXmlElement* inserted = root ? root->FirstChildElementNamed(L"insert_id") : nullptr;
+            if (inserted && inserted->FirstChild())
+                id = ReadDecimal64(inserted->FirstChild()->Value());
+        });
+        signedin::PumpUntil(*s_app, [&] { return id != 0; });
+        return id;
     }
 
     static App* s_app;
@@ -218,6 +245,56 @@ TEST_F(DeploymentPaneLive, PagesLoadWhenTheirTabsAreFirstShown)
     EXPECT_TRUE(pane->m_settingsPage->Save());
     EXPECT_EQ(std::wstring(zone.GetBuffer() ? zone.GetBuffer() : L""),
               std::wstring(AttributeText(pane->GetSlot(DlgDeployment::SlotDeployment), L"time_zone").GetBuffer()));
+}
+
+TEST_F(DeploymentPaneLive, ASaveGoesOutComputersFirstAndReloadsThePane)
+{
+    ASSERT_NE(s_app, nullptr);
+    const __int64 id = NewDeployment(L"Saved live", L"\"First\"");
+    ASSERT_NE(0, id);
+    DlgDeployment* pane = OpenDeployment(id);
+    ASSERT_NE(pane, nullptr);
+    const __int64 serial = pane->m_loaded.serial;
+
+    // A new legacy computer and a new tag: the assignment, then the attribute pass, then the
+    // change notice reloads the pane with nothing left to save.
+    pane->SlotRef(DlgDeployment::SlotDeployment)
+        .SetAttribute(CTString(L"link_legacy_computer"), CAttribute(CAttribute::Integer, 232));
+    SetWindowTextW(pane->m_tags.m_hWnd, L"\"Second\"");
+    pane->SetModified(true);
+    SendMessageW(pane->GetHwnd(), WM_COMMAND, DlgDeployment::kIdSave, 0);
+    EXPECT_TRUE(signedin::PumpUntil(*s_app, [&] {
+        return pane->m_loaded.serial >= serial + 2 && !pane->m_modified &&
+               Text(pane->m_tags.m_hWnd).find(L"Second") != std::wstring::npos;
+    })) << pane->m_loaded.serial;
+    signedin::Settle(*s_app);
+    EXPECT_EQ(232, LinkId(pane->m_loaded, L"link_legacy_computer"));
+    EXPECT_EQ(L"MAN-DT-0103", Item(pane, DlgDeployment::kIdLegacyLink));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(pane->GetHwnd(), DlgDeployment::kIdSave)));
+
+    // Something that is no computer is refused: both links come back and nothing else is saved.
+    struct Boxes : MessageBoxAnswerer {
+        std::vector<std::wstring> texts;
+        void OnMessageBox(CTWndMessageBox& box, HWND) override
+        {
+            texts.push_back(box.m_text ? box.m_text : L"");
+            box.Press(IDOK);
+        }
+    } boxes;
+    MessageBoxAnswerer* previous = MessageBoxAnswerer::Installed();
+    MessageBoxAnswerer::Install(&boxes);
+    const __int64 saved = pane->m_loaded.serial;
+    pane->SlotRef(DlgDeployment::SlotDeployment)
+        .SetAttribute(CTString(L"link_legacy_computer"), CAttribute(CAttribute::Integer, 52));
+    pane->SetModified(true);
+    SendMessageW(pane->GetHwnd(), WM_COMMAND, DlgDeployment::kIdSave, 0);
+    EXPECT_TRUE(signedin::PumpUntil(*s_app, [&] { return !boxes.texts.empty(); }));
+    signedin::Settle(*s_app);
+    MessageBoxAnswerer::Install(previous);
+    ASSERT_FALSE(boxes.texts.empty());
+    EXPECT_EQ(L"Error assigning device", boxes.texts[0]);
+    EXPECT_EQ(232, LinkId(pane->GetSlot(DlgDeployment::SlotDeployment), L"link_legacy_computer"));
+    EXPECT_EQ(saved, pane->m_loaded.serial);
 }
 
 } // namespace
