@@ -1,0 +1,236 @@
+#include "schedulegroups/ScheduleGroupPage.h"
+
+#include <commctrl.h>
+#include <iterator>
+#include "session/RequestResult.h"
+
+namespace {
+
+struct ColumnDef {
+    const wchar_t* caption;
+    int width;
+    const wchar_t* key;
+    const wchar_t* secondKey;
+    int kind;
+};
+
+const ColumnDef kDeploymentColumns[] = {
+    {L"Name", 150, L"", L"", 0},
+    {L"Status", 100, L"deployment_status", L"", 3},
+    {L"", 20, L"", L"", 4},
+    {L"User", 120, L"link_user", L"", 0},
+    {L"Legacy Computer", 120, L"link_legacy_computer", L"", 0},
+    {L"New Computer", 120, L"link_deployed_computer", L"", 0},
+    {L"Slot", 80, L"link_deployment_slot", L"", 11},
+    {L"Date", 80, L"link_deployment_slot", L"", 2},
+    {L"Administrator", 100, L"link_administrator", L"", 0},
+};
+const ColumnDef kUserColumns[] = {
+    {L"Name", 150, L"", L"", 0},
+    {L"E-mail", 150, L"email_address", L"", 0},
+    {L"Deployments", 60, L"", L"", 5},
+    {L"Contact", 120, L"link_primary_contact", L"", 15},
+    {L"Last Logon", 100, L"col_LastLogon", L"", 16},
+};
+const ColumnDef kComputerColumns[] = {
+    {L"Name", 150, L"", L"", 0},
+    {L"User", 120, L"link_user", L"", 0},
+    {L"Deployments", 60, L"", L"", 5},
+    {L"Serial Number", 100, L"serial_number", L"", 0},
+    {L"Model", 100, L"model", L"", 0},
+};
+
+} // namespace
+
+DlgScheduleGroup::CPageBase::CPageBase(int kind) : m_kind(kind)
+{
+    m_columns = DefaultColumns(kind);
+}
+
+DlgScheduleGroup::CPageBase::~CPageBase()
+{
+    m_list.Destroy();
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+}
+
+std::vector<DlgScheduleGroup::ColHeading> DlgScheduleGroup::CPageBase::DefaultColumns(int kind)
+{
+    const ColumnDef* first = nullptr;
+    size_t count = 0;
+    switch (kind) {
+    case PageDeployments: first = kDeploymentColumns; count = std::size(kDeploymentColumns); break;
+    case PageUsers: first = kUserColumns; count = std::size(kUserColumns); break;
+    case PageComputers: first = kComputerColumns; count = std::size(kComputerColumns); break;
+    default: break;
+    }
+    std::vector<ColHeading> columns;
+    for (size_t i = 0; i < count; ++i) {
+        ColHeading column;
+        column.caption = first[i].caption;
+        column.width = first[i].width;
+        column.key = first[i].key;
+        column.secondKey = first[i].secondKey;
+        column.kind = first[i].kind;
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+CTString DlgScheduleGroup::CPageBase::GetTabName() const
+{
+    switch (m_kind) {
+    case PageDeployments: return CTString(L"Deployments");
+    case PageUsers: return CTString(L"Users");
+    case PageComputers: return CTString(L"Computers");
+    default: return CTString();
+    }
+}
+
+bool DlgScheduleGroup::CPageBase::Create(HWND parent)
+{
+    m_hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 100, 100,
+                             parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!m_hWnd)
+        return false;
+    if (m_list.CreateReport(m_hWnd, 1016, WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS)) {
+        SetUpColumns();
+        RECT rc = {};
+        ::GetClientRect(m_hWnd, &rc);
+        ::MoveWindow(m_list.m_hWnd, 0, 0, rc.right, rc.bottom, FALSE);
+    }
+    return true;
+}
+
+void DlgScheduleGroup::CPageBase::SetUpColumns()
+{
+    CTString spec;
+    for (const ColHeading& column : m_columns) {
+        CTString item;
+        item.Format(L"%s,%d;", column.caption.GetBuffer() ? column.caption.GetBuffer() : L"", column.width);
+        spec.Append(item);
+    }
+    m_list.SetColumns(spec, 0, nullptr, nullptr);
+}
+
+void DlgScheduleGroup::CPageBase::SetFocus()
+{
+    if (m_list.m_hWnd)
+        ::SetFocus(m_list.m_hWnd);
+}
+
+bool DlgScheduleGroup::CPageBase::Accepts(const Object& object) const
+{
+    if (!m_view || object.id == 0)
+        return false;
+    switch (m_kind) {
+    case PageDeployments: return object.type == m_view->TypeId(L"Deployment") && object.type != 0;
+    case PageUsers: return m_view->IsUserType(object.type);
+    case PageComputers: return object.type == m_view->TypeId(L"Computer") && object.type != 0;
+    default: return false;
+    }
+}
+
+void DlgScheduleGroup::CPageBase::RefreshIfCurrent()
+{
+    if (m_view && m_view->m_currentPage == this)
+        RefreshIfVisible();
+    else
+        m_stale = true;
+}
+
+bool DlgScheduleGroup::CPageBase::RefreshIfVisible()
+{
+    if (m_hWnd && ::IsWindowVisible(m_hWnd)) {
+        m_stale = false;
+        FillRows();
+    } else {
+        m_stale = true;
+    }
+    return true;
+}
+
+int DlgScheduleGroup::CPageBase::SetRow(CTListCtrlReport::Row& row, int item)
+{
+    if (!m_list.m_hWnd)
+        return -1;
+    if (item >= 0) {
+        m_list.UpdateRow(item, -1, row);
+        return item;
+    }
+    return m_list.AddRow(-1, row);
+}
+
+void DlgScheduleGroup::CPageBase::FillRows()
+{
+    // Rows wait for the objects their cells asked for.
+    if (!m_view || m_view->m_pendingObjectRequests > 0)
+        return;
+    ++m_fills;
+    if (m_list.m_hWnd) {
+        ::SendMessageW(m_list.m_hWnd, WM_SETREDRAW, FALSE, 0);
+        m_list.DeleteAllRows();
+    }
+    for (auto& [id, object] : m_view->m_objects) {
+        if (!Accepts(object))
+            continue;
+        CTListCtrlReport::Row row;
+        m_view->BuildRow(row, &m_list, m_columns, object);
+        SetRow(row, -1);
+    }
+    if (m_list.m_hWnd)
+        ::SendMessageW(m_list.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    if (m_kind == PageUsers)
+        m_view->FlushLogonQueries();
+    if (m_view->m_hWnd)
+        ::PostMessageW(m_view->m_hWnd, kMsgFetchPending, 0, 0);
+}
+
+void DlgScheduleGroup::CPageBase::RefreshColumn(const CTString& key)
+{
+    if (!m_view || !m_list.m_hWnd)
+        return;
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        if (m_columns[c].key.Compare(key) != 0)
+            continue;
+        const int count = m_list.GetItemCount();
+        for (int item = 0; item < count; ++item) {
+            auto id = reinterpret_cast<__int64>(m_list.GetRowData(item));
+            auto it = m_view->m_objects.find(id);
+            if (it == m_view->m_objects.end())
+                continue;
+            CTListCtrlReport::Cell cell;
+            m_view->ComputeCell(&m_list, it->second, m_columns[c], cell);
+            m_list.SetCell(item, static_cast<int>(c), cell);
+        }
+    }
+}
+
+void DlgScheduleGroup::CPageBase::UpdateObjectRow(const Object& object, const Object* old)
+{
+    (void)old;
+    if (!m_view)
+        return;
+    const int item = m_list.m_hWnd ? m_list.FindRowByData(reinterpret_cast<void*>(object.id)) : -1;
+    if (!Accepts(object)) {
+        if (item >= 0)
+            m_list.DeleteRow(item);
+        return;
+    }
+    if (m_view->m_currentPage != this || !m_list.m_hWnd) {
+        m_stale = true;
+        return;
+    }
+    CTListCtrlReport::Row row;
+    m_view->BuildRow(row, &m_list, m_columns, object);
+    SetRow(row, item);
+}
+
+void DlgScheduleGroup::CPageBase::RemoveObjectRow(const Object& object)
+{
+    if (!m_list.m_hWnd)
+        return;
+    const int item = m_list.FindRowByData(reinterpret_cast<void*>(object.id));
+    if (item >= 0)
+        m_list.DeleteRow(item);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// A page of the schedule-group view: one row per object of the view's cache that the page lists,
+// one cell per column of its table, rebuilt when the view's cache changed and the page is shown.
+// This is the plain page that the view shows until the pages with filter panels take its place:
+// a report list of the page's objects, without panels, settings or drag and drop.
+#include <windows.h>
+#include <vector>
+#include "controls/CTListCtrlReport.h"
+#include "foundation/CLinkedList.h"
+#include "foundation/CTString.h"
+#include "schedulegroups/DlgScheduleGroup.h"
+
+struct RequestResult;
+
+class DlgScheduleGroup::CPageBase : public CLinkedListObject {
+public:
+    explicit CPageBase(int kind);
+    ~CPageBase() override;
+
+    DlgScheduleGroup* m_view = nullptr;   // the owner view; not owned
+    int m_kind = 0;
+    int m_initialPanel = 5;
+    bool m_stale = false;
+    HWND m_hWnd = nullptr;
+    CTListCtrlReport m_list;
+    std::vector<ColHeading> m_columns;
+    int m_fills = 0;                      // how many times the rows were rebuilt
+
+    virtual bool Create(HWND parent);
+    virtual int GetPageKind() const { return m_kind; }
+    virtual CTString GetTabName() const;
+    HWND GetHwnd() const { return m_hWnd; }
+    virtual void SetFocus();
+    // Whether an object of the view's cache is a row of this page.
+    virtual bool Accepts(const Object& object) const;
+
+    virtual void OnLoadState(int bits) { (void)bits; }
+    // Rebuilds when this is the view's current page, else marks the page stale.
+    virtual void RefreshIfCurrent();
+    // Rebuilds when the page window is visible, else marks the page stale.
+    virtual bool RefreshIfVisible();
+    virtual void FillRows();
+    virtual void RefreshColumn(const CTString& key);
+    virtual void UpdateObjectRow(const Object& object, const Object* old);
+    virtual void RemoveObjectRow(const Object& object);
+    virtual void OnIconArrived(RequestResult& result) { (void)result; }
+    virtual void OnSlotUpdate(DB::Slot& slot) { (void)slot; }
+    virtual void EndDrag() {}
+    virtual void ForwardToPanel(WPARAM wParam, LPARAM lParam) { (void)wParam, (void)lParam; }
+
+    // The page's column table.
+    static std::vector<ColHeading> DefaultColumns(int kind);
+
+protected:
+    void SetUpColumns();
+    int SetRow(CTListCtrlReport::Row& row, int item);
+};
