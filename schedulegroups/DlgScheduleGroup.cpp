@@ -237,6 +237,9 @@ void DlgScheduleGroup::ShowPage(int page)
         m_pages.AddTail(target);
         target->RefreshIfVisible();
     }
+    if (!m_groupWindow)
+        if (CPageBase* deployments = FindPage(PageDeployments))
+            m_groupWindow = deployments->GetWindowRecord();
 
     RECT rect = {};
     HWND old = m_currentPage ? m_currentPage->GetHwnd() : GetDlgItem(m_hWnd, kIdPageArea);

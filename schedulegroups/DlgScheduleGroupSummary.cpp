@@ -201,10 +201,9 @@ bool DlgScheduleGroup::BuildSummaryMarkup(CTString& out)
     CollectLocations(0, deploy);
     CollectLocations(1, inbound);
     std::vector<__int64> missing;
-    CTString path;
     for (const std::vector<__int64>* ids : {&deploy, &inbound})
         for (__int64 id : *ids)
-            if (id != 0 && app && !app->GetCachedPath(id, path) &&
+            if (id != 0 && app && app->m_paths.count(id) == 0 &&
                 std::find(m_pathsAsked.begin(), m_pathsAsked.end(), id) == m_pathsAsked.end())
                 missing.push_back(id);
     if (!missing.empty() && app) {
@@ -226,8 +225,11 @@ bool DlgScheduleGroup::BuildSummaryMarkup(CTString& out)
         }
         ++rows;
         CTString locationPath;
-        if (app)
-            app->GetCachedPath(id, locationPath);
+        if (app) {
+            auto cached = app->m_paths.find(id);
+            if (cached != app->m_paths.end())
+                locationPath = cached->second;
+        }
         text.AppendText(L"<Text attrib=\"Label\" column=\"1\">");
         text.AppendText(label);
         text.AppendText(L"</Text><Text attrib=\"Heading-Hottrack\" on-click=\"");

@@ -234,3 +234,11 @@ void DlgScheduleGroup::CPageBase::RemoveObjectRow(const Object& object)
     if (item >= 0)
         m_list.DeleteRow(item);
 }
+
+void DlgScheduleGroup::CPageBase::OnIconArrived(RequestResult& result)
+{
+    if (result.route.requestId != ReqWindows || !GetWindowRecord() || result.resultCode != 0)
+        return;
+    m_windows.Clear();
+    m_windows.ReadReply(result.document, nullptr);
+}

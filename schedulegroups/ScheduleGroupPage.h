@@ -5,6 +5,7 @@
 // a report list of the page's objects, without panels, settings or drag and drop.
 #include <windows.h>
 #include <vector>
+#include "calendars/model/DeploymentWin.h"
 #include "controls/CTListCtrlReport.h"
 #include "foundation/CLinkedList.h"
 #include "foundation/CTString.h"
@@ -25,6 +26,7 @@ public:
     CTListCtrlReport m_list;
     std::vector<ColHeading> m_columns;
     int m_fills = 0;                      // how many times the rows were rebuilt
+    DeploymentWin m_windows;
 
     virtual bool Create(HWND parent);
     virtual int GetPageKind() const { return m_kind; }
@@ -43,7 +45,10 @@ public:
     virtual void RefreshColumn(const CTString& key);
     virtual void UpdateObjectRow(const Object& object, const Object* old);
     virtual void RemoveObjectRow(const Object& object);
-    virtual void OnIconArrived(RequestResult& result) { (void)result; }
+    // The group's deployment windows (1063) go into the deployments page's window record.
+    virtual void OnIconArrived(RequestResult& result);
+    // The deployments page's record of the group's deployment windows; null on other pages.
+    virtual DeploymentWin* GetWindowRecord() { return m_kind == PageDeployments ? &m_windows : nullptr; }
     virtual void OnSlotUpdate(DB::Slot& slot) { (void)slot; }
     virtual void EndDrag() {}
     virtual void ForwardToPanel(WPARAM wParam, LPARAM lParam) { (void)wParam, (void)lParam; }
