@@ -373,8 +373,10 @@ void DlgScheduleGroup::OnSummaryClick(__int64 linkNumber)
         return;
     }
     if (DB* db = Server()) {
+        // Silent: a refused fetch must still reach the view, which says the object is gone and
+        // counts the request off (the application keeps an error reply to itself).
         ++m_pendingObjectRequests;
-        db->ObjGet(static_cast<unsigned>(target.value), false, false, ReplyRoute(ReqObject, FetchClicked));
+        db->ObjGet(static_cast<unsigned>(target.value), false, false, ReplyRoute(ReqObject, FetchClicked, true));
     }
 }
 

@@ -70,9 +70,10 @@ void DlgScheduleGroup::ComputeCell(CTListCtrlReport* list, const Object& object,
                 if (cached == m_objects.end()) {
                     // A placeholder marks the object as asked for, so many rows send one request.
                     m_objects.emplace(target, Object());
+                    // Silent, so that a refused fetch still counts off and the rows fill again.
                     if (DB* db = Server()) {
                         ++m_pendingObjectRequests;
-                        db->ObjGet(static_cast<unsigned>(target), false, false, ReplyRoute(ReqObject, FetchCell));
+                        db->ObjGet(static_cast<unsigned>(target), false, false, ReplyRoute(ReqObject, FetchCell, true));
                     }
                 }
             } else if (column.kind == 2 && m_groupWindow) {

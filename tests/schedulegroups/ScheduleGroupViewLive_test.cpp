@@ -17,6 +17,7 @@
 #include "schedulegroups/DlgScheduleGroup.h"
 #include "schedulegroups/ScheduleGroupPage.h"
 #include "schedulegroups/ScheduleGroupWindows.h"
+#include "framework/PopupMenuDriver.h"
 #include "session/BoxRecorder.h"
 #include "session/RequestResult.h"
 
@@ -737,6 +738,115 @@ TEST_F(ScheduleGroupViewLive, LastLogonsAreQueriedInBatches)
     CTListCtrlReport::Cell cell(CAttribute::Integer, static_cast<__int64>(0));
     view->ComputeCell(nullptr, user, column, cell);
     EXPECT_EQ(1700000000, cell.m_value.GetValue());
+}
+
+TEST_F(ScheduleGroupViewLive, HiddenViewsWaitForTheNextShow)
+{
+    DlgScheduleGroup* view = Open(kSpring);
+    ASSERT_NE(nullptr, view);
+    ::ShowWindow(view->m_hWnd, SW_HIDE);
+    EXPECT_FALSE(view->m_shown);
+    RequestResult notice;
+    notice.route.requestId = DlgScheduleGroup::ReqRefresh;
+    RequestsSince(mark);
+    view->OnReply(notice);
+    notice.route.requestId = DlgScheduleGroup::ReqWindowsChanged;
+    view->OnReply(notice);
+    Settle(*s_app);
+    EXPECT_TRUE(Of(RequestsSince(mark), "api_qelGetScheduleGroup.php").empty());
+
+    // Shown again: the refresh runs (and with it the windows are asked again).
+    s_app->DropDeploymentWindowCache(kSpring);
+    ::ShowWindow(view->m_hWnd, SW_SHOW);
+    Settle(*s_app);
+    std::vector<Request> sent = RequestsSince(mark);
+    EXPECT_EQ(1u, Of(sent, "api_qelGetScheduleGroup.php").size());
+    EXPECT_EQ(1u, Of(sent, "api_qelGetDeploymentWindow.php").size());
+    EXPECT_FALSE(view->m_windowsStale);
+    EXPECT_EQ(DlgScheduleGroup::LoadedAll, view->m_loadedBits);
+
+    // Only a window change: the next show asks the windows alone.
+    ::ShowWindow(view->m_hWnd, SW_HIDE);
+    view->OnReply(notice);
+    s_app->DropDeploymentWindowCache(kSpring);
+    RequestsSince(mark);
+    ::ShowWindow(view->m_hWnd, SW_SHOW);
+    Settle(*s_app);
+    sent = RequestsSince(mark);
+    EXPECT_TRUE(Of(sent, "api_qelGetScheduleGroup.php").empty());
+    EXPECT_EQ(1u, Of(sent, "api_qelGetDeploymentWindow.php").size());
+    main->CloseConsole(DlgScheduleGroup::kConsoleType, kSpring);
+    Settle(*s_app);
+}
+
+// Records the group menu's items and dismisses it.
+class MenuRecorder : public PopupMenuDriver {
+public:
+    MenuRecorder() { Install(this); }
+    ~MenuRecorder() override { Install(nullptr); }
+    UINT ChooseCommand(HMENU menu, UINT, int, int, HWND) override
+    {
+        ++shown;
+        for (UINT id : {DlgScheduleGroup::kCmdDefaults, DlgScheduleGroup::kCmdWindow})
+            grey[id] = (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+        return 0;
+    }
+    int shown = 0;
+    std::map<UINT, bool> grey;
+};
+
+TEST_F(ScheduleGroupViewLive, TheT0LinkOpensTheGroupMenu)
+{
+    DlgScheduleGroup* view = Open(kSpring);
+    ASSERT_NE(nullptr, view);
+    MenuRecorder menus;
+    RequestsSince(mark);
+    for (int i = 0; i < 2; ++i)
+        view->OnSummaryClick(1);   // the T0 element
+    EXPECT_EQ(2, menus.shown);
+    EXPECT_FALSE(menus.grey[DlgScheduleGroup::kCmdDefaults]);
+    EXPECT_FALSE(menus.grey[DlgScheduleGroup::kCmdWindow]);
+    view->OnSummaryClick(9999);   // no such link
+    EXPECT_EQ(2, menus.shown);
+    Settle(*s_app);
+    EXPECT_TRUE(RequestsSince(mark).empty());   // dismissed: nothing happens
+    main->CloseConsole(DlgScheduleGroup::kConsoleType, kSpring);
+    Settle(*s_app);
+}
+
+TEST_F(ScheduleGroupViewLive, OnlyAClickedObjectThatIsGoneClosesTheView)
+{
+    BoxRecorder boxes;
+    const fixture::Info& server = fixture::Shared();
+    DlgScheduleGroup* view = Open(kSpring);
+    ASSERT_NE(nullptr, view);
+
+    // A cell's linked object that cannot be fetched leaves the cell as it is.
+    fixture::Script(server, "/api/api_objGet.php",
+                    nlohmann::json::array({XmlReply("<RC id=\"1001\" text=\"No such object\"/>")}));
+    Object deployment = Make(9200, Type(L"Deployment"), kSpring, L"D");
+    Put(deployment, 1, L"link_user", CAttribute(CAttribute::Integer, 9201), Object::Attribute::Link);
+    DlgScheduleGroup::ColHeading column;
+    column.key = L"link_user";
+    CTListCtrlReport::Cell cell(CAttribute::Integer, static_cast<__int64>(0));
+    view->ComputeCell(nullptr, deployment, column, cell);
+    Settle(*s_app);
+    EXPECT_EQ(0, view->m_pendingObjectRequests);
+    EXPECT_EQ(view, main->FindConsole(DlgScheduleGroup::kConsoleType, kSpring));
+    for (const std::wstring& text : boxes.texts)
+        EXPECT_EQ(std::wstring::npos, text.find(L"Object no longer available"));
+
+    // A clicked one closes the pane.
+    fixture::Script(server, "/api/api_objGet.php",
+                    nlohmann::json::array({XmlReply("<RC id=\"1001\" text=\"No such object\"/>")}));
+    view->m_links[900] = DlgScheduleGroup::Link{9201, DlgScheduleGroup::LinkObject};
+    view->OnSummaryClick(900);
+    Settle(*s_app);
+    bool gone = false;
+    for (const std::wstring& text : boxes.texts)
+        gone = gone || text.find(L"Object no longer available:\r\n") == 0;
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(nullptr, main->FindConsole(DlgScheduleGroup::kConsoleType, kSpring));
 }
 
 } // namespace
