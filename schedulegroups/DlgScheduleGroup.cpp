@@ -233,6 +233,7 @@ void DlgScheduleGroup::ShowPage(int page)
             m_usersPage = target;
         }
         target->m_view = this;
+        target->OnLoadState(m_loadedBits);
         target->Create(m_hWnd);
         m_pages.AddTail(target);
         target->RefreshIfVisible();

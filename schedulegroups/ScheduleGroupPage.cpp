@@ -163,8 +163,8 @@ int DlgScheduleGroup::CPageBase::SetRow(CTListCtrlReport::Row& row, int item)
 
 void DlgScheduleGroup::CPageBase::FillRows()
 {
-    // Rows wait for the objects their cells asked for.
-    if (!m_view || m_view->m_pendingObjectRequests > 0)
+    // Rows wait for the load and for the objects their cells asked for.
+    if (!m_view || m_view->m_pendingObjectRequests > 0 || (m_loadState & LoadedAll) != LoadedAll)
         return;
     ++m_fills;
     if (m_list.m_hWnd) {

@@ -26,6 +26,7 @@ public:
     CTListCtrlReport m_list;
     std::vector<ColHeading> m_columns;
     int m_fills = 0;                      // how many times the rows were rebuilt
+    int m_loadState = 0;
     DeploymentWin m_windows;
 
     virtual bool Create(HWND parent);
@@ -36,7 +37,8 @@ public:
     // Whether an object of the view's cache is a row of this page.
     virtual bool Accepts(const Object& object) const;
 
-    virtual void OnLoadState(int bits) { (void)bits; }
+    // The view's loaded bits: rows are built once a load has completed.
+    virtual void OnLoadState(int bits) { m_loadState = bits; }
     // Rebuilds when this is the view's current page, else marks the page stale.
     virtual void RefreshIfCurrent();
     // Rebuilds when the page window is visible, else marks the page stale.

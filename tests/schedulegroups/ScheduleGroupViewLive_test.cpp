@@ -222,6 +222,7 @@ TEST_F(ScheduleGroupViewLive, OpensFromTheMainWindowAndLoadsTheGroup)
     ASSERT_NE(nullptr, view->m_currentPage);
     EXPECT_EQ(DlgScheduleGroup::PageDeployments, view->m_currentPage->GetPageKind());
     EXPECT_EQ(6, view->m_currentPage->m_list.GetItemCount());
+    EXPECT_EQ(1, view->m_currentPage->m_fills);   // one rebuild for the whole load
 
     // The summary, with the contacts and counts of the fixture group.
     wchar_t text[16384] = {};
@@ -250,6 +251,7 @@ TEST_F(ScheduleGroupViewLive, OpensFromTheMainWindowAndLoadsTheGroup)
         if (link.kind == DlgScheduleGroup::LinkPage && link.value == DlgScheduleGroup::PageUsers)
             view->OnSummaryClick(number);
     EXPECT_EQ(DlgScheduleGroup::PageUsers, view->m_currentPage->GetPageKind());
+    EXPECT_GT(view->m_currentPage->m_list.GetItemCount(), 5);   // a page made after the load lists too
     EXPECT_EQ(3u, view->Pages().size());
     main->CloseConsole(DlgScheduleGroup::kConsoleType, kSpring);
     Settle(*s_app);
