@@ -335,6 +335,30 @@ TEST_F(ScheduleGroupViewLive, IdListsReadEmptyItemsAsZero)
         EXPECT_EQ(c.ids, DlgScheduleGroup::ParseIdList(CTString(c.text))) << c.text;
 }
 
+TEST_F(ScheduleGroupViewLive, DefaultLocationsPreferTheGroupsOwn)
+{
+    auto view = Detached(900001);
+    EXPECT_EQ(0, view->DefaultLocation(0));
+    EXPECT_EQ(0, view->DefaultLocation(1));
+    view->m_legacyRoutes[40] = Make(41, 0, 40, L"Legacy");
+    view->m_legacyRoutes[30] = Make(31, 0, 30, L"Legacy");
+    view->m_otherRoutes[50] = Make(51, 0, 50, L"Other");
+    EXPECT_EQ(30, view->DefaultLocation(0));
+    EXPECT_EQ(50, view->DefaultLocation(1));
+    EXPECT_EQ(0, view->DefaultLocation(2));
+    Put(view->m_group, 1, L"link_deployment_location", CAttribute(CAttribute::Integer, 40), Object::Attribute::Link);
+    EXPECT_EQ(40, view->DefaultLocation(0));
+    std::vector<__int64> out = {99, 30};
+    view->CollectLocations(0, out);
+    EXPECT_EQ((std::vector<__int64>{30, 40, 99}), out);   // sorted, each once
+    out.clear();
+    view->CollectLocations(1, out);
+    EXPECT_EQ((std::vector<__int64>{50}), out);
+    out = {7, 7};
+    view->CollectLocations(5, out);
+    EXPECT_EQ((std::vector<__int64>{7}), out);
+}
+
 TEST_F(ScheduleGroupViewLive, NoticesChangeOnlyWhatTheyConcern)
 {
     auto view = Detached(kSpring);
