@@ -33,6 +33,11 @@ class DlgScheduleGroup : public CTWnd2, public CTWndSize, public CTWndConsole {
 public:
     class CPageBase;
     struct ColHeading;
+    class DlgLHSBase;
+    class DlgLHSFailCode;
+    class DlgLHSAdministrator;
+    class DlgLHSExcept;
+    class DlgLHSTag;
 
     enum : int { kConsoleType = 1026, kTemplate = 360 };
     enum : int { kIdHeader = 105, kIdSummary = 1197, kIdPageArea = 1199 };
