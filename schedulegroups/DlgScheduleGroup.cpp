@@ -254,8 +254,6 @@ void DlgScheduleGroup::ShowPage(int page)
     target->SetFocus();
     if (HWND window = target->GetHwnd()) {
         ::MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
-        if (target->m_list.m_hWnd)
-            ::MoveWindow(target->m_list.m_hWnd, 0, 0, rect.right - rect.left, rect.bottom - rect.top, TRUE);
         AddItem(window, CTWndSize::RightToRight | CTWndSize::BottomToBottom);
         ::ShowWindow(window, SW_SHOW);
     }

@@ -34,6 +34,7 @@ public:
     class CPageBase;
     struct ColHeading;
     class DlgLHSBase;
+    class DlgLHS;
     class DlgLHSFailCode;
     class DlgLHSAdministrator;
     class DlgLHSExcept;

@@ -1,7 +1,11 @@
 #include "schedulegroups/ScheduleGroupPage.h"
 
 #include <commctrl.h>
+#include <algorithm>
 #include <iterator>
+#include "app/App.h"
+#include "app/MainWindow.h"
+#include "schedulegroups/ScheduleGroupPanels.h"
 #include "session/RequestResult.h"
 
 namespace {
@@ -49,6 +53,8 @@ DlgScheduleGroup::CPageBase::CPageBase(int kind) : m_kind(kind)
 
 DlgScheduleGroup::CPageBase::~CPageBase()
 {
+    if (m_hWnd)
+        SaveSettings();
     m_list.Destroy();
     if (m_hWnd && ::IsWindow(m_hWnd))
         ::DestroyWindow(m_hWnd);
@@ -87,19 +93,129 @@ CTString DlgScheduleGroup::CPageBase::GetTabName() const
     }
 }
 
+const wchar_t* DlgScheduleGroup::CPageBase::ClassName() const
+{
+    switch (m_kind) {
+    case PageDeployments: return L"DlgScheduleGroup::CPageDeployments";
+    case PageUsers: return L"DlgScheduleGroup::CPageUsers";
+    default: return L"DlgScheduleGroup::CPageComputers";
+    }
+}
+
+CTString DlgScheduleGroup::CPageBase::SettingsPath() const
+{
+    CTString path(L"Settings\\");
+    if (App* app = App::Instance())
+        path.Append(app->m_server);
+    path.AppendText(L"\\");
+    path.AppendText(ClassName());
+    return path;
+}
+
+void DlgScheduleGroup::CPageBase::LoadSettings()
+{
+    CTRegKey key(104, nullptr, SettingsPath().GetBuffer());
+    m_panelWidth = static_cast<int>(key.ReadDword(L"LHSWidth", static_cast<DWORD>(m_panelWidth)));
+    m_initialPanel = static_cast<int>(key.ReadDword(L"Filter", static_cast<DWORD>(m_initialPanel)));
+    for (CLinkedListObject* item = m_host.m_panels.GetHead(); item; item = item->GetNext())
+        static_cast<DlgLHSBase*>(item)->LoadChoice(key);
+}
+
+void DlgScheduleGroup::CPageBase::SaveSettings()
+{
+    CTRegKey key(104, nullptr, SettingsPath().GetBuffer());
+    key.WriteDword(L"LHSWidth", static_cast<DWORD>(m_panelWidth));
+    // Without a current panel (never laid out) the stored filter stays as it was.
+    if (DlgLHSBase* current = CurrentPanel())
+        key.WriteDword(L"Filter", static_cast<DWORD>(current->m_key));
+    for (CLinkedListObject* item = m_host.m_panels.GetHead(); item; item = item->GetNext())
+        static_cast<DlgLHSBase*>(item)->SaveChoice(key);
+}
+
+void DlgScheduleGroup::CPageBase::CreatePanels()
+{
+    MainWindow* main = m_view ? m_view->Main() : nullptr;
+    HWND host = m_host.m_hWnd;
+    struct Texts {
+        const wchar_t* type;
+        const wchar_t* all;
+    } texts = m_kind == PageDeployments ? Texts{L"Deployment", L"<All Deployments>"}
+              : m_kind == PageUsers     ? Texts{L"Schedule User", L"<All Users>"}
+                                        : Texts{L"Computer", L"<All Computers>"};
+    if (m_kind == PageDeployments) {
+        m_host.AddPanel(new DlgLHSFailCode(host, this), DlgLHSBase::KindFailCode);
+        m_host.AddPanel(new DlgLHSAdministrator(host, this), DlgLHSBase::KindAdministrator);
+    }
+    m_host.AddPanel(new DlgLHSExcept(host, this, CTString(texts.type), CTString(texts.all)), DlgLHSBase::KindExcept);
+    const __int64 type = main ? main->GetTypeId(CTString(texts.type)) : 0;
+    m_host.AddPanel(new DlgLHSTag(host, this, type, CTString(texts.all)), DlgLHSBase::KindTag);
+}
+
+LRESULT CALLBACK DlgScheduleGroup::CPageBase::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* page = reinterpret_cast<CPageBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!page)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    switch (msg) {
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED && (LOWORD(lParam) || HIWORD(lParam)))
+            page->Layout(LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_SHOWWINDOW:
+        if (!wParam)
+            page->SaveSettings();
+        break;
+    case WM_NOTIFY:
+    case WM_COMMAND:
+        // The list reports to its parent; nothing of it is acted on here yet.
+        return 0;
+    default:
+        break;
+    }
+    return CallWindowProcW(page->m_staticProc, hwnd, msg, wParam, lParam);
+}
+
 bool DlgScheduleGroup::CPageBase::Create(HWND parent)
 {
-    m_hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 100, 100,
-                             parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    m_hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                             0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!m_hWnd)
         return false;
-    if (m_list.CreateReport(m_hWnd, 1016, WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS)) {
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_staticProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CPageBase::PageProc)));
+    m_host.m_owner = this;
+    if (m_host.Create(m_hWnd))
+        CreatePanels();
+    LoadSettings();
+    if (m_list.CreateReport(m_hWnd, 1016, WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS))
         SetUpColumns();
-        RECT rc = {};
-        ::GetClientRect(m_hWnd, &rc);
-        ::MoveWindow(m_list.m_hWnd, 0, 0, rc.right, rc.bottom, FALSE);
-    }
+    // The panel is at least as wide as the host's template.
+    RECT rc = {};
+    if (m_host.m_hWnd)
+        ::GetWindowRect(m_host.m_hWnd, &rc);
+    if (m_panelWidth < rc.right - rc.left)
+        m_panelWidth = rc.right - rc.left;
     return true;
+}
+
+void DlgScheduleGroup::CPageBase::Layout(int cx, int cy)
+{
+    const int width = std::min(m_panelWidth, std::max(0, cx - 20));
+    if (m_host.m_hWnd) {
+        ::MoveWindow(m_host.m_hWnd, 0, 0, width, cy, TRUE);
+        ::ShowWindow(m_host.m_hWnd, SW_SHOW);
+    }
+    if (m_list.m_hWnd)
+        ::MoveWindow(m_list.m_hWnd, width, 0, cx - width, cy, TRUE);
+    if (!m_laidOut) {
+        m_laidOut = true;
+        // A stored filter naming none of this page's panels gives its first panel.
+        if (!m_host.SelectPanel(m_initialPanel) && !m_host.SelectPanel(1) && !CurrentPanel())
+            if (CLinkedListObject* first = m_host.m_panels.GetHead())
+                m_host.SelectPanel(static_cast<DlgLHSBase*>(first)->m_key);
+        RefreshIfCurrent();
+    }
 }
 
 void DlgScheduleGroup::CPageBase::SetUpColumns()
@@ -144,6 +260,7 @@ bool DlgScheduleGroup::CPageBase::RefreshIfVisible()
     if (m_hWnd && ::IsWindowVisible(m_hWnd)) {
         m_stale = false;
         FillRows();
+        m_host.RebuildAll();
     } else {
         m_stale = true;
     }
@@ -171,8 +288,9 @@ void DlgScheduleGroup::CPageBase::FillRows()
         ::SendMessageW(m_list.m_hWnd, WM_SETREDRAW, FALSE, 0);
         m_list.DeleteAllRows();
     }
+    DlgLHSBase* panel = CurrentPanel();
     for (auto& [id, object] : m_view->m_objects) {
-        if (!Accepts(object))
+        if (!Accepts(object) || (panel && !panel->Accepts(object)))
             continue;
         CTListCtrlReport::Row row;
         m_view->BuildRow(row, &m_list, m_columns, object);
@@ -224,6 +342,7 @@ void DlgScheduleGroup::CPageBase::UpdateObjectRow(const Object& object, const Ob
     CTListCtrlReport::Row row;
     m_view->BuildRow(row, &m_list, m_columns, object);
     SetRow(row, item);
+    m_host.RebuildAll();
 }
 
 void DlgScheduleGroup::CPageBase::RemoveObjectRow(const Object& object)
@@ -237,6 +356,10 @@ void DlgScheduleGroup::CPageBase::RemoveObjectRow(const Object& object)
 
 void DlgScheduleGroup::CPageBase::OnIconArrived(RequestResult& result)
 {
+    // The deployments page's panels take the path replies (administrators).
+    if (m_kind == PageDeployments && result.returnCode == 0 && result.resultCode == 0)
+        for (CLinkedListObject* item = m_host.m_panels.GetHead(); item; item = item->GetNext())
+            static_cast<DlgLHSBase*>(item)->OnResult(result);
     if (result.route.requestId != ReqWindows || !GetWindowRecord() || result.resultCode != 0)
         return;
     m_windows.Clear();

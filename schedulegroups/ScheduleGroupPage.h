@@ -1,14 +1,17 @@
 #pragma once
 // A page of the schedule-group view: one row per object of the view's cache that the page lists,
 // one cell per column of its table, rebuilt when the view's cache changed and the page is shown.
-// This is the plain page that the view shows until the pages with filter panels take its place:
-// a report list of the page's objects, without panels, settings or drag and drop.
+// The page holds its left-hand host with the page's filter panels and a report list of the objects
+// the current panel passes; the current panel and the panels' choices are kept per connection.
+// Drag and drop, the list's toolbar and column layouts are not part of this page yet.
 #include <windows.h>
 #include <vector>
 #include "calendars/model/DeploymentWin.h"
 #include "controls/CTListCtrlReport.h"
 #include "foundation/CLinkedList.h"
 #include "foundation/CTString.h"
+#include "framework/CTRegKey.h"
+#include "schedulegroups/ScheduleGroupPanelHost.h"
 #include "schedulegroups/DlgScheduleGroup.h"
 
 struct RequestResult;
@@ -27,6 +30,8 @@ public:
     std::vector<ColHeading> m_columns;
     int m_fills = 0;                      // how many times the rows were rebuilt
     int m_loadState = 0;
+    DlgLHS m_host;
+    int m_panelWidth = 0;
     DeploymentWin m_windows;
 
     virtual bool Create(HWND parent);
@@ -57,8 +62,20 @@ public:
 
     // The page's column table.
     static std::vector<ColHeading> DefaultColumns(int kind);
+    // The page's window class name, which names its settings key.
+    const wchar_t* ClassName() const;
+    CTString SettingsPath() const;
+    void LoadSettings();
+    void SaveSettings();
+    // Places the host and the list side by side; the first time also picks the initial panel.
+    void Layout(int cx, int cy);
+    DlgLHSBase* CurrentPanel() const { return m_host.m_current; }
 
 protected:
+    void CreatePanels();
+    static LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    WNDPROC m_staticProc = nullptr;
+    bool m_laidOut = false;
     void SetUpColumns();
     int SetRow(CTListCtrlReport::Row& row, int item);
 };
