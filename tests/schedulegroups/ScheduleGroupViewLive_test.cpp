@@ -16,6 +16,7 @@
 #include "controls/CGDIManager.h"
 #include "schedulegroups/DlgScheduleGroup.h"
 #include "schedulegroups/ScheduleGroupPage.h"
+#include "schedulegroups/ScheduleGroupPanels.h"
 #include "schedulegroups/ScheduleGroupWindows.h"
 #include "framework/PopupMenuDriver.h"
 #include "session/BoxRecorder.h"
@@ -873,6 +874,79 @@ TEST_F(ScheduleGroupViewLive, OnlyAClickedObjectThatIsGoneClosesTheView)
         gone = gone || text.find(L"Object no longer available:\r\n") == 0;
     EXPECT_TRUE(gone);
     EXPECT_EQ(nullptr, main->FindConsole(DlgScheduleGroup::kConsoleType, kSpring));
+}
+
+std::wstring PageKey(App* app, const wchar_t* page)
+{
+    return std::wstring(L"Software\\TAVIK\\QEL\\Settings\\") + app->m_server.GetBuffer() + L"\\" + page;
+}
+
+bool ReadDword(const std::wstring& key, const wchar_t* name, DWORD& value)
+{
+    DWORD size = sizeof(value);
+    return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+           ERROR_SUCCESS;
+}
+
+TEST_F(ScheduleGroupViewLive, PagesKeepTheirPanelAndFilterThroughIt)
+{
+    const std::wstring users = PageKey(s_app, L"DlgScheduleGroup::CPageUsers");
+    const std::wstring computers = PageKey(s_app, L"DlgScheduleGroup::CPageComputers");
+    RegDeleteTreeW(HKEY_CURRENT_USER, users.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, computers.c_str());
+    // A stored filter naming a panel the users page does not have.
+    DWORD three = 3;
+    RegSetKeyValueW(HKEY_CURRENT_USER, users.c_str(), L"Filter", REG_DWORD, &three, sizeof(three));
+    DWORD small = 5;
+    RegSetKeyValueW(HKEY_CURRENT_USER, users.c_str(), L"LHSWidth", REG_DWORD, &small, sizeof(small));
+
+    DlgScheduleGroup* view = Open(kSpring);
+    ASSERT_NE(nullptr, view);
+    // The deployments page has no window panel yet: its first panel, the fail codes, lists all.
+    DlgScheduleGroup::CPageBase* deployments = view->m_currentPage;
+    ASSERT_NE(nullptr, deployments->CurrentPanel());
+    EXPECT_EQ(DlgScheduleGroup::DlgLHSBase::KindFailCode, deployments->CurrentPanel()->GetKind());
+    EXPECT_EQ(6, deployments->m_list.GetItemCount());
+    auto* failCodes = dynamic_cast<DlgScheduleGroup::DlgLHSFailCode*>(deployments->CurrentPanel());
+    ASSERT_NE(nullptr, failCodes);
+    failCodes->OnSelectionChanged(113);   // Alan Turing's deployment failed with it
+    EXPECT_EQ(1, deployments->m_list.GetItemCount());
+    EXPECT_EQ(reinterpret_cast<void*>(301), deployments->m_list.GetRowData(0));
+    failCodes->OnSelectionChanged(0);
+    EXPECT_EQ(6, deployments->m_list.GetItemCount());
+    EXPECT_TRUE(deployments->m_host.SelectPanel(DlgScheduleGroup::DlgLHSBase::KindTag));
+    EXPECT_FALSE(deployments->m_host.SelectPanel(DlgScheduleGroup::DlgLHSBase::KindTag));
+    auto* tags = dynamic_cast<DlgScheduleGroup::DlgLHSTag*>(deployments->CurrentPanel());
+    ASSERT_NE(nullptr, tags);
+    ASSERT_EQ(1u, tags->m_tags.count(L"vip"));
+    tags->OnSelectionChanged(static_cast<unsigned __int64>(tags->m_tags[L"vip"].rowKey));
+    EXPECT_EQ(1, deployments->m_list.GetItemCount());
+
+    view->ShowPage(DlgScheduleGroup::PageUsers);
+    DlgScheduleGroup::CPageBase* usersPage = view->m_currentPage;
+    ASSERT_NE(nullptr, usersPage->CurrentPanel());
+    EXPECT_EQ(DlgScheduleGroup::DlgLHSBase::KindExcept, usersPage->CurrentPanel()->GetKind());
+    RECT host = {};
+    GetWindowRect(usersPage->m_host.m_hWnd, &host);
+    EXPECT_GT(usersPage->m_panelWidth, 5);   // raised to the host's template width
+
+    view->ShowPage(DlgScheduleGroup::PageComputers);
+    EXPECT_EQ(DlgScheduleGroup::DlgLHSBase::KindExcept, view->m_currentPage->CurrentPanel()->GetKind());
+    // Hiding the users page wrote its settings at once.
+    DWORD filter = 0, width = 0;
+    ASSERT_TRUE(ReadDword(users, L"Filter", filter));
+    EXPECT_EQ(5u, filter);
+    ASSERT_TRUE(ReadDword(users, L"LHSWidth", width));
+    EXPECT_EQ(static_cast<DWORD>(usersPage->m_panelWidth), width);
+    EXPECT_FALSE(ReadDword(computers, L"Filter", filter));
+    main->CloseConsole(DlgScheduleGroup::kConsoleType, kSpring);
+    Settle(*s_app);
+    PostMessageW(main->m_hWnd, 1057, 0, 0);   // closed panes go once no request is out
+    Settle(*s_app);
+    ASSERT_TRUE(ReadDword(computers, L"Filter", filter));   // and on destruction
+    EXPECT_EQ(5u, filter);
+    RegDeleteTreeW(HKEY_CURRENT_USER, users.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, computers.c_str());
 }
 
 } // namespace
