@@ -166,8 +166,16 @@ LRESULT CALLBACK DlgScheduleGroup::CPageBase::PageProc(HWND hwnd, UINT msg, WPAR
             page->SaveSettings();
         break;
     case WM_NOTIFY:
+        if (wParam == 1016) {
+            // The report keeps its rows through its parent's notifications.
+            auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+            LRESULT answer = 0;
+            const bool taken = page->m_list.OnParentNotify(hdr, &answer);
+            page->OnListNotify(hdr);
+            return taken ? answer : 0;
+        }
+        return 0;
     case WM_COMMAND:
-        // The list reports to its parent; nothing of it is acted on here yet.
         return 0;
     default:
         break;
@@ -278,26 +286,94 @@ int DlgScheduleGroup::CPageBase::SetRow(CTListCtrlReport::Row& row, int item)
     return m_list.AddRow(-1, row);
 }
 
+CTString DlgScheduleGroup::CPageBase::StatusText() const
+{
+    CTString format;
+    if (!format.LoadString(156))
+        format = L"%d/%d Selected";
+    CTString text;
+    text.Format(format.GetBuffer(), m_selectedCount, m_rowCount);
+    return text;
+}
+
+void DlgScheduleGroup::CPageBase::UpdateStatusText()
+{
+    if (m_filling || !m_view)
+        return;
+    // Read from the list itself: the report keeps some of its notifications to itself.
+    if (m_list.m_hWnd) {
+        m_rowCount = m_list.GetItemCount();
+        m_selectedCount = static_cast<int>(ListView_GetSelectedCount(m_list.m_hWnd));
+    }
+    if (MainWindow* main = m_view->Main())
+        main->SetPaneStatusText(main->GetPaneKey(m_view), StatusText());
+}
+
+void DlgScheduleGroup::CPageBase::OnListNotify(NMHDR* hdr)
+{
+    if (!hdr)
+        return;
+    switch (hdr->code) {
+    case LVN_INSERTITEM:
+        ++m_rowCount;
+        break;
+    case LVN_DELETEITEM:
+        --m_rowCount;
+        break;
+    case LVN_DELETEALLITEMS:
+        m_rowCount = 0;
+        m_selectedCount = 0;
+        break;
+    case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(hdr);
+        if (!(change->uChanged & LVIF_STATE))
+            return;
+        const bool now = (change->uNewState & LVIS_SELECTED) != 0, before = (change->uOldState & LVIS_SELECTED) != 0;
+        if (now && !before)
+            ++m_selectedCount;
+        else if (before && !now)
+            --m_selectedCount;
+        else
+            return;
+        break;
+    }
+    default:
+        return;
+    }
+    UpdateStatusText();
+}
+
 void DlgScheduleGroup::CPageBase::FillRows()
 {
     // Rows wait for the load and for the objects their cells asked for.
     if (!m_view || m_view->m_pendingObjectRequests > 0 || (m_loadState & LoadedAll) != LoadedAll)
         return;
     ++m_fills;
+    m_filling = true;
+    // Rows selected before the rebuild are selected again when they are still listed.
+    std::vector<void*> selected;
     if (m_list.m_hWnd) {
+        for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
+             item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED))
+            selected.push_back(m_list.GetRowData(item));
         ::SendMessageW(m_list.m_hWnd, WM_SETREDRAW, FALSE, 0);
         m_list.DeleteAllRows();
     }
+    m_selectedCount = 0;
     DlgLHSBase* panel = CurrentPanel();
     for (auto& [id, object] : m_view->m_objects) {
         if (!Accepts(object) || (panel && !panel->Accepts(object)))
             continue;
         CTListCtrlReport::Row row;
         m_view->BuildRow(row, &m_list, m_columns, object);
-        SetRow(row, -1);
+        const int item = SetRow(row, -1);
+        if (item >= 0 && std::find(selected.begin(), selected.end(), row.m_data) != selected.end())
+            ListView_SetItemState(m_list.m_hWnd, item, LVIS_SELECTED, LVIS_SELECTED);
     }
     if (m_list.m_hWnd)
         ::SendMessageW(m_list.m_hWnd, WM_SETREDRAW, TRUE, 0);
+    m_filling = false;
+    UpdateStatusText();
     if (m_kind == PageUsers)
         m_view->FlushLogonQueries();
     if (m_view->m_hWnd)

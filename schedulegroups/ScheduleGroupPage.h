@@ -32,6 +32,9 @@ public:
     int m_loadState = 0;
     DlgLHS m_host;
     int m_panelWidth = 0;
+    int m_selectedCount = 0;
+    int m_rowCount = 0;
+    bool m_filling = false;
     DeploymentWin m_windows;
 
     virtual bool Create(HWND parent);
@@ -70,6 +73,11 @@ public:
     // Places the host and the list side by side; the first time also picks the initial panel.
     void Layout(int cx, int cy);
     DlgLHSBase* CurrentPanel() const { return m_host.m_current; }
+    // "%d/%d Selected" as the view's pane status text; not while the rows are being rebuilt.
+    CTString StatusText() const;
+    void UpdateStatusText();
+    // Row and selection changes of the list update the status text.
+    void OnListNotify(NMHDR* hdr);
 
 protected:
     void CreatePanels();

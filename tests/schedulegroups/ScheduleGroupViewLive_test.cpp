@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <algorithm>
 #include <map>
 #include <set>
@@ -912,8 +913,15 @@ TEST_F(ScheduleGroupViewLive, PagesKeepTheirPanelAndFilterThroughIt)
     failCodes->OnSelectionChanged(113);   // Alan Turing's deployment failed with it
     EXPECT_EQ(1, deployments->m_list.GetItemCount());
     EXPECT_EQ(reinterpret_cast<void*>(301), deployments->m_list.GetRowData(0));
+    ListView_SetItemState(deployments->m_list.m_hWnd, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_STREQ(L"1/1 Selected", deployments->StatusText().GetBuffer());
     failCodes->OnSelectionChanged(0);
     EXPECT_EQ(6, deployments->m_list.GetItemCount());
+    // The selected row is selected again after the rebuild.
+    const int again = deployments->m_list.FindRowByData(reinterpret_cast<void*>(301));
+    ASSERT_GE(again, 0);
+    EXPECT_NE(0u, ListView_GetItemState(deployments->m_list.m_hWnd, again, LVIS_SELECTED));
+    EXPECT_STREQ(L"1/6 Selected", deployments->StatusText().GetBuffer());
     EXPECT_TRUE(deployments->m_host.SelectPanel(DlgScheduleGroup::DlgLHSBase::KindTag));
     EXPECT_FALSE(deployments->m_host.SelectPanel(DlgScheduleGroup::DlgLHSBase::KindTag));
     auto* tags = dynamic_cast<DlgScheduleGroup::DlgLHSTag*>(deployments->CurrentPanel());
