@@ -309,11 +309,25 @@ void DlgScheduleGroup::CPageBase::UpdateStatusText()
         main->SetPaneStatusText(main->GetPaneKey(m_view), StatusText());
 }
 
+void DlgScheduleGroup::CPageBase::OpenRow(int item)
+{
+    if (!m_view || item < 0 || !m_list.m_hWnd)
+        return;
+    auto found = m_view->m_objects.find(reinterpret_cast<__int64>(m_list.GetRowData(item)));
+    if (found == m_view->m_objects.end() || found->second.id == 0)
+        return;
+    if (MainWindow* main = m_view->Main())
+        main->OpenObject(found->second, false, m_kind == PageUsers);
+}
+
 void DlgScheduleGroup::CPageBase::OnListNotify(NMHDR* hdr)
 {
     if (!hdr)
         return;
     switch (hdr->code) {
+    case NM_DBLCLK:
+        OpenRow(reinterpret_cast<NMITEMACTIVATE*>(hdr)->iItem);
+        return;
     case LVN_INSERTITEM:
         ++m_rowCount;
         break;

@@ -76,6 +76,8 @@ public:
     // "%d/%d Selected" as the view's pane status text; not while the rows are being rebuilt.
     CTString StatusText() const;
     void UpdateStatusText();
+    // Opens the object of a row in its pane (the users page with the super-user check).
+    void OpenRow(int item);
     // Row and selection changes of the list update the status text.
     void OnListNotify(NMHDR* hdr);
 

@@ -922,6 +922,18 @@ TEST_F(ScheduleGroupViewLive, PagesKeepTheirPanelAndFilterThroughIt)
     ASSERT_GE(again, 0);
     EXPECT_NE(0u, ListView_GetItemState(deployments->m_list.m_hWnd, again, LVIS_SELECTED));
     EXPECT_STREQ(L"1/6 Selected", deployments->StatusText().GetBuffer());
+    // A double click opens the row's deployment in its pane.
+    NMITEMACTIVATE click = {};
+    click.hdr.hwndFrom = deployments->m_list.m_hWnd;
+    click.hdr.idFrom = 1016;
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = again;
+    SendMessageW(deployments->GetHwnd(), WM_NOTIFY, 1016, reinterpret_cast<LPARAM>(&click));
+    Settle(*s_app);
+    EXPECT_NE(nullptr, main->FindConsole(1029, 301));
+    main->CloseConsole(1029, 301);
+    main->ShowConsole(DlgScheduleGroup::kConsoleType, kSpring, false);
+    Settle(*s_app);
     EXPECT_TRUE(deployments->m_host.SelectPanel(DlgScheduleGroup::DlgLHSBase::KindTag));
     EXPECT_FALSE(deployments->m_host.SelectPanel(DlgScheduleGroup::DlgLHSBase::KindTag));
     auto* tags = dynamic_cast<DlgScheduleGroup::DlgLHSTag*>(deployments->CurrentPanel());
