@@ -21,6 +21,9 @@
 
 namespace {
 
+// The sample group that holds the deployments these tests create, so that other groups keep their counts.
+constexpr int kPaneChecks = 1200;
+
 std::wstring Text(HWND window)
 {
     wchar_t text[1024] = {};
@@ -80,13 +83,13 @@ protected:
         return pane;
     }
 
-    // A deployment of the test's own in "Spring refresh", so that the sample stays as other tests expect it.
+    // A deployment of the test's own in a group of its own, so that the sample stays as other tests expect it.
     __int64 NewDeployment(const wchar_t* name, const wchar_t* tag)
     {
         __int64 id = 0;
         CAttributes form;
         form.SetNumber(CTString(L"TYPE"), static_cast<int>(s_app->m_mainWindow->GetTypeId(CTString(L"Deployment"))));
-        form.SetNumber(CTString(L"PARENT"), 52);
+        form.SetNumber(CTString(L"PARENT"), kPaneChecks);
         form.SetText(CTString(L"NAME"), CTString(name));
         form.SetText(CTString(L"ATTRIBID_105"), CTString(L"70"));
         form.SetText(CTString(L"ATTRIBID_106"), CTString(L"1"));
@@ -158,7 +161,7 @@ TEST_F(DeploymentPaneLive, APushedChangeReloadsThePane)
     __int64 id = 0;
     CAttributes form;
     form.SetNumber(CTString(L"TYPE"), static_cast<int>(s_app->m_mainWindow->GetTypeId(CTString(L"Deployment"))));
-    form.SetNumber(CTString(L"PARENT"), 52);
+    form.SetNumber(CTString(L"PARENT"), kPaneChecks);
     form.SetText(CTString(L"NAME"), CTString(L"Pushed change"));
     form.SetText(CTString(L"ATTRIBID_105"), CTString(L"70"));
     form.SetText(CTString(L"ATTRIBID_106"), CTString(L"1"));
