@@ -35,6 +35,20 @@ std::wstring ComboText(HWND combo, int index)
     return text;
 }
 
+Object::Attribute& Put(Object& object, int id, const wchar_t* name, const CAttribute& value, DWORD flags = 0)
+{
+    Object::Attribute& attribute = object.attributes[id];
+    attribute.Assign(value);
+    attribute.name = name;
+    attribute.flags = flags;
+    return attribute;
+}
+
+void Click(HWND page, int id)
+{
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
 class UnitDefaultsLive : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -122,6 +136,120 @@ TEST_F(UnitDefaultsLive, SettingsLoadAsOwnOrInherited)
     ASSERT_EQ(1u, sets.size());
     for (const auto& [field, value] : sets[0])
         EXPECT_TRUE(field.rfind("ATTRIBID", 0) != 0) << field << "=" << value;
+    Close(form);
+}
+
+TEST_F(UnitDefaultsLive, EachSettingStoresWhatTheAdministratorChose)
+{
+    constexpr __int64 kDecember1 = 1796083200;   // 2026-12-01 00:00 UTC
+    struct Case {
+        const char* name;
+        void (*prepare)(Object& unit);
+        void (*act)(Page& page, HWND hwnd);
+        const char* field;
+        std::string value;
+    } cases[] = {
+        {"link access switched off stores 1",
+         [](Object& unit) { Put(unit, 192, L"linkaccess_expire", CAttribute(CAttribute::Date, kDecember1)); },
+         [](Page&, HWND hwnd) {
+             EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hwnd, Page::IdLinkEnabled));
+             CheckDlgButton(hwnd, Page::IdLinkEnabled, BST_UNCHECKED);
+             Click(hwnd, Page::IdLinkEnabled);
+             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hwnd, Page::IdExpiry)));
+         },
+         "ATTRIBID_192", "1"},
+        {"a chosen expiry day stores its 00:00 UTC",
+         [](Object& unit) { Put(unit, 192, L"linkaccess_expire", CAttribute(CAttribute::Date, 0ll)); },
+         [](Page&, HWND hwnd) {
+             EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hwnd, Page::IdLinkEnabled));
+             CheckDlgButton(hwnd, Page::IdLinkEnabled, BST_CHECKED);
+             Click(hwnd, Page::IdLinkEnabled);
+             SYSTEMTIME date = CalendarEditing::DateOf(kDecember1);
+             ::SendMessageW(GetDlgItem(hwnd, Page::IdExpiry), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
+         },
+         "ATTRIBID_192", std::to_string(kDecember1)},
+        {"an empty number stores 0",
+         [](Object&) {},
+         [](Page&, HWND hwnd) {
+             SetDlgItemTextW(hwnd, Page::IdRunRate, L"");
+             SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(Page::IdRunRate, EN_CHANGE), 0);
+         },
+         "ATTRIBID_130", "0"},
+        {"an unknown template shows and stores none",
+         [](Object& unit) { Put(unit, 290, L"link_template", CAttribute(CAttribute::Integer, 9999ll)); },
+         [](Page&, HWND hwnd) {
+             EXPECT_EQ(0, ::SendMessageW(GetDlgItem(hwnd, Page::IdTemplate), CB_GETCURSEL, 0, 0));
+             SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(Page::IdTemplate, CBN_SELCHANGE), 0);
+         },
+         "ATTRIBID_290", "0"},
+        {"a released toggle takes the inherited value as the unit's own",
+         [](Object&) {},
+         [](Page&, HWND hwnd) {
+             CheckDlgButton(hwnd, Page::IdLockMinToggle, BST_UNCHECKED);
+             Click(hwnd, Page::IdLockMinToggle);
+             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hwnd, Page::IdLockMin)));
+         },
+         "ATTRIBID_292", "2"},
+        {"a pressed toggle deletes the own value",
+         [](Object& unit) {
+             unit.FindAttribute(CTString(L"language_code"))->flags &= ~static_cast<DWORD>(Object::Attribute::Default);
+         },
+         [](Page&, HWND hwnd) {
+             EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hwnd, Page::IdLanguageToggle));
+             CheckDlgButton(hwnd, Page::IdLanguageToggle, BST_CHECKED);
+             Click(hwnd, Page::IdLanguageToggle);
+         },
+         "ATTRIBIDDEL_161", ""},
+        {"a check list keeps the ids it did not offer",
+         [](Object& unit) {
+             Put(unit, 188, L"deployment_slot", CAttribute(CTString(L"/85/9999/")), Object::Attribute::LinkArray);
+         },
+         [](Page& page, HWND) {
+             CTWndSettings::CItem* afternoon = page.m_lists[3].FindItemByData(86);
+             ASSERT_NE(nullptr, afternoon);
+             afternoon->value = 1;
+             page.m_lists[3].RefreshItem(afternoon);
+         },
+         "ATTRIBID_188", "/9999/85/86/"},
+        {"the location picker's none resets the link",
+         [](Object& unit) { Put(unit, 163, L"link_deployment_location", CAttribute(CAttribute::Integer, 530ll)); },
+         [](Page&, HWND hwnd) {
+             ::SendMessageW(hwnd, Page::MsgLocationPicked, 0, 0);
+             wchar_t shown[64] = {};
+             GetDlgItemTextW(hwnd, Page::IdLocation, shown, 64);
+             EXPECT_STREQ(L"<not assigned>", shown);
+         },
+         "ATTRIBIDDEL_163", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DlgOU* form = OpenUnit();
+        ASSERT_NE(nullptr, form);
+        c.prepare(form->m_object);
+        form->LoadPages();
+        Settle(*s_app);
+        c.act(*form->m_defaults, form->m_defaults->m_hWnd);
+        form->SetModified(true);
+        RequestsSince(mark);
+        SendMessageW(form->m_hWnd, WM_COMMAND, CWindowManager::CWMForm::kApplyId, 0);
+        Settle(*s_app);
+        std::vector<Form> sets = Of(RequestsSince(mark), "api_objSet.php");
+        ASSERT_EQ(1u, sets.size());
+        EXPECT_EQ(c.value, Get(sets[0], c.field));
+        Close(form);
+    }
+}
+
+TEST_F(UnitDefaultsLive, AMessageServiceReplyThatIsNoXmlLeavesTheCurrentOneAlone)
+{
+    fixture::Script(fixture::Shared(), "/api/api_qelQuery.php",
+                    nlohmann::json::array({{{"headers", nlohmann::json::array({{"Content-Type", "text/plain"}})},
+                                            {"body", "Email,Teams"}}}));
+    DlgOU* form = OpenUnit();
+    ASSERT_NE(nullptr, form);
+    HWND services = GetDlgItem(form->m_defaults->m_hWnd, Page::IdMsgService);
+    EXPECT_EQ(1, ::SendMessageW(services, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(L"SMS", ComboText(services, 0));
     Close(form);
 }
 
