@@ -265,7 +265,22 @@ void DlgScheduleGroupDlg::CTasksPage::OnCellChanged(void* context, int item, int
 
 int DlgScheduleGroupDlg::CTasksPage::NextCommand()
 {
-    return m_nextCommand++;
+    // Menus opened again without 257 or 391 keep counting: the ids wrap within the range and skip
+    // those the other menu holds, so both menus of one context menu stay apart. 0: none is free.
+    for (int tried = 0; tried <= CmdLastItem - CmdFirstItem; ++tried) {
+        if (m_nextCommand > CmdLastItem || m_nextCommand < CmdFirstItem)
+            m_nextCommand = CmdFirstItem;
+        const int command = m_nextCommand++;
+        if (m_menuItems.count(command) == 0)
+            return command;
+    }
+    return 0;
+}
+
+void DlgScheduleGroupDlg::CTasksPage::ForgetMenuItems(int kind)
+{
+    for (auto it = m_menuItems.begin(); it != m_menuItems.end();)
+        it = it->second.value1 == kind ? m_menuItems.erase(it) : std::next(it);
 }
 
 void DlgScheduleGroupDlg::CTasksPage::BuildNewMenu(bool withIcons)
@@ -296,12 +311,15 @@ void DlgScheduleGroupDlg::CTasksPage::BuildNewMenu(bool withIcons)
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return lstrcmpW(Chars(a.name), Chars(b.name)) < 0;
     });
+    ForgetMenuItems(KindNewTask);
     for (const Entry& entry : entries) {
         auto definition = std::find_if(m_tasks.types.begin(), m_tasks.types.end(),
                                        [&](const Object& type) { return type.id == entry.type; });
         if (definition == m_tasks.types.end())
             continue;
         const int command = NextCommand();
+        if (command == 0)
+            break;
         AppendMenuW(m_newMenu.m_menu, MF_STRING, static_cast<UINT_PTR>(command), Chars(entry.name));
         CTString iconName = TextOf(*definition, L"tree_image");
         const int image = app && !iconName.IsEmpty() ? app->FindIcon(iconName) : -1;
@@ -324,9 +342,12 @@ void DlgScheduleGroupDlg::CTasksPage::BuildTemplateMenu()
     m_templateMenu.CreatePopup();
     std::vector<Object> templates;
     MainWindow* main = TheMainWindow();
+    ForgetMenuItems(KindTemplate);
     if (main && main->GetTemplates(templates)) {
         for (const Object& entry : templates) {
             const int command = NextCommand();
+            if (command == 0)
+                break;
             CTString name(entry.name);
             AppendMenuW(m_templateMenu.m_menu, MF_STRING, static_cast<UINT_PTR>(command), Chars(name));
             CTMenuItem item;

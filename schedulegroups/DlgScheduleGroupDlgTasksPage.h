@@ -97,4 +97,5 @@ private:
     void OnInitDialog();
     void ShowMenu(int button);
     int NextCommand();
+    void ForgetMenuItems(int kind);
 };

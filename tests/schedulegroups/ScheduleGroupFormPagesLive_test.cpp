@@ -403,6 +403,23 @@ TEST_F(ScheduleGroupFormPagesLive, TasksPageListsDashboardTasksAndAddsByType)
     }
     EXPECT_EQ((std::vector<int>{kCallTask, kSurveyTask}), offered);
     EXPECT_FALSE(form->IsModified());
+    // The list's context menu asks for both menus again and again: their ids stay in range and apart.
+    std::vector<Object> templates;
+    ASSERT_TRUE(PumpUntil(*s_app, [&] { return s_app->m_mainWindow->GetTemplates(templates); }));
+    Select(page, 1401);
+    for (int round = 0; round < 120; ++round) {
+        for (int button : {Tasks::CmdNew, Tasks::CmdApplyTemplate}) {
+            ReportCommandInfo ask = {};
+            ask.hdr.hwndFrom = page.m_list.m_hWnd;
+            ask.hdr.idFrom = Tasks::IdList;
+            ask.hdr.code = CTListCtrlReportEx::CodeDropDownMenu;
+            ask.id = button;
+            EXPECT_NE(0, ::SendMessageW(page.m_hWnd, WM_NOTIFY, Tasks::IdList, reinterpret_cast<LPARAM>(&ask)));
+        }
+        ASSERT_EQ(2u + templates.size(), page.m_menuItems.size()) << round;
+        ASSERT_GE(page.m_menuItems.begin()->first, Tasks::CmdFirstItem);
+        ASSERT_LE(page.m_menuItems.rbegin()->first, Tasks::CmdLastItem);
+    }
     // A task added and deleted before the save sends nothing; the save still completes.
     picker.position = 1;
     Command(page.m_hWnd, Tasks::CmdNew);
