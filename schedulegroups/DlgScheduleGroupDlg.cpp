@@ -116,6 +116,8 @@ bool DlgScheduleGroupDlg::Load(UINT64 key)
     m_group.id = static_cast<__int64>(key);
     if (m_deployablePage)
         m_deployablePage->m_searchNeeded = true;
+    if (m_tasksPage)
+        m_tasksPage->m_freshLoad = true;
     App* app = TheApp();
     if (!app)
         return true;

@@ -156,6 +156,9 @@ bool DlgScheduleGroupDlg::CDeployablePage::Load()
     DlgScheduleGroupDlg* form = Form();
     if (!m_hWnd || !form)
         return true;
+    // A later reply of the same load shows the object again: marks changed meanwhile stay.
+    if (!m_searchNeeded && m_inheritClicked)
+        return true;
     const ObjectBranch& group = form->GetGroup();
     group.GetLinkArray(m_available, CTString(L"deployable_available"));
     group.GetLinkArray(m_byDefault, CTString(L"deployable"));

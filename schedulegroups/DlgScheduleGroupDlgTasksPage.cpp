@@ -152,6 +152,12 @@ bool DlgScheduleGroupDlg::CTasksPage::Load()
     if (!m_hWnd || !form)
         return true;
     std::vector<Object> tasks = DashboardTasks(form->GetGroup());
+    std::vector<ObjectList::Row> kept;
+    if (!m_freshLoad)
+        for (const ObjectList::Row& row : m_tasks.rows)
+            if (row.operation != ObjectList::OpNone)
+                kept.push_back(row);
+    m_freshLoad = false;
     Report& report = m_list.m_report;
     m_tasks.Clear();
     if (report.m_hWnd) {
@@ -173,12 +179,31 @@ bool DlgScheduleGroupDlg::CTasksPage::Load()
     for (const Object& task : tasks) {
         const bool listed = std::any_of(m_tasks.types.begin(), m_tasks.types.end(),
                                         [&](const Object& type) { return type.id == task.type; });
-        if (listed)
+        if (!listed)
+            continue;
+        auto edited = std::find_if(kept.begin(), kept.end(),
+                                   [&](const ObjectList::Row& row) { return row.object.id == task.id; });
+        if (edited == kept.end()) {
             m_tasks.AddRow(task);
+        } else {
+            m_tasks.AddRow(edited->object, edited->operation).dirty = edited->dirty;
+            kept.erase(edited);
+        }
     }
+    for (const ObjectList::Row& row : kept)
+        if (row.operation == ObjectList::OpNew)
+            m_tasks.AddRow(row.object, row.operation).dirty = row.dirty;
     if (report.m_hWnd) {
         std::vector<__int64> ids;
         m_tasks.FillReport(report, m_cells, ids);
+        // Tasks deleted but not saved yet stay in the model only.
+        for (ObjectList::Row& row : m_tasks.rows)
+            if (row.operation == ObjectList::OpDelete) {
+                const int item = report.FindRowByData(&row);
+                if (item >= 0)
+                    report.DeleteRow(item);
+                m_cells.RemoveRow(&row);
+            }
     }
     return true;
 }

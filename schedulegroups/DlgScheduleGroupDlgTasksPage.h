@@ -67,6 +67,9 @@ public:
     CTWndSplitter m_splitter;
     bool m_splitterRestored = false;
     HIMAGELIST m_newMenuImages = nullptr;   // owned copy given to the new menu
+    // Set by each load of the form: the rows are built afresh. Otherwise (a later reply of the
+    // same load) rows with unsaved changes are carried over.
+    bool m_freshLoad = true;
 
     CTasksPage();
     ~CTasksPage() override;

@@ -546,6 +546,45 @@ TEST_F(ScheduleGroupFormPagesLive, TheEditorShowsTheTasksExtendedAttributes)
     Close(kPilot);
 }
 
+TEST_F(ScheduleGroupFormPagesLive, ALaterReplyOfTheSameLoadKeepsTheEdits)
+{
+    DlgScheduleGroupDlg* form = Open(kPilot);
+    ASSERT_NE(nullptr, form);
+    Tasks& tasks = *form->m_tasksPage;
+    Components& components = *form->m_deployablePage;
+    // A task edited, one deleted, one added; a component made available.
+    Select(tasks, 1401);
+    CTWndPropertyList& grid = tasks.m_editor.m_properties;
+    grid.SetValue(grid.FindProperty(CTString(L"reminder_mode")), CAttribute(CAttribute::Integer, 2ll));
+    ::SendMessageW(tasks.m_editor.m_hWnd, WM_COMMAND, MAKEWPARAM(1238, CTWndPropertyList::kNotifyChanged),
+                   reinterpret_cast<LPARAM>(grid.m_hWnd));
+    Select(tasks, 1402);
+    Command(tasks.m_hWnd, Tasks::CmdDelete);
+    MenuPicker picker;
+    picker.position = 0;
+    Command(tasks.m_hWnd, Tasks::CmdNew);
+    ShowAllTypes(components);
+    Click(components, 1413, Components::ColumnAvailable);
+    // The slots search answering last shows the group again.
+    form->ShowLoadedObject();
+    Settle(*s_app);
+    std::vector<__int64> ids = TaskIds(tasks);
+    ASSERT_EQ(3u, ids.size());
+    EXPECT_EQ(2, ListView_GetItemCount(tasks.m_list.m_report.m_hWnd));   // the deleted one is not shown
+    Object task;
+    tasks.m_tasks.GetRowObject(task, 1401);
+    CAttribute mode;
+    task.GetAttribute(mode, CTString(L"reminder_mode"));
+    EXPECT_EQ(2, mode.GetValue());
+    EXPECT_TRUE(components.Mark(ItemOf(components, 1413), Components::ColumnAvailable));
+    // A new load starts afresh.
+    form->Load();
+    Settle(*s_app);
+    EXPECT_EQ((std::vector<__int64>{1401, 1402}), TaskIds(tasks));
+    EXPECT_FALSE(components.Mark(ItemOf(components, 1413), Components::ColumnAvailable));
+    Close(kPilot);
+}
+
 TEST_F(ScheduleGroupFormPagesLive, ANewT0AndATaskEditGoOutInOneSetPerTask)
 {
     DlgScheduleGroupDlg* form = Open(kPilot);
