@@ -201,8 +201,8 @@ void DlgScheduleGroupDlg::CDeployablePage::OnSearchReply(TiXmlElement* result)
         m_firstFill = false;
     }
     Fill();
-    // Only an unsaved new group stays modified: the list arriving is no edit, and an edit made on
-    // another page while the search was out must still be asked about.
+    // The list arriving is no edit: the modified flag stays as it is, so an edit made on another
+    // page while the search was out (or a new group) is still asked about.
 }
 
 void DlgScheduleGroupDlg::CDeployablePage::Fill()

@@ -596,7 +596,7 @@ TEST_F(ScheduleGroupFormPagesLive, ANewT0AndATaskEditGoOutInOneSetPerTask)
     grid.SetValue(grid.FindProperty(CTString(L"reminder_mode")), CAttribute(CAttribute::Integer, 0ll));
     ::SendMessageW(page.m_editor.m_hWnd, WM_COMMAND, MAKEWPARAM(1238, CTWndPropertyList::kNotifyChanged),
                    reinterpret_cast<LPARAM>(grid.m_hWnd));
-    // Then a T0 of 1 September 2026: the survey (T-3 weeks... or days) moves with it.
+    // Then a T0 of 1 September 2026, which moves the end dates of both tasks.
     HWND t0 = form->m_t0Page->m_hWnd;
     SYSTEMTIME day = {};
     day.wYear = 2026;
