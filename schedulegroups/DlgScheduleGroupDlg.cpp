@@ -7,7 +7,9 @@
 #include "foundation/TiXmlElement.h"
 #include "framework/CTApp.h"
 #include "schedulegroups/DlgScheduleGroupDlgDefaultsPage.h"
+#include "schedulegroups/DlgScheduleGroupDlgDeployablePage.h"
 #include "schedulegroups/DlgScheduleGroupDlgT0Page.h"
+#include "schedulegroups/DlgScheduleGroupDlgTasksPage.h"
 #include "session/FormHelpers.h"
 
 namespace {
@@ -98,6 +100,9 @@ bool DlgScheduleGroupDlg::BuildPages()
         ApplyHeaderColours(m_header);
         m_t0Page = static_cast<CT0Page*>(AddPage(new CT0Page()));
         m_defaultsPage = static_cast<CDefaultsPage*>(AddPage(new CDefaultsPage()));
+        m_tasksPage = static_cast<CTasksPage*>(AddPage(new CTasksPage()));
+        m_tasksPage->m_editor.m_form = this;
+        m_deployablePage = static_cast<CDeployablePage*>(AddPage(new CDeployablePage()));
         ShowPages();
     }
     Load();
@@ -109,6 +114,10 @@ bool DlgScheduleGroupDlg::Load(UINT64 key)
     // Children are emptied only here, so that search replies arriving before the object reply stay.
     m_group.Clear();
     m_group.id = static_cast<__int64>(key);
+    if (m_deployablePage)
+        m_deployablePage->m_searchNeeded = true;
+    if (m_tasksPage)
+        m_tasksPage->m_freshLoad = true;
     App* app = TheApp();
     if (!app)
         return true;
@@ -176,6 +185,9 @@ void DlgScheduleGroupDlg::OnResult(RequestResult* result)
         } else if (reply.route.param2 == SearchSlots) {
             ReadChildren(reply, nullptr);
             ShowLoadedObject();
+        } else if (reply.route.param2 == SearchComponents && m_deployablePage) {
+            if (IsGood(reply))
+                m_deployablePage->OnSearchReply(ResultOf(reply));
         }
         break;
     case ReqPath: {
@@ -228,7 +240,20 @@ void DlgScheduleGroupDlg::OnResult(RequestResult* result)
             m_defaultsPage->OnChoiceList(static_cast<int>(reply.route.param2));
         break;
     case ReqTemplate:
-        Load();
+        if (IsGood(reply))
+            Load();
+        break;
+    case ReqTasks:
+        if (m_tasksPage)
+            m_tasksPage->OnResult(&reply);
+        break;
+    case ReqIcon:
+        if (m_tasksPage)
+            m_tasksPage->OnResult(&reply);
+        break;
+    case ReqEmailTemplates:
+        if (IsGood(reply) && m_tasksPage)
+            m_tasksPage->m_editor.OnEmailTemplates(reply.document);
         break;
     default:
         break;
@@ -309,8 +334,9 @@ bool DlgScheduleGroupDlg::Save()
     notice.route.requestId = NoticeGroupSaved;
     notice.route.param2 = m_group.id;
     app->m_windows.NotifyWindows(0xffff, 0, &notice);
-    // The tasks page reports its own part of the cycle; until it is built the form reports it.
-    AddCompletion(CompletedTasks);
+    // The tasks page reports its own part of the cycle (SavePages above).
+    if (!m_tasksPage)
+        AddCompletion(CompletedTasks);
     return verdict;
 }
 

@@ -12,6 +12,9 @@ class DlgScheduleGroupDlg : public CWindowManager::CWMForm {
 public:
     class CT0Page;
     class CDefaultsPage;
+    class CDeployablePage;
+    class CTasksPage;
+    class CTasksPageRHS;
 
     static constexpr int kWindowType = 4;
     static constexpr UINT kTemplateId = 170;
@@ -31,6 +34,8 @@ public:
 
     CT0Page* m_t0Page = nullptr;
     CDefaultsPage* m_defaultsPage = nullptr;
+    CTasksPage* m_tasksPage = nullptr;
+    CDeployablePage* m_deployablePage = nullptr;
     ObjectBranch m_group;
     CTIcon m_icon;
     int m_completion = 0;

@@ -10,6 +10,7 @@
 #include "foundation/TiXmlElement.h"
 #include "framework/CTApp.h"
 #include "session/FormHelpers.h"
+#include "structure/DlgOUDefaultsPage.h"
 
 namespace {
 
@@ -405,11 +406,8 @@ void DlgScheduleGroupDlg::CDefaultsPage::UpdateControls()
     Enable(IdExpiryLabel, enabled);
     Enable(IdLinkEnabled, !Pressed(IdLinkToggle));
     // Inherited slot values are shown greyed.
-    if (m_slots.m_hWnd) {
-        const bool inherited = SlotsInherited();
-        for (CTWndSettings::CItem* item = m_slots.GetNextItem(nullptr); item; item = m_slots.GetNextItem(item))
-            m_slots.SetItemEnabled(item, !inherited);
-    }
+    if (m_slots.m_hWnd)
+        ApplySettingsInheritState(m_slots);
 }
 
 void DlgScheduleGroupDlg::CDefaultsPage::SetLocationText(const CTString& path)

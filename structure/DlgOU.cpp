@@ -7,6 +7,7 @@
 #include "structure/DlgOUAssetLocationPage.h"
 #include "structure/DlgOUGeneralPage.h"
 #include "structure/DlgOUSitePage.h"
+#include "structure/DlgOUDefaultsPage.h"
 #include "structure/StandInPage.h"
 
 namespace {
@@ -48,7 +49,7 @@ bool DlgOU::OpenWindow()
     // A form reopened while its last save was out starts with new pages.
     m_pages.DeleteAll();
     m_general = new CGeneralPage(this);
-    m_defaults = new StandInPage(L"Schedule Group Defaults", true);
+    m_defaults = new CDefaultsPage(this);
     m_deployable = new StandInPage(L"Component Defaults", true);
     m_site = new CSitePage(this);
     m_survey = new StandInPage(L"Survey", false);
@@ -161,6 +162,7 @@ void DlgOU::Notify(void* param)
 {
     auto* reply = static_cast<RequestResult*>(param);
     if (!reply) return;
+    if (m_defaults) m_defaults->OnReply(*reply);
     const __int64 second = reply->route.param2;
     switch (reply->route.requestId) {
     case kReqBusy:

@@ -11,6 +11,7 @@ public:
     class CGeneralPage;
     class CSitePage;
     class CAssetLocationPage;
+    class CDefaultsPage;
 
     static constexpr int kWindowType = 6;
     static constexpr UINT kTemplateId = 170;
@@ -24,7 +25,7 @@ public:
     CGeneralPage* m_general = nullptr;
     CSitePage* m_site = nullptr;
     StandInPage* m_survey = nullptr;
-    StandInPage* m_defaults = nullptr;
+    CDefaultsPage* m_defaults = nullptr;
     StandInPage* m_deployable = nullptr;
     CAssetLocationPage* m_assetLocation = nullptr;
     StandInPage* m_security = nullptr;

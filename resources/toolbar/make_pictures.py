@@ -275,6 +275,14 @@ def select():
     return layers
 
 
+def view():
+    """An eye: the list's view choice."""
+    return [((60, 90, 140, 255), [circle(0.5, 0.5, 0.46, 0.28)]),
+            ((255, 255, 255, 255), [circle(0.5, 0.5, 0.36, 0.2)]),
+            ((40, 60, 100, 255), [circle(0.5, 0.5, 0.16)]),
+            ((255, 255, 255, 220), [circle(0.45, 0.45, 0.05)])]
+
+
 def attention():
     red = (210, 40, 40, 255)
     return [(red, [circle(0.5, 0.5, 0.47)]),
@@ -421,7 +429,7 @@ ICONS = {
     'notices': notices(), 'refresh': refresh(), 'item': cube(),
     'ball-red': ball((220, 40, 40, 255)), 'ball-green': ball((60, 170, 60, 255)),
     'ball-amber': ball((240, 160, 20, 255)), 'warning': warning(), 'overlay': overlay(),
-    'inherit': inherit(), 'attention': attention(), 'select': select(),
+    'inherit': inherit(), 'attention': attention(), 'select': select(), 'view': view(),
 }
 
 PICTURES = {
