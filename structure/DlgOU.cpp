@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "session/FormHelpers.h"
 #include "structure/DlgOUAssetLocationPage.h"
+#include "structure/DlgOUDeployablePage.h"
 #include "structure/DlgOUGeneralPage.h"
 #include "structure/DlgOUSitePage.h"
 #include "structure/StandInPage.h"
@@ -49,7 +50,7 @@ bool DlgOU::OpenWindow()
     m_pages.DeleteAll();
     m_general = new CGeneralPage(this);
     m_defaults = new StandInPage(L"Schedule Group Defaults", true);
-    m_deployable = new StandInPage(L"Component Defaults", true);
+    m_deployable = new CDeployablePage(this);
     m_site = new CSitePage(this);
     m_survey = new StandInPage(L"Survey", false);
     m_assetLocation = new CAssetLocationPage(this);
@@ -169,12 +170,14 @@ void DlgOU::Notify(void* param)
     case kReqIcon:
         // The form icon may be the one that arrived.
         if (IsWindow()) TakeTreeImageIcon();
+        if (m_deployable) m_deployable->OnReply(*reply);
         break;
     case kReqPath:
         if (reply->returnCode == 0 && second != 6 && second != 13) OnPathReply(*reply);
         break;
     case kReqSearch:
         if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);
+        else if (second == CDeployablePage::kSearchTag && m_deployable) m_deployable->OnReply(*reply);
         break;
     case kReqSave:
         if (Succeeded(*reply)) OnSaveReply(*reply);

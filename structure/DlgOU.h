@@ -11,6 +11,7 @@ public:
     class CGeneralPage;
     class CSitePage;
     class CAssetLocationPage;
+    class CDeployablePage;
 
     static constexpr int kWindowType = 6;
     static constexpr UINT kTemplateId = 170;
@@ -25,7 +26,7 @@ public:
     CSitePage* m_site = nullptr;
     StandInPage* m_survey = nullptr;
     StandInPage* m_defaults = nullptr;
-    StandInPage* m_deployable = nullptr;
+    CDeployablePage* m_deployable = nullptr;
     CAssetLocationPage* m_assetLocation = nullptr;
     StandInPage* m_security = nullptr;
 
