@@ -104,6 +104,14 @@ DeployablePage::~DeployablePage()
     for (HICON icon : m_menuIcons) DestroyIcon(icon);
 }
 
+bool DeployablePage::CreatePage(HWND parent)
+{
+    // The template's list frame needs its window class before the dialog is made.
+    CTWndListCtrlEx2::RegisterClass(GetTemplateModule());
+    CTWndListCtrlEx2::RegisterClass(GetModuleHandleW(nullptr));
+    return CWMFormPage::CreatePage(parent);
+}
+
 void DeployablePage::InitList()
 {
     CTWndSize::Init(m_hWnd, false, 300, 150, false);

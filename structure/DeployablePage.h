@@ -89,6 +89,7 @@ public:
     bool Save() override;
     UINT GetTemplateId() override { return kTemplateId; }
     bool IsEnabled() override { return m_enabled; }
+    bool CreatePage(HWND parent) override;
 
     // Replies 1022 (an icon) and the component search (1047 with this page's tag).
     void OnReply(RequestResult& reply);
