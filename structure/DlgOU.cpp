@@ -6,6 +6,7 @@
 #include "session/FormHelpers.h"
 #include "structure/DlgOUAssetLocationPage.h"
 #include "structure/DlgOUDeployablePage.h"
+#include "structure/DlgOUSecurityPage.h"
 #include "structure/DlgOUGeneralPage.h"
 #include "structure/DlgOUSitePage.h"
 #include "structure/StandInPage.h"
@@ -54,7 +55,7 @@ bool DlgOU::OpenWindow()
     m_site = new CSitePage(this);
     m_survey = new StandInPage(L"Survey", false);
     m_assetLocation = new CAssetLocationPage(this);
-    m_security = new StandInPage(L"Security", true);
+    m_security = new CSecurityPage(this);
     for (CWindowManager::CWMFormPage* page : {static_cast<CWindowManager::CWMFormPage*>(m_general),
                                               static_cast<CWindowManager::CWMFormPage*>(m_defaults),
                                               static_cast<CWindowManager::CWMFormPage*>(m_deployable),
@@ -171,9 +172,11 @@ void DlgOU::Notify(void* param)
         // The form icon may be the one that arrived.
         if (IsWindow()) TakeTreeImageIcon();
         if (m_deployable) m_deployable->OnReply(*reply);
+        if (m_security) m_security->OnResult(*reply);
         break;
     case kReqPath:
         if (reply->returnCode == 0 && second != 6 && second != 13) OnPathReply(*reply);
+        if (second == CSecurityPage::kPathTag && m_security) m_security->OnResult(*reply);
         break;
     case kReqSearch:
         if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);

@@ -12,6 +12,7 @@ public:
     class CSitePage;
     class CAssetLocationPage;
     class CDeployablePage;
+    class CSecurityPage;
 
     static constexpr int kWindowType = 6;
     static constexpr UINT kTemplateId = 170;
@@ -28,7 +29,7 @@ public:
     StandInPage* m_defaults = nullptr;
     CDeployablePage* m_deployable = nullptr;
     CAssetLocationPage* m_assetLocation = nullptr;
-    StandInPage* m_security = nullptr;
+    CSecurityPage* m_security = nullptr;
 
     DlgOU();
 
