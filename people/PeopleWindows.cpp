@@ -1,7 +1,8 @@
 #include "people/PeopleWindows.h"
 #include "app/WindowCatalogue.h"
+#include "people/DlgComputerStock.h"
 
 void RegisterPeopleWindows(WindowCatalogue& catalogue)
 {
-    (void)catalogue;
+    catalogue.RegisterWindow<DlgComputerStock>(DlgComputerStock::kWindowType);
 }

@@ -5,6 +5,8 @@
 #include "app/MainWindow.h"
 #include "session/FormHelpers.h"
 #include "structure/DlgOUAssetLocationPage.h"
+#include "structure/DlgOUDeployablePage.h"
+#include "structure/DlgOUSecurityPage.h"
 #include "structure/DlgOUGeneralPage.h"
 #include "structure/DlgOUSitePage.h"
 #include "structure/DlgOUDefaultsPage.h"
@@ -50,11 +52,11 @@ bool DlgOU::OpenWindow()
     m_pages.DeleteAll();
     m_general = new CGeneralPage(this);
     m_defaults = new CDefaultsPage(this);
-    m_deployable = new StandInPage(L"Component Defaults", true);
+    m_deployable = new CDeployablePage(this);
     m_site = new CSitePage(this);
     m_survey = new StandInPage(L"Survey", false);
     m_assetLocation = new CAssetLocationPage(this);
-    m_security = new StandInPage(L"Security", true);
+    m_security = new CSecurityPage(this);
     for (CWindowManager::CWMFormPage* page : {static_cast<CWindowManager::CWMFormPage*>(m_general),
                                               static_cast<CWindowManager::CWMFormPage*>(m_defaults),
                                               static_cast<CWindowManager::CWMFormPage*>(m_deployable),
@@ -171,12 +173,16 @@ void DlgOU::Notify(void* param)
     case kReqIcon:
         // The form icon may be the one that arrived.
         if (IsWindow()) TakeTreeImageIcon();
+        if (m_deployable) m_deployable->OnReply(*reply);
+        if (m_security) m_security->OnResult(*reply);
         break;
     case kReqPath:
         if (reply->returnCode == 0 && second != 6 && second != 13) OnPathReply(*reply);
+        if (second == CSecurityPage::kPathTag && m_security) m_security->OnResult(*reply);
         break;
     case kReqSearch:
         if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);
+        else if (second == CDeployablePage::kSearchTag && m_deployable) m_deployable->OnReply(*reply);
         break;
     case kReqSave:
         if (Succeeded(*reply)) OnSaveReply(*reply);

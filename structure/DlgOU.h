@@ -12,6 +12,8 @@ public:
     class CSitePage;
     class CAssetLocationPage;
     class CDefaultsPage;
+    class CDeployablePage;
+    class CSecurityPage;
 
     static constexpr int kWindowType = 6;
     static constexpr UINT kTemplateId = 170;
@@ -26,9 +28,9 @@ public:
     CSitePage* m_site = nullptr;
     StandInPage* m_survey = nullptr;
     CDefaultsPage* m_defaults = nullptr;
-    StandInPage* m_deployable = nullptr;
+    CDeployablePage* m_deployable = nullptr;
     CAssetLocationPage* m_assetLocation = nullptr;
-    StandInPage* m_security = nullptr;
+    CSecurityPage* m_security = nullptr;
 
     DlgOU();
 

@@ -1,5 +1,6 @@
 #include "structure/StructureWindows.h"
 #include "app/WindowCatalogue.h"
+#include "structure/DlgGroup.h"
 #include "structure/DlgOU.h"
 #include "structure/DlgRoute.h"
 #include "structure/DlgStructure.h"
@@ -9,4 +10,5 @@ void RegisterStructureWindows(WindowCatalogue& catalogue)
     catalogue.RegisterWindow<DlgOU>(DlgOU::kWindowType);
     catalogue.RegisterWindow<DlgRoute>(DlgRoute::kWindowType);
     catalogue.RegisterPane<DlgStructure>(DlgStructure::kConsoleType);
+    catalogue.RegisterWindow<DlgGroup>(DlgGroup::kWindowType);
 }
