@@ -62,6 +62,12 @@ public:
     virtual int GetWidth() { return m_bounds.right - m_bounds.left; }
     virtual int GetHeight() { return m_bounds.bottom - m_bounds.top; }
     virtual bool HitTest(int x, int y);
+    // True when the object paints only inside m_bounds, HitTest, HitTestHot and HitTestDrop can
+    // find it only there, and its CanvasToClient is its parent's (the base behaviour): its parent
+    // then passes over it, when it has no children, without calling it for points and update
+    // regions outside its bounds. The answer is a property of the class, asked once per object;
+    // a class that overrides one of those calls otherwise returns false.
+    virtual bool StaysInBounds() { return true; }
     virtual void DeleteChildren();
     virtual void Redraw(bool invalidateOnly);
     virtual CTWndGfx* GetCanvas();
@@ -98,6 +104,16 @@ public:
     HWND CanvasHwnd();
 
 private:
+    // Whether the point p (in the canvas coordinates of this object's children) certainly misses
+    // child, without calling it; leafOnly also asks that child has no children of its own.
+    bool Misses(CGfxObject* child, POINT p, bool leafOnly);
+    // Whether child, without children, certainly paints nothing in area (canvas coordinates).
+    bool PaintsNothingIn(CGfxObject* child, const RECT& area);
+    bool StaysInBoundsCached();
+    // The offset from this object's children's canvas coordinates to client coordinates.
+    POINT ChildOffset();
+
+    signed char m_staysInBounds = -1;  // StaysInBounds(), once asked
     HBITMAP m_mask = nullptr;        // key-colour mask of the cached picture
     HBITMAP m_maskSource = nullptr;  // the picture it was made from
     bool m_maskEmpty = false;        // the picture has no key pixels
