@@ -16,6 +16,9 @@
 #ifdef QEL_BENCH_PUGIXML
 #include <pugixml.hpp>
 #endif
+#ifdef QEL_BENCH_PUGIXML_WIDE
+double PugixmlWideLoad(const wchar_t* text, size_t count, bool* ok);
+#endif
 
 namespace {
 
@@ -154,6 +157,9 @@ int wmain() {
     };
     double tPugi = 1e30;
 #endif
+#ifdef QEL_BENCH_PUGIXML_WIDE
+    double tPugiWide = 1e30;
+#endif
     double tCopy = 1e30, tParse = 1e30, tConvertParse = 1e30;
     for (int round = 0; round < runs; ++round) {
         tCopy = std::min(tCopy, copyRun());
@@ -161,6 +167,12 @@ int wmain() {
         tConvertParse = std::min(tConvertParse, convertParseRun());
 #ifdef QEL_BENCH_PUGIXML
         tPugi = std::min(tPugi, pugiRun());
+#endif
+#ifdef QEL_BENCH_PUGIXML_WIDE
+        bool ok = true;
+        tPugiWide = std::min(tPugiWide, PugixmlWideLoad(wide.data(), wide.size(), &ok));
+        if (!ok)
+            Out("pugixml (UTF-16 tree): parse error\n");
 #endif
     }
 
@@ -176,6 +188,10 @@ int wmain() {
     Out("  parse / pugixml                     %.2f\n", tPugi / tParse);
     Out("  convert + parse / pugixml           %.2f\n", tPugi / tConvertParse);
     Out("  parse / copy + convert              %.2f\n", tCopy / tParse);
+#ifdef QEL_BENCH_PUGIXML_WIDE
+    Out("pugixml building a UTF-16 tree (same UTF-16 text): %.1f MB/s, %.1f ms\n", mb / tPugiWide, tPugiWide * 1000);
+    Out("  parse / pugixml UTF-16 tree         %.2f\n", tPugiWide / tParse);
+#endif
 #else
     Out("\n(pugixml reference not built: run scripts/setup.sh)\n");
     Out("ratios (throughput; above 1 is faster than the reference):\n");
