@@ -24,6 +24,12 @@ public:
     static constexpr COLORREF kKeyColour = RGB(255, 27, 89);
 
     bool m_visible = true;
+
+private:
+    // StaysInBounds(), once asked; beside the fields a hit test reads of every child.
+    signed char m_staysInBounds = -1;
+
+public:
     HBITMAP m_bitmap = nullptr;
     DWORD m_state = 0;
     CGfxObject* m_parent = nullptr;
@@ -113,7 +119,6 @@ private:
     // The offset from this object's children's canvas coordinates to client coordinates.
     POINT ChildOffset();
 
-    signed char m_staysInBounds = -1;  // StaysInBounds(), once asked
     HBITMAP m_mask = nullptr;        // key-colour mask of the cached picture
     HBITMAP m_maskSource = nullptr;  // the picture it was made from
     bool m_maskEmpty = false;        // the picture has no key pixels
