@@ -16,6 +16,9 @@
 #ifdef QEL_BENCH_PUGIXML
 #include <pugixml.hpp>
 #endif
+#ifdef QEL_BENCH_PUGIXML_WIDE
+double PugixmlWideLoad(const wchar_t* text, size_t count, bool* ok);
+#endif
 
 namespace {
 
@@ -154,6 +157,9 @@ int wmain() {
     };
     double tPugi = 1e30;
 #endif
+#ifdef QEL_BENCH_PUGIXML_WIDE
+    double tPugiWide = 1e30;
+#endif
     double tCopy = 1e30, tParse = 1e30, tConvertParse = 1e30;
     for (int round = 0; round < runs; ++round) {
         tCopy = std::min(tCopy, copyRun());
@@ -162,6 +168,12 @@ int wmain() {
 #ifdef QEL_BENCH_PUGIXML
         tPugi = std::min(tPugi, pugiRun());
 #endif
+#ifdef QEL_BENCH_PUGIXML_WIDE
+        bool ok = true;
+        tPugiWide = std::min(tPugiWide, PugixmlWideLoad(wide.data(), wide.size(), &ok));
+        if (!ok)
+            Out("pugixml (UTF-16 tree): parse error\n");
+#endif
     }
 
     Out("%-44s %9s %9s\n", "", "MB/s", "ms");
@@ -169,6 +181,48 @@ int wmain() {
     Out("%-44s %9.1f %9.1f\n", "TiXmlDocument::Parse (UTF-16 text)", mb / tParse, tParse * 1000);
     Out("%-44s %9.1f %9.1f\n", "UTF-8 -> UTF-16 + TiXmlDocument::Parse", mb / tConvertParse, tConvertParse * 1000);
     Out("%-44s %9s %9.1f\n", "deleting the tree", "", tFree * 1000);
+    {
+        // The heap's share: the blocks the tree holds (nodes, attributes, strings past the inline
+        // buffer, at their sizes), allocated and freed in a plain loop in the parse's order.
+        TiXmlDocument doc;
+        doc.Parse(wide.c_str(), nullptr, 0);
+        std::vector<size_t> sizes;
+        auto string = [&](const TiXmlString& t) {
+            if (t.Capacity() > TiXmlString::kInlineCapacity)
+                sizes.push_back(t.Capacity() * sizeof(wchar_t));
+        };
+        for (const TiXmlNode* n = doc.FirstChild(); n;) {
+            sizes.push_back(n->ToElement() ? sizeof(TiXmlElement) : sizeof(TiXmlText));
+            string(n->value);
+            if (const TiXmlElement* e = n->ToElement())
+                for (const TiXmlAttribute* a = e->FirstAttribute(); a; a = a->Next()) {
+                    sizes.push_back(sizeof(TiXmlAttribute));
+                    string(a->name);
+                    string(a->value);
+                }
+            if (n->FirstChild()) {
+                n = n->FirstChild();
+                continue;
+            }
+            while (n && !n->NextSibling())
+                n = n->Parent() == &doc ? nullptr : n->Parent();
+            if (n)
+                n = n->NextSibling();
+        }
+        std::vector<void*> blocks(sizes.size());
+        double tHeap = 1e30;
+        for (int round = 0; round < 3; ++round) {
+            double t0 = Now();
+            for (size_t i = 0; i < sizes.size(); ++i)
+                blocks[i] = malloc(sizes[i]);
+            for (void* b : blocks)
+                free(b);
+            tHeap = std::min(tHeap, Now() - t0);
+        }
+        Out("%-44s %9s %9.1f\n", "malloc + free of the tree's blocks alone", "", tHeap * 1000);
+        Out("  (%u blocks; the heap's share of parse + delete: %.0f%%)\n", (unsigned)sizes.size(),
+            100.0 * tHeap / (tParse + tFree));
+    }
 
 #ifdef QEL_BENCH_PUGIXML
     Out("%-44s %9.1f %9.1f\n", "pugixml load_buffer (UTF-8, reference)", mb / tPugi, tPugi * 1000);
@@ -176,10 +230,45 @@ int wmain() {
     Out("  parse / pugixml                     %.2f\n", tPugi / tParse);
     Out("  convert + parse / pugixml           %.2f\n", tPugi / tConvertParse);
     Out("  parse / copy + convert              %.2f\n", tCopy / tParse);
+#ifdef QEL_BENCH_PUGIXML_WIDE
+    Out("pugixml building a UTF-16 tree (same UTF-16 text): %.1f MB/s, %.1f ms\n", mb / tPugiWide, tPugiWide * 1000);
+    Out("  parse / pugixml UTF-16 tree         %.2f\n", tPugiWide / tParse);
+#endif
 #else
     Out("\n(pugixml reference not built: run scripts/setup.sh)\n");
     Out("ratios (throughput; above 1 is faster than the reference):\n");
     Out("  parse / copy + convert              %.2f\n", tCopy / tParse);
 #endif
+
+    // One element of 65,536 attributes: parsing it, copying it (Clone), and copying it the way
+    // SetAttribute would, each name looked up among those already copied (the former copy).
+    {
+        std::wstring big = L"<e";
+        for (int i = 0; i < 65536; ++i)
+            big += L" a" + std::to_wstring(i) + L"=\"" + std::to_wstring(i * 7) + L"\"";
+        big += L"/>";
+        double tBigParse = 1e30, tBigClone = 1e30;
+        for (int round = 0; round < 3; ++round) {
+            TiXmlDocument doc;
+            double t0 = Now();
+            doc.Parse(big.c_str(), nullptr, 0);
+            tBigParse = std::min(tBigParse, Now() - t0);
+            t0 = Now();
+            TiXmlNode* copy = doc.RootElement()->Clone();
+            tBigClone = std::min(tBigClone, Now() - t0);
+            delete copy;
+        }
+        TiXmlDocument doc;
+        doc.Parse(big.c_str(), nullptr, 0);
+        double t0 = Now();
+        TiXmlElement slow(L"e");
+        for (TiXmlAttribute* a = doc.RootElement()->FirstAttribute(); a; a = a->Next())
+            slow.SetAttribute(a->Name(), a->Value());
+        double tBigSlow = Now() - t0;
+        Out("\nelement of 65536 attributes: parse %.1f ms, Clone %.1f ms, copy through SetAttribute %.1f ms\n",
+            tBigParse * 1000, tBigClone * 1000, tBigSlow * 1000);
+        Out("  Clone / parse                       %.2f\n", tBigClone / tBigParse);
+        Out("  SetAttribute copy / parse           %.2f\n", tBigSlow / tBigParse);
+    }
     return 0;
 }

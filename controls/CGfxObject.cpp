@@ -3,6 +3,7 @@
 #include "controls/CTWndGfx.h"
 #include "framework/CTREngine.h"
 
+#include <algorithm>
 #include <vector>
 
 CGfxCanvasDC::CGfxCanvasDC(HWND window) : hwnd(window)
@@ -146,7 +147,16 @@ void CGfxObject::Paint(HDC dc, const RECT* clip)
 
 void CGfxObject::PaintChildren(HDC dc, const RECT* clip)
 {
-    for (CGfxObject* child = FirstChild(); child; child = child->Next()) child->Paint(dc, clip);
+    if (!clip) {
+        for (CGfxObject* child = FirstChild(); child; child = child->Next()) child->Paint(dc, clip);
+        return;
+    }
+    // A small update region among thousands of children: most are settled by their bounds alone.
+    POINT offset = ChildOffset();
+    RECT area = *clip;
+    OffsetRect(&area, -offset.x, -offset.y);
+    for (CGfxObject* child = FirstChild(); child; child = child->Next())
+        if (!PaintsNothingIn(child, area)) child->Paint(dc, clip);
 }
 
 void CGfxObject::OnScroll()
@@ -245,9 +255,45 @@ void CGfxObject::CreateResources(HDC dc, bool create)
     if (!create) DeleteBitmap();
 }
 
+// The hit tests walk every child from the tail; with thousands of children, the calls made for
+// each (its own children, its kind, its bounds through the scroll offset) cost far more than
+// comparing the point with its bounds, which settles most of them.
+POINT CGfxObject::ChildOffset()
+{
+    RECT probe = {0, 0, 0, 0};
+    CanvasToClient(&probe);
+    return POINT{probe.left, probe.top};
+}
+
+bool CGfxObject::Misses(CGfxObject* child, POINT p, bool leafOnly)
+{
+    if (leafOnly && child->m_children.GetHead()) return false;
+    const RECT& b = child->m_bounds;
+    if (p.x >= b.left && p.x < b.right && p.y >= b.top && p.y < b.bottom) return false;
+    return child->StaysInBoundsCached();
+}
+
+bool CGfxObject::StaysInBoundsCached()
+{
+    if (m_staysInBounds < 0) m_staysInBounds = StaysInBounds() ? 1 : 0;
+    return m_staysInBounds == 1;
+}
+
+bool CGfxObject::PaintsNothingIn(CGfxObject* child, const RECT& area)
+{
+    if (child->m_children.GetHead()) return false;
+    const RECT& b = child->m_bounds;
+    if (std::max(b.left, area.left) < std::min(b.right, area.right) &&
+        std::max(b.top, area.top) < std::min(b.bottom, area.bottom))
+        return false;
+    return child->StaysInBoundsCached();
+}
+
 CGfxObject* CGfxObject::HitTestHot(int x, int y)
 {
+    POINT offset = ChildOffset(), p = {x - offset.x, y - offset.y};
     for (CGfxObject* child = LastChild(); child; child = child->Prev()) {
+        if (Misses(child, p, true)) continue;
         if (CGfxObject* found = child->HitTestHot(x, y)) return found;
         if (child->IsHotTrackable() && child->HitTest(x, y) && !child->HasState(StateSelected)) {
             child->ModifyState(StateHot, 0);
@@ -259,7 +305,9 @@ CGfxObject* CGfxObject::HitTestHot(int x, int y)
 
 CGfxObject* CGfxObject::HitTestDrop(int x, int y)
 {
+    POINT offset = ChildOffset(), p = {x - offset.x, y - offset.y};
     for (CGfxObject* child = LastChild(); child; child = child->Prev()) {
+        if (Misses(child, p, true)) continue;
         if (CGfxObject* found = child->HitTestDrop(x, y)) return found;
         if (child->IsDropTarget() && child->HitTest(x, y)) {
             child->ModifyState(StateDropTarget, 0);
@@ -274,8 +322,9 @@ CGfxObject* CGfxObject::HitTestDeep(int x, int y)
     CGfxObject* current = this;
     for (;;) {
         CGfxObject* hit = nullptr;
+        POINT offset = current->ChildOffset(), p = {x - offset.x, y - offset.y};
         for (CGfxObject* child = current->LastChild(); child; child = child->Prev()) {
-            if (child->HitTest(x, y)) {
+            if (!current->Misses(child, p, false) && child->HitTest(x, y)) {
                 hit = child;
                 break;
             }

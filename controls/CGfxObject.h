@@ -24,6 +24,12 @@ public:
     static constexpr COLORREF kKeyColour = RGB(255, 27, 89);
 
     bool m_visible = true;
+
+private:
+    // StaysInBounds(), once asked; beside the fields a hit test reads of every child.
+    signed char m_staysInBounds = -1;
+
+public:
     HBITMAP m_bitmap = nullptr;
     DWORD m_state = 0;
     CGfxObject* m_parent = nullptr;
@@ -62,6 +68,12 @@ public:
     virtual int GetWidth() { return m_bounds.right - m_bounds.left; }
     virtual int GetHeight() { return m_bounds.bottom - m_bounds.top; }
     virtual bool HitTest(int x, int y);
+    // True when the object paints only inside m_bounds, HitTest, HitTestHot and HitTestDrop can
+    // find it only there, and its CanvasToClient is its parent's (the base behaviour): its parent
+    // then passes over it, when it has no children, without calling it for points and update
+    // regions outside its bounds. The answer is a property of the class, asked once per object;
+    // a class that overrides one of those calls otherwise returns false.
+    virtual bool StaysInBounds() { return true; }
     virtual void DeleteChildren();
     virtual void Redraw(bool invalidateOnly);
     virtual CTWndGfx* GetCanvas();
@@ -98,6 +110,15 @@ public:
     HWND CanvasHwnd();
 
 private:
+    // Whether the point p (in the canvas coordinates of this object's children) certainly misses
+    // child, without calling it; leafOnly also asks that child has no children of its own.
+    bool Misses(CGfxObject* child, POINT p, bool leafOnly);
+    // Whether child, without children, certainly paints nothing in area (canvas coordinates).
+    bool PaintsNothingIn(CGfxObject* child, const RECT& area);
+    bool StaysInBoundsCached();
+    // The offset from this object's children's canvas coordinates to client coordinates.
+    POINT ChildOffset();
+
     HBITMAP m_mask = nullptr;        // key-colour mask of the cached picture
     HBITMAP m_maskSource = nullptr;  // the picture it was made from
     bool m_maskEmpty = false;        // the picture has no key pixels

@@ -35,6 +35,7 @@ public:
             POINT pt = {x, y};
             return m_visible && PtInRect(&m_bounds, pt);
         }
+        bool StaysInBounds() override { return false; }
         // The plain object behaviour, for the canvas's own use.
         void BaseCreateResources(HDC dc, bool create) { CGfxObject::CreateResources(dc, create); }
         void BaseDeleteChildren() { CGfxObject::DeleteChildren(); }

@@ -63,17 +63,22 @@ if [ ! -f "$DEPS_DIR/lzo/lib/liblzo2.a" ]; then
 fi
 
 # pugixml: a reference parser for the XML benchmark only (bench/), never linked into the console.
-# Cross-built from Debian's source package like LZO, with the compiler the project uses.
-if [ ! -f "$DEPS_DIR/pugixml/lib/libpugixml.a" ]; then
+# Cross-built from Debian's source package like LZO, with the compiler and the -O2 -DNDEBUG of the
+# project's own code; a second build makes UTF-16 trees (wide-character mode, its namespace
+# renamed so that both link into one program).
+if [ ! -f "$DEPS_DIR/pugixml/lib/libpugixml-wide.a" ]; then
   echo "setup: cross-building pugixml (benchmark reference)"
   work=$(mktemp -d)
   (cd "$work" && apt-get source -qq pugixml >/dev/null 2>&1) || true
   src=$(find "$work" -maxdepth 1 -type d -name 'pugixml-*' | head -n 1)
   if [ -n "$src" ] && [ -f "$src/src/pugixml.cpp" ]; then
     $SUDO mkdir -p "$DEPS_DIR/pugixml/lib" "$DEPS_DIR/pugixml/include"
-    x86_64-w64-mingw32-g++-posix -O2 -std=c++17 -c "$src/src/pugixml.cpp" -o "$work/pugixml.o"
+    x86_64-w64-mingw32-g++-posix -O2 -DNDEBUG -std=c++17 -c "$src/src/pugixml.cpp" -o "$work/pugixml.o"
+    x86_64-w64-mingw32-g++-posix -O2 -DNDEBUG -DPUGIXML_WCHAR_MODE -Dpugi=pugiw -std=c++17 -c "$src/src/pugixml.cpp" \
+      -o "$work/pugixml-wide.o"
     x86_64-w64-mingw32-ar rcs "$work/libpugixml.a" "$work/pugixml.o"
-    $SUDO cp "$work/libpugixml.a" "$DEPS_DIR/pugixml/lib/"
+    x86_64-w64-mingw32-ar rcs "$work/libpugixml-wide.a" "$work/pugixml-wide.o"
+    $SUDO cp "$work/libpugixml.a" "$work/libpugixml-wide.a" "$DEPS_DIR/pugixml/lib/"
     $SUDO cp "$src/src/pugixml.hpp" "$src/src/pugiconfig.hpp" "$DEPS_DIR/pugixml/include/"
   else
     echo "setup: pugixml source package not available; the XML benchmark runs without its reference" >&2

@@ -209,6 +209,79 @@ TEST_F(CanvasTest, HitTestsPreferTheTailAndWalkDeep)
     EXPECT_FALSE(under->Contains(inner));
 }
 
+// Counts its paints; reaching, when asked, beyond its bounds for paint and hit tests.
+struct CountingBox : Box {
+    int paints = 0;
+    bool reachesOut = false;
+    void Paint(HDC dc, const RECT* clip) override
+    {
+        ++paints;
+        Box::Paint(dc, clip);
+    }
+    bool HitTest(int x, int y) override { return reachesOut ? m_visible : Box::HitTest(x, y); }
+    bool StaysInBounds() override { return !reachesOut; }
+};
+
+TEST_F(CanvasTest, HitTestsAndPaintPassOverOnlyWhatStaysOutOfReach)
+{
+    canvas.SetContent(300, 1000);
+    Key(VK_NEXT);
+    ASSERT_GT(canvas.m_scrollY, 0);
+    const int y = canvas.m_scrollY + 20;  // canvas rows that show 20 pixels below the top
+    auto add = [&](int x, int cy, CGfxObject* parent) {
+        auto* box = new CountingBox();
+        (parent ? parent : &canvas.m_root)->AddChild(box);
+        box->SetBounds(x, y, 20, cy);
+        box->hot = box->drop = true;
+        return box;
+    };
+    CountingBox* wide = add(160, 20, nullptr);  // at the bottom: the others lie over it
+    wide->reachesOut = true;
+    CountingBox* plain = add(10, 20, nullptr);
+    CountingBox* parent = add(40, 20, nullptr);
+    CountingBox* child = add(100, 20, parent);  // outside its parent's bounds
+    Pump();
+
+    // Points in client coordinates: inside a box, beside it, and only under the grandchild.
+    RECT rc = plain->ClientBounds();
+    EXPECT_EQ(canvas.m_root.HitTestHot(rc.left + 2, rc.top + 2), plain);
+    EXPECT_EQ(canvas.m_root.HitTestDeep(rc.left + 2, rc.top + 2), plain);
+    rc = child->ClientBounds();
+    EXPECT_EQ(canvas.m_root.HitTestDrop(rc.left + 2, rc.top + 2), child);
+    EXPECT_EQ(canvas.m_root.HitTestHot(rc.left + 2, rc.top + 2), child);
+    // The box that reaches out is asked about points far from its bounds.
+    EXPECT_EQ(canvas.m_root.HitTestHot(5, 150), wide);
+    wide->m_visible = false;
+    EXPECT_EQ(canvas.m_root.HitTestHot(5, 150), nullptr);
+    EXPECT_EQ(canvas.m_root.HitTestDeep(5, 150), &canvas.m_root);
+    wide->m_visible = true;
+
+    // A paint of the plain box's area paints it, the parent (for its child) and the box that
+    // reaches out; the child, away from the area, is passed over.
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 300, 200);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    for (CountingBox* b : {plain, parent, child, wide}) b->paints = 0;
+    rc = plain->ClientBounds();
+    canvas.m_root.Paint(mem, &rc);
+    EXPECT_EQ(1, plain->paints);
+    EXPECT_EQ(1, parent->paints);
+    EXPECT_EQ(0, child->paints);
+    EXPECT_EQ(1, wide->paints);
+    rc = child->ClientBounds();
+    canvas.m_root.Paint(mem, &rc);
+    EXPECT_EQ(1, plain->paints);
+    EXPECT_EQ(1, child->paints);
+    canvas.m_root.Paint(mem, nullptr);  // no region: everything
+    EXPECT_EQ(2, plain->paints);
+    EXPECT_EQ(2, child->paints);
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
 TEST_F(CanvasTest, KeyColourLeavesTheBackgroundVisible)
 {
     Box* box = AddBox(10, 10, 40, 20);

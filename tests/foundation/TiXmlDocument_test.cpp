@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -227,6 +228,161 @@ TEST_F(TiXmlDocumentTest, DeepTreeDeletesWithoutRecursion) {
     at->LinkEndChild(new TiXmlText(L"leaf"));
     delete doc;
     SUCCEED();
+}
+
+namespace {
+
+// Runs work on a thread with a small stack, so that a walk recursing once per level of a deep
+// tree ends the process rather than passing by luck.
+void OnSmallStack(void (*work)(void*), void* context) {
+    struct Call {
+        void (*work)(void*);
+        void* context;
+    } call{work, context};
+    HANDLE thread = CreateThread(
+        nullptr, 64 * 1024,
+        [](void* p) -> DWORD {
+            auto* c = static_cast<Call*>(p);
+            c->work(c->context);
+            return 0;
+        },
+        &call, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    ASSERT_NE(nullptr, thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+// A chain of elements "e" levels deep, each with an attribute and, at the bottom, a text.
+TiXmlDocument* BuildChain(int levels) {
+    auto* doc = new TiXmlDocument();
+    TiXmlNode* at = doc;
+    for (int i = 0; i < levels; ++i) {
+        auto* e = new TiXmlElement(L"e");
+        e->SetAttributeInt(L"n", i);
+        at = at->LinkEndChild(e);
+    }
+    at->LinkEndChild(new TiXmlText(L"leaf"));
+    return doc;
+}
+
+}  // namespace
+
+TEST_F(TiXmlDocumentTest, DeepTreeClonesAndCopiesWithoutRecursion) {
+    struct Result {
+        int levels = 0;
+        bool sameAttributes = true;
+        std::wstring leaf;
+    } r;
+    OnSmallStack(
+        [](void* p) {
+            auto* r = static_cast<Result*>(p);
+            TiXmlDocument* doc = BuildChain(20000);
+            TiXmlNode* clone = doc->RootElement()->Clone();
+            TiXmlDocument copy(*doc);
+            delete doc;
+            // The copy of the document and the clone of its root hold the same chain.
+            const TiXmlNode* a = clone;
+            const TiXmlNode* b = copy.RootElement();
+            for (; a && b && a->ToElement(); a = a->FirstChild(), b = b->FirstChild()) {
+                int n = -1, m = -2;
+                a->ToElement()->GetAttributeInt(L"n", &n);
+                b->ToElement()->GetAttributeInt(L"n", &m);
+                if (n != r->levels || m != r->levels || a->FirstChild() != a->LastChild())
+                    r->sameAttributes = false;
+                ++r->levels;
+            }
+            if (a && b && a->GetType() == TiXmlNode::TEXT && b->GetType() == TiXmlNode::TEXT && !a->FirstChild())
+                r->leaf = std::wstring(a->Value()) + L"|" + b->Value();
+            delete clone;
+        },
+        &r);
+    EXPECT_EQ(20000, r.levels);
+    EXPECT_TRUE(r.sameAttributes);
+    EXPECT_EQ(L"leaf|leaf", r.leaf);
+}
+
+TEST_F(TiXmlDocumentTest, DeepTreePrintsWithoutRecursion) {
+    // Each level indents by four more blanks, so the printed text grows with the square of the
+    // depth: 1,500 levels already print about 9 million characters.
+    constexpr int levels = 1500;
+    struct Result {
+        std::wstring text, saved;
+        std::string file;
+    } r;
+    OnSmallStack(
+        [](void* p) {
+            auto* r = static_cast<Result*>(p);
+            TiXmlDocument* doc = BuildChain(levels);
+            // A comment beside the deepest element, so that the bottom level walks its children.
+            TiXmlNode* deepest = doc;
+            while (deepest->FirstChild() && deepest->FirstChild()->ToElement())
+                deepest = deepest->FirstChild();
+            deepest->Parent()->LinkEndChild(new TiXmlComment());
+            deepest->Parent()->LastChild()->SetValue(L"c");
+            TiXmlString out;
+            TiXmlNode::AppendToString(out, *doc);
+            r->text = out.c_str();
+            std::wstring path = TempPath(L"deep.xml");
+            doc->SaveFile(path.c_str());
+            r->file = ReadBytes(path);
+            DeleteFileW(path.c_str());
+            delete doc;
+        },
+        &r);
+
+    // The expected layouts, built level by level.
+    std::wstring text, saved;
+    for (int i = 0; i < levels; ++i) {
+        std::wstring pad(4 * i, L' '), n = std::to_wstring(i);
+        text += pad + L"<e n=\"" + n + L"\">" + (i == levels - 1 ? L"leaf</e>\n" : L"\n");
+        saved += (i ? L"\n" : L"") + pad + L"<e n=\"" + n + L"\">" + (i == levels - 1 ? L"leaf</e>" : L"");
+    }
+    std::wstring pad(4 * (levels - 1), L' ');
+    text += pad + L"<!--c-->";
+    saved += L"\n" + pad + L"<!--c-->";
+    for (int i = levels - 2; i >= 0; --i) {
+        std::wstring close(4 * i, L' ');
+        text += close + L"</e>\n";
+        saved += L"\n" + close + L"</e>";
+    }
+    text += L"\n";
+    EXPECT_TRUE(r.text == text) << r.text.size() << " vs " << text.size();
+    std::string bytes = "\xEF\xBB\xBF";
+    for (wchar_t c : saved + L"\n") {
+        if (c == L'\n')
+            bytes += "\r\n";
+        else
+            bytes += (char)c;
+    }
+    EXPECT_TRUE(r.file == bytes) << r.file.size() << " vs " << bytes.size();
+}
+
+TEST_F(TiXmlDocumentTest, LargeElementCopiesAsSetAttributeWould) {
+    // Many attributes (past the point where the copy indexes them), one name linked twice
+    // straight into the set: the copy keeps the first place and the later value.
+    TiXmlElement e(L"big");
+    for (int i = 0; i < 1000; ++i)
+        e.SetAttributeInt((L"a" + std::to_wstring(i)).c_str(), i);
+    e.attributeSet.Add(new TiXmlAttribute(L"a7", L"later"));
+    e.attributeSet.Add(new TiXmlAttribute(L"a999", L"last"));
+    std::unique_ptr<TiXmlNode> copy(e.Clone());
+    ASSERT_NE(nullptr, copy);
+    const TiXmlAttribute* a = copy->ToElement()->FirstAttribute();
+    int count = 0;
+    for (; a; a = a->Next(), ++count) {
+        std::wstring expected = count == 7 ? L"later" : count == 999 ? L"last" : std::to_wstring(count);
+        ASSERT_EQ(L"a" + std::to_wstring(count), a->Name());
+        ASSERT_EQ(expected, a->Value());
+    }
+    EXPECT_EQ(1000, count);
+
+    // Few attributes take the same rule without the index.
+    TiXmlElement small(L"s");
+    small.SetAttribute(L"x", L"1");
+    small.SetAttribute(L"y", L"2");
+    small.attributeSet.Add(new TiXmlAttribute(L"x", L"3"));
+    std::unique_ptr<TiXmlNode> smallCopy(small.Clone());
+    EXPECT_EQ(L"<s x=\"3\" y=\"2\" />\n", ToString(*smallCopy));
 }
 
 TEST_F(TiXmlDocumentTest, EncodeString) {
