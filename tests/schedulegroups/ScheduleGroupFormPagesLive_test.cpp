@@ -144,6 +144,17 @@ public:
         return page.m_list.m_report.FindRowByData(reinterpret_cast<void*>(static_cast<INT_PTR>(id)));
     }
 
+    // Shows one component type through the view menu (All, separator, then the types).
+    static void ShowType(Components& page, __int64 type)
+    {
+        auto found = std::find(page.m_types.begin(), page.m_types.end(), type);
+        ASSERT_NE(page.m_types.end(), found);
+        MenuPicker picker;
+        picker.position = 2 + static_cast<int>(found - page.m_types.begin());
+        Command(page.m_hWnd, Components::CmdView);
+        ASSERT_EQ(type, page.m_viewFilter);
+    }
+
     // A click on a check-box cell as the cell editor reports it.
     static void Click(Components& page, __int64 id, int column)
     {
@@ -201,6 +212,17 @@ TEST_F(ScheduleGroupFormPagesLive, ComponentsOpenOnTheFirstTypeWithTheGroupsMark
             searches.push_back(search);
     ASSERT_EQ(1u, searches.size());
     EXPECT_EQ("8", Get(searches[0], "PARENT"));
+    // The first fill shows the first type of the folder only. The folder holds other components too,
+    // so the group's own types are chosen from the view menu: All, separator, then the types.
+    ASSERT_FALSE(page.m_types.empty());
+    EXPECT_EQ(page.m_types.front(), page.m_viewFilter);
+    auto entry = [&](__int64 type) {
+        auto found = std::find(page.m_types.begin(), page.m_types.end(), type);
+        return found == page.m_types.end() ? -1 : 2 + static_cast<int>(found - page.m_types.begin());
+    };
+    MenuPicker picker;
+    picker.position = entry(kSoftware);
+    Command(page.m_hWnd, Components::CmdView);
     EXPECT_EQ(kSoftware, page.m_viewFilter);
     EXPECT_EQ(L"Software", Caption(page));
     EXPECT_EQ((std::vector<__int64>{1411, 1410}), Rows(page));   // by name
@@ -214,16 +236,17 @@ TEST_F(ScheduleGroupFormPagesLive, ComponentsOpenOnTheFirstTypeWithTheGroupsMark
     EXPECT_TRUE(page.m_editor.IsReadOnly(mailKey, Components::ColumnMandatory));
     EXPECT_FALSE(page.IsInheritChecked());
     EXPECT_FALSE(form->IsModified());
-    // The view menu lists the types after "All"; a type's entry shows only its rows.
-    MenuPicker picker;
-    picker.position = 3;   // All, separator, Software, Peripheral
+    // A type's entry shows only its rows.
+    picker.position = entry(kPeripheral);
     Command(page.m_hWnd, Components::CmdView);
-    EXPECT_EQ(1, picker.menus);
+    EXPECT_EQ(2, picker.menus);
     EXPECT_EQ(kPeripheral, page.m_viewFilter);
     EXPECT_EQ((std::vector<__int64>{1412, 1413}), Rows(page));
     ShowAllTypes(page);
     EXPECT_EQ(L"All", Caption(page));
-    EXPECT_EQ(4u, Rows(page).size());
+    const std::vector<__int64> all = Rows(page);
+    for (__int64 id : {1410, 1411, 1412, 1413})
+        EXPECT_NE(all.end(), std::find(all.begin(), all.end(), id)) << id;
     Close(kPilot);
 }
 
@@ -303,6 +326,7 @@ TEST_F(ScheduleGroupFormPagesLive, MarksCascadeAndSaveAsTheyStand)
         SCOPED_TRACE(c.name);
         DlgScheduleGroupDlg* form = Open(kPilot);
         ASSERT_NE(nullptr, form);
+        ShowType(*form->m_deployablePage, kSoftware);
         c.act(*form->m_deployablePage);
         EXPECT_TRUE(form->IsModified());
         Apply(*form);
