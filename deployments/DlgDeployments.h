@@ -145,7 +145,7 @@ public:
     int m_dragCursor = 0;
     UINT32 m_dropValue = 0;
     CTString m_dropTag;
-    CTString m_modelLookup; // the edit specifications of "link_deploy_model" and "link_fail_code"
+    CTString m_modelLookup; // the edit rules of "link_deploy_model" and "link_fail_code"
     CTString m_failLookup;
 
 private:

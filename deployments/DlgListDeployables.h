@@ -81,9 +81,9 @@ public:
     HMENU BuildTypeMenu();
     void ShowTypeMenu();
 
-    // The editor kind of a cell from its value type and its whole edit specification.
+    // The editor kind of a cell from its value type and its whole edit rule.
     static int EditorKind(const CAttribute& value, const CTString& spec);
-    // Entry i of the specification's "VALUES" list, single quotes trimmed; nothing without one.
+    // Entry i of the edit rule's "VALUES" list, single quotes trimmed; nothing without one.
     static void FillChoicesFromValues(const CTString& spec, CTListCtrlEdit::Choices& choices);
 
     CTListCtrlReportEx& Report() { return m_list.m_report; }

@@ -202,7 +202,7 @@ private:
 };
 
 // A page's column: caption, width and visibility, the attribute it shows, a second key (an
-// attribute of the linked object, or a lookup specification) and the rule that makes its cells.
+// attribute of the linked object, or a lookup rule) and the rule that makes its cells.
 struct DlgScheduleGroup::ColHeading {
     CTString caption;
     int width = 50;

@@ -8,7 +8,7 @@
 struct PopupRequest {
     bool autoWidth = false;
     bool eraseBackground = true;
-    CTString lookup;              // the lookup specification, e.g. "TYPE='Organisation'|RETURNPATH=0"
+    CTString lookup;              // the lookup rule, e.g. "TYPE='Organisation'|RETURNPATH=0"
     CTString extraText;           // the text of the extra entry (item data 0)
     bool addExtra = false;
     int preselect = 0;            // the id to select; -1 the first entry
