@@ -39,6 +39,11 @@ public:
     class DlgLHSAdministrator;
     class DlgLHSExcept;
     class DlgLHSTag;
+    class DlgLHSSlot;
+    class DlgLHSDepStatus;
+    class CPageComputers;
+    class CPageUsers;
+    class CPageDeployments;
 
     enum : int { kConsoleType = 1026, kTemplate = 360 };
     enum : int { kIdHeader = 105, kIdSummary = 1197, kIdPageArea = 1199 };
