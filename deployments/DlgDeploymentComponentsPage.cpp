@@ -31,12 +31,8 @@ bool DlgDeployment::CDeployablePage::OnMessage(UINT msg, WPARAM wParam, LPARAM l
     bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
     if (msg == WM_INITDIALOG) {
         CTWndSize::Init(m_hWnd, false, 0, 0, false);
-        AddItem(GetDlgItem(m_hWnd, kIdList), 12);
-        if (m_list.Create(m_hWnd, kIdList, true, 0)) {
-            Report& report = m_list.m_report;
-            report.ModifyOptions(CTListCtrlReport::OptGridLines, 0xF0);
-            report.ModifyStyle(0, WS_TABSTOP | LVS_SINGLESEL, 0);
-            ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
+        if (Report* list = CreatePageList(m_list, kIdList, 0xF0)) {
+            Report& report = *list;
             report.SetColumns(CTString(L"Type;Name;Available;"), 104, GetModuleHandleW(nullptr),
                               L"DlgDeployment::CDeployablePage");
             report.SortBy(1, true);

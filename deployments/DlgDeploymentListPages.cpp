@@ -49,12 +49,8 @@ bool DlgDeployment::CPageEmails::OnMessage(UINT msg, WPARAM wParam, LPARAM lPara
     bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
     if (msg == WM_INITDIALOG) {
         CTWndSize::Init(m_hWnd, false, 0, 0, false);
-        AddItem(GetDlgItem(m_hWnd, kIdList), 12);
-        if (m_list.Create(m_hWnd, kIdList, true, 0)) {
-            Report& report = m_list.m_report;
-            report.ModifyOptions(CTListCtrlReport::OptGridLines, 0);
-            report.ModifyStyle(0, WS_TABSTOP | LVS_SINGLESEL, 0);
-            ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
+        if (Report* list = CreatePageList(m_list, kIdList, 0)) {
+            Report& report = *list;
             report.SetColumns(CTString(L"From;To;Subject;Sent;Error;"), 0, nullptr, nullptr);
             report.SetEmptyText(CTString(L"No Emails"));
             report.SortBy(3, false);

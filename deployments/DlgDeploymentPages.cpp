@@ -33,6 +33,18 @@ void DeploymentPageBase::MarkModified()
         m_host->SetModified(true);
 }
 
+CTListCtrlReportEx* DeploymentPageBase::CreatePageList(CTWndListCtrlEx2& list, int id, int gridOptions)
+{
+    AddItem(GetDlgItem(m_hWnd, id), 12);
+    if (!list.Create(m_hWnd, id, true, 0))
+        return nullptr;
+    CTListCtrlReportEx& report = list.m_report;
+    report.ModifyOptions(CTListCtrlReport::OptGridLines, gridOptions);
+    report.ModifyStyle(0, WS_TABSTOP | LVS_SINGLESEL, 0);
+    ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
+    return &report;
+}
+
 bool DeploymentPageBase::Load()
 {
     if (!CanLoadNow()) {

@@ -32,6 +32,10 @@ public:
     RequestRoute PaneRoute(int request, __int64 param2) const;
     MainWindow* GetMain() const;
     void MarkModified();
+    // Anchors a list frame to the page's edges and creates it with the pages' common report style
+    // (focusable, single selection, no list-view grid lines, the given grid options); the report,
+    // or null when the frame could not be made.
+    CTListCtrlReportEx* CreatePageList(CTWndListCtrlEx2& list, int id, int gridOptions);
 
     bool m_readOnly = false;
     int m_loads = 0;   // loads done, for the pane's tests

@@ -29,12 +29,8 @@ bool DlgDeployment::CPageTasks::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
     if (msg == WM_INITDIALOG) {
         CTWndSize::Init(m_hWnd, false, 0, 0, false);
-        AddItem(GetDlgItem(m_hWnd, kIdList), 12);
-        if (m_list.Create(m_hWnd, kIdList, true, 0)) {
-            Report& report = m_list.m_report;
-            report.ModifyOptions(CTListCtrlReport::OptGridLines, 0);
-            report.ModifyStyle(0, WS_TABSTOP | LVS_SINGLESEL, 0);
-            ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
+        if (Report* list = CreatePageList(m_list, kIdList, 0)) {
+            Report& report = *list;
             report.SetColumns(CTString(L"Task;Due Date;Completed;By"), 104, GetModuleHandleW(nullptr), L"DlgMultiTask::ctrlList_");
             report.SetEmptyText(CTString(L"No Tasks"));
             for (int state : {DueOnTrack, DueCompleted, DueOverdue, DueSoon}) {

@@ -508,7 +508,7 @@ TEST_F(DuplicateFixture, DefaultAndRevisedIdsCreateACopyWithoutStatusOrCompletio
         EXPECT_NE(nullptr, main->FindConsole(DlgDeployment::kConsoleType, 310));
         EXPECT_EQ((std::vector<int>{1003, 1004}), GroupNotices());
         main->CloseConsole(DlgDeployment::kConsoleType, kId);
-        if (auto* other = main->FindConsole(DlgDeployment::kConsoleType, 310))
+        if (main->FindConsole(DlgDeployment::kConsoleType, 310))
             main->CloseConsole(DlgDeployment::kConsoleType, 310);
         t.Pump();
     }
