@@ -67,7 +67,7 @@ public:
     bool m_reloadPending = false;
     bool m_modified = false;
     Object m_computer;
-    __int64 m_previousParent = 0;          // the parent of the last load, for the next one
+    __int64 m_shownSerial = -1;            // serial of the computer as the last fill from the cache showed it
     int m_treeImage = -1;                  // "tree_image" of the computer in the application list
     int m_succeededImage = -1;
     int m_failedImage = -1;
@@ -134,6 +134,8 @@ public:
     // Save, create, user choice and moves (DlgComputerSave.cpp).
     void Save();
     void StoreEditField(int id, const wchar_t* attribute);
+    // Sets the attribute, taking it from the computer's type definition when the computer lacks it.
+    void SetComputerAttribute(const wchar_t* name, const CAttribute& value);
     // The combo's selected entry's item data into the attribute; no selection leaves it unchanged.
     void StoreComboChoice(int id, const wchar_t* attribute);
     void OnSaveReply(RequestResult& result);

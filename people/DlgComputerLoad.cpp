@@ -157,6 +157,7 @@ void DlgComputer::ShowObject(__int64 previousParent)
     if (!app)
         return;
     m_computer = *app->m_dir.Lookup(m_key);
+    m_shownSerial = m_computer.serial;
     // Moved elsewhere or deleted since the last load.
     if (previousParent != 0 && previousParent != m_computer.parent) {
         Close();
@@ -365,8 +366,12 @@ void DlgComputer::OnCacheNotice(RequestResult& result)
     auto* ids = static_cast<std::list<__int64>*>(result.attached);
     if (!ids || IsNew() || m_key == 0)
         return;
+    App* app = GetApp();
     for (__int64 id : *ids)
         if (id == m_key) {
+            // The notice of the fetch that the fill just showed brings nothing new.
+            if (app && app->m_dir.Lookup(id)->serial == m_shownSerial)
+                return;
             Reload();
             return;
         }

@@ -15,6 +15,25 @@ enum : int { kConsoleScheduleGroup = 1026, kConsoleDeployments = 1031, kNoticeNe
 
 } // namespace
 
+void DlgComputer::SetComputerAttribute(const wchar_t* name, const CAttribute& value)
+{
+    const CTString wanted(name);
+    if (m_computer.HasAttribute(wanted) || !m_owner) {
+        m_computer.SetAttribute(wanted, value);
+        return;
+    }
+    // A value the computer never had: the attribute as its type defines it.
+    Object definition;
+    m_owner->GetTypeById(definition, m_computer.type);
+    const int id = definition.GetAttributeId(wanted);
+    if (id <= 0)
+        return;
+    Object::Attribute& attribute = m_computer.attributes[id];
+    if (attribute.name.IsEmpty())
+        attribute.name = wanted;
+    m_computer.SetAttributeById(id, value);
+}
+
 void DlgComputer::StoreEditField(int id, const wchar_t* attribute)
 {
     CTString text;
@@ -22,7 +41,7 @@ void DlgComputer::StoreEditField(int id, const wchar_t* attribute)
     if (text.IsEmpty())
         m_computer.ResetAttribute(CTString(attribute));
     else
-        m_computer.SetAttribute(CTString(attribute), CAttribute(text));
+        SetComputerAttribute(attribute, CAttribute(text));
 }
 
 void DlgComputer::StoreComboChoice(int id, const wchar_t* attribute)
@@ -32,7 +51,7 @@ void DlgComputer::StoreComboChoice(int id, const wchar_t* attribute)
     if (selected == CB_ERR)
         return;
     const LRESULT data = ::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
-    m_computer.SetAttribute(CTString(attribute), CAttribute(CAttribute::Integer, static_cast<__int64>(data)));
+    SetComputerAttribute(attribute, CAttribute(CAttribute::Integer, static_cast<__int64>(data)));
 }
 
 void DlgComputer::Save()
@@ -51,14 +70,14 @@ void DlgComputer::Save()
     for (const auto& [id, name] : edits)
         StoreEditField(id, name);
     for (const auto& [id, name] : {std::pair<int, const wchar_t*>{kIdVim, L"vim"}, {kIdShared, L"shared"}})
-        m_computer.SetAttribute(CTString(name), CAttribute(CAttribute::Integer,
-                                                           static_cast<__int64>(IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED ? 1 : 0)));
+        SetComputerAttribute(name, CAttribute(CAttribute::Integer,
+                                              static_cast<__int64>(IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED ? 1 : 0)));
     StoreComboChoice(kIdComputerType, L"computer_type");
     StoreComboChoice(kIdAssetType, L"asset_type");
     CTString tags;
     if (m_tags.m_hWnd)
         GetWindowTextString(m_tags.m_hWnd, tags);
-    m_computer.SetAttribute(CTString(L"tag"), CAttribute(CTString(tags.GetBuffer() ? tags.GetBuffer() : L"")));
+    SetComputerAttribute(L"tag", CAttribute(CTString(tags.GetBuffer() ? tags.GetBuffer() : L"")));
     StoreDetailsRows();
 
     CAttributes items, privileges;
@@ -117,7 +136,7 @@ void DlgComputer::OnUserPicked(__int64 key, __int64 userId)
 {
     if (key != m_personPickerKey || key == 0)
         return;
-    m_computer.SetAttribute(CTString(L"link_user"), CAttribute(CAttribute::Integer, userId));
+    SetComputerAttribute(L"link_user", CAttribute(CAttribute::Integer, userId));
     App* app = GetApp();
     if (userId != 0 && app)
         app->IDToPath(userId, Route(kReqUserPath));
