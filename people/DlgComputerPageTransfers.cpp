@@ -54,6 +54,10 @@ DlgComputer::CPageTransfers::~CPageTransfers()
 
 bool DlgComputer::CPageTransfers::Load()
 {
+    if (!m_hWnd || !IsWindowVisible(m_hWnd)) {
+        m_loadPending = true;
+        return true;
+    }
     DlgComputer* pane = GetPane();
     App* app = pane ? pane->GetApp() : nullptr;
     if (app && pane->m_computer.parent != 0)

@@ -9,7 +9,6 @@
 
 #include "ComputerPaneFixture.h"
 #include "controls/CTListCtrlReportEx.h"
-#include "people/ComputerPaneStandInPage.h"
 #include "schedulegroups/DlgScheduleGroup.h"
 
 using namespace computertest;
