@@ -28,13 +28,13 @@ enum : int { kComputerType = 6, kDeploymentType = 8, kTransferType = 37 };
 // Attribute ids, kinds and edit rules as the sample directory gives them.
 inline std::string AttribXml(const std::string& name, const std::string& value)
 {
-    struct Spec {
+    struct Definition {
         const char* name;
         int id;
         const char* kind;
         const char* edit;
     };
-    static const Spec specs[] = {
+    static const Definition definitions[] = {
         {"tree_image", 103, "value_varchar", ""}, {"link_deployment_type", 105, "value_iddirectory", ""},
         {"deployment_status", 106, "value_int", ""}, {"link_legacy_computer", 108, "value_iddirectory", ""},
         {"link_deployed_computer", 109, "value_iddirectory", ""}, {"link_user", 113, "value_iddirectory", ""},
@@ -51,11 +51,11 @@ inline std::string AttribXml(const std::string& name, const std::string& value)
         {"link_asset_transfer", 451, "value_iddirectory", ""}, {"link_asset_destination", 452, "value_iddirectory", ""},
         {"link_asset_location", 140, "value_iddirectory", ""},
     };
-    for (const Spec& spec : specs)
-        if (name == spec.name)
-            return "<attrib id=\"" + std::to_string(spec.id) + "\" name=\"" + name + "\" edit=\"" + spec.edit +
-                   "\" default=\"0\" inherit=\"0\" type=\"" + spec.kind + "\">" + value + "</attrib>";
-    ADD_FAILURE() << "no attribute spec for " << name;
+    for (const Definition& d : definitions)
+        if (name == d.name)
+            return "<attrib id=\"" + std::to_string(d.id) + "\" name=\"" + name + "\" edit=\"" + d.edit +
+                   "\" default=\"0\" inherit=\"0\" type=\"" + d.kind + "\">" + value + "</attrib>";
+    ADD_FAILURE() << "no attribute definition for " << name;
     return "";
 }
 

@@ -86,6 +86,34 @@ TEST_F(ComputerPane, ChangeNoticesReloadOnlyForTheComputerAndAMoveByAnotherClose
     EXPECT_EQ(main->FindConsole(DlgComputer::kConsoleType, kComputer), nullptr);
 }
 
+TEST_F(ComputerPane, MoveWaitsForTheTransferAndLocationNeedsARightToTheLocation)
+{
+    struct Case {
+        const char* what;
+        std::vector<Attr> extra;
+        bool linkToLocation;
+        bool move;
+        bool location;
+    };
+    const Case cases[] = {
+        {"free, no right", {}, false, true, false},
+        {"in a transfer, with a link", {{"link_asset_transfer", "801"}}, true, false, true},
+    };
+    for (const Case& c : cases) {
+        main->m_cache.links[0].clear();
+        if (c.linkToLocation)
+            main->m_cache.links[0].push_back(
+                ObjectOf(ObjectXml(96, 19, 90, "link", {{"link_asset_location", std::to_string(kLocation)}})));
+        DlgComputer* pane = Open(kComputer, Computer(kComputer, kLocation, c.extra));
+        ASSERT_NE(pane, nullptr) << c.what;
+        EXPECT_EQ(c.move, Enabled(pane, DlgComputer::kIdMove)) << c.what;
+        EXPECT_EQ(c.location, Enabled(pane, DlgComputer::kIdLocation)) << c.what;
+        main->CloseConsole(DlgComputer::kConsoleType, kComputer);
+        t.Pump();
+        t.app->m_dir.Clear();
+    }
+}
+
 TEST_F(ComputerPane, SearchesCarryTheirExactFields)
 {
     DlgComputer* pane = Open(kComputer, Computer(kComputer, kLocation, {{"link_order", "/12/34/"}}));
