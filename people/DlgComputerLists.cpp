@@ -101,10 +101,12 @@ void DlgComputer::OnSearchReply(TiXmlDocument& document, __int64 which)
              element = element->NextSiblingElementNamed(L"object")) {
             Object order;
             order.ReadFromXml(element, true);
+            // An empty order date shows the order's creation; a text one shows nothing.
             CAttribute date;
             order.GetAttribute(date, CTString(L"order_date"));
             __int64 when = date.GetType() == CAttribute::Text ? 0 : date.GetValue();
-            if (!order.HasAttribute(CTString(L"order_date")) || (date.GetType() == CAttribute::Text && !*date.GetText()))
+            const bool empty = date.GetType() == CAttribute::Text ? !*date.GetText() : date.GetValue() == 0;
+            if (!order.HasAttribute(CTString(L"order_date")) || empty)
                 when = order.created.GetValue();
             CAttribute type;
             order.GetAttributeValueText(type, CTString(L"order_type"));

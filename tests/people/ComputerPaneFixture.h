@@ -49,7 +49,7 @@ inline std::string AttribXml(const std::string& name, const std::string& value)
         {"computer_name", 185, "value_varchar", ""}, {"link_deployment_lock", 186, "value_iddirectory", ""},
         {"tag", 193, "value_varchar", ""}, {"vim", 202, "value_int", ""}, {"shared", 450, "value_int", ""},
         {"link_asset_transfer", 451, "value_iddirectory", ""}, {"link_asset_destination", 452, "value_iddirectory", ""},
-        {"link_asset_location", 140, "value_iddirectory", ""},
+        {"link_asset_location", 140, "value_iddirectory", ""}, {"order_date", 151, "value_date", ""},
     };
     for (const Definition& d : definitions)
         if (name == d.name)

@@ -123,6 +123,16 @@ TEST_F(ComputerPane, SearchesCarryTheirExactFields)
     ASSERT_EQ(1u, searches.size());
     EXPECT_EQ((Fields{{"IDARRAY", "/12/34/"}, {"RETURNPATH", "0"}}), searches[0]);
 
+    // An order without its date shows when it was made.
+    Deliver(pane, DlgComputer::kReqSearch, DlgComputer::kSearchOrders,
+            ObjectXml(12, 34, 500, "Order", {{"order_date", "1700086400"}}) + ObjectXml(34, 34, 500, "Order", {}));
+    ASSERT_EQ(2, pane->m_orders.GetItemCount());
+    for (const auto& [id, date] : {std::pair<__int64, __int64>{12, 1700086400}, {34, 1700000000}}) {
+        CAttribute cell;
+        pane->m_orders.GetCell(pane->m_orders.FindRowByData(reinterpret_cast<void*>(static_cast<INT_PTR>(id))), 0, cell);
+        EXPECT_EQ(date, cell.GetValue()) << id;
+    }
+
     SelectTab(pane, 1);
     SelectTab(pane, 2);
     searches = Forms("api/api_objSearch.php");
