@@ -156,9 +156,13 @@ private:
     // Fill steps shared by the load from the cache and the re-read from a reply.
     void ShowHeading();
     void ShowFields();
+    // The name of the object the attribute links to, once the cache has it; the placeholder without.
+    void ShowLinkedName(CTHyperLink& link, const wchar_t* attribute);
     void ShowOrders();
     void ShowChoices();
     void ShowTreeImage(bool findOnly);
+    // Orders, combos, check boxes, tree image and buttons, then the edits are dropped.
+    void ShowListsAndChoices(bool findImageOnly);
     void UpdateButtons();
     void ClearModified();
     void UpdateHeaderIcon();

@@ -151,6 +151,33 @@ void DlgComputer::UpdateButtons()
     EnableItem(kIdLocation, location);
 }
 
+void DlgComputer::ShowListsAndChoices(bool findImageOnly)
+{
+    ShowOrders();
+    ShowChoices();
+    CheckDlgButton(m_hWnd, kIdVim, LinkId(m_computer, L"vim") != 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hWnd, kIdShared, LinkId(m_computer, L"shared") != 0 ? BST_CHECKED : BST_UNCHECKED);
+    ShowTreeImage(findImageOnly);
+    UpdateButtons();
+    ClearModified();
+}
+
+void DlgComputer::ShowLinkedName(CTHyperLink& link, const wchar_t* attribute)
+{
+    App* app = GetApp();
+    const __int64 id = LinkId(m_computer, attribute);
+    if (id == 0 || !app) {
+        SetLinkText(link, m_noUserText.GetBuffer());
+        return;
+    }
+    app->m_dir.RequestObject(id, 0, Route(0), [this, &link, id] {
+        if (App* own = GetApp()) {
+            CTStringLocale name(own->m_dir.Lookup(id)->name);
+            SetLinkText(link, name.GetUserText());
+        }
+    }, nullptr);
+}
+
 void DlgComputer::ShowObject(__int64 previousParent)
 {
     App* app = GetApp();
@@ -166,34 +193,10 @@ void DlgComputer::ShowObject(__int64 previousParent)
     app->IDToPath(m_key, Route(kReqPath));
     ShowFields();
 
-    const __int64 user = LinkId(m_computer, L"link_user");
-    if (user == 0)
-        SetLinkText(m_userLink, m_noUserText.GetBuffer());
-    else
-        app->m_dir.RequestObject(user, 0, Route(0), [this, user] {
-            if (App* own = GetApp()) {
-                CTStringLocale name(own->m_dir.Lookup(user)->name);
-                SetLinkText(m_userLink, name.GetUserText());
-            }
-        }, nullptr);
-    const __int64 lock = LinkId(m_computer, L"link_deployment_lock");
-    if (lock == 0)
-        SetLinkText(m_lockLink, m_noUserText.GetBuffer());
-    else
-        app->m_dir.RequestObject(lock, 0, Route(0), [this, lock] {
-            if (App* own = GetApp()) {
-                CTStringLocale name(own->m_dir.Lookup(lock)->name);
-                SetLinkText(m_lockLink, name.GetUserText());
-            }
-        }, nullptr);
+    ShowLinkedName(m_userLink, L"link_user");
+    ShowLinkedName(m_lockLink, L"link_deployment_lock");
 
-    ShowOrders();
-    ShowChoices();
-    CheckDlgButton(m_hWnd, kIdVim, LinkId(m_computer, L"vim") != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(m_hWnd, kIdShared, LinkId(m_computer, L"shared") != 0 ? BST_CHECKED : BST_UNCHECKED);
-    ShowTreeImage(false);
-    UpdateButtons();
-    ClearModified();
+    ShowListsAndChoices(false);
 
     if (m_exceptionsPage) {
         if (GetSelectedPage() == m_exceptionsPage)
@@ -229,13 +232,7 @@ void DlgComputer::ReadObjectReply(TiXmlDocument& document)
         app->IDToPath(user, Route(kReqUserPath));
     else
         SetLinkText(m_userLink, m_noUserText.GetBuffer());
-    ShowOrders();
-    ShowChoices();
-    CheckDlgButton(m_hWnd, kIdVim, LinkId(m_computer, L"vim") != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(m_hWnd, kIdShared, LinkId(m_computer, L"shared") != 0 ? BST_CHECKED : BST_UNCHECKED);
-    ShowTreeImage(true);
-    UpdateButtons();
-    ClearModified();
+    ShowListsAndChoices(true);
     LoadExceptionsNow();
     if (app && m_computer.parent != 0)
         app->m_dir.RequestObject(m_computer.parent, 0, Route(0), [this] { LoadDetails(); }, nullptr);
