@@ -358,6 +358,9 @@ void DlgScheduleGroup::CPageBase::AppendCustomColumns(const Object& definition, 
         const Object::Attribute* attribute = name.IsEmpty() ? nullptr : definition.FindAttribute(name);
         if (!attribute || attribute->name.GetLength() != name.GetLength() || attribute->name.Compare(name) != 0)
             continue;
+        // Links and link arrays are value types of their own: no column.
+        if (attribute->flags & (Object::Attribute::Link | Object::Attribute::LinkArray))
+            continue;
         ColHeading column;
         column.caption = mapping.name;
         column.width = 100;
