@@ -293,8 +293,20 @@ LRESULT CALLBACK DlgScheduleGroup::CPageBase::PageProc(HWND hwnd, UINT msg, WPAR
 
 bool DlgScheduleGroup::CPageBase::Create(HWND parent)
 {
-    m_hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
-                             0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // The page window's class is named after the page class: no background, the arrow cursor.
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(module, ClassName(), &wc)) {
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = module;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = ClassName();
+        RegisterClassExW(&wc);
+    }
+    m_hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, ClassName(), L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                             0, 0, parent, nullptr, module, nullptr);
     if (!m_hWnd)
         return false;
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

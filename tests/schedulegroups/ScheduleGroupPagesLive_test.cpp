@@ -11,6 +11,7 @@
 
 #include "app/App.h"
 #include "app/MainWindow.h"
+#include "framework/CTApp.h"
 #include "framework/CTWndMessageBox.h"
 #include "framework/MessageBoxAnswerer.h"
 #include "schedulegroups/DlgScheduleGroup.h"
@@ -59,7 +60,11 @@ public:
     }
     ~RecordingPanel() override { DestroyWindow(m_window); }
     HWND GetHwnd() override { return m_window; }
-    bool Accepts(const Object&) override { return true; }
+    bool Accepts(const Object&) override
+    {
+        waits.push_back(CTApp::Instance() ? CTApp::Instance()->m_waitCount : -1);
+        return true;
+    }
     int GetKind() override { return 7; }
     int DragOver(bool tracking, POINT point) override
     {
@@ -69,6 +74,7 @@ public:
     }
     HWND m_window = nullptr;
     std::vector<POINT> points;
+    std::vector<int> waits;   // the wait-cursor count while the page asked
 };
 
 void Put(Object& object, int id, const wchar_t* name, const CAttribute& value, DWORD flags = 0,
@@ -263,7 +269,19 @@ TEST_F(ScheduleGroupPagesLive, ComputersPageListsMarksDropsAndDeletes)
     EXPECT_EQ(2, exceptions->m_counts[1810]);
     exceptions->OnSelectionChanged(1810);
     EXPECT_EQ((std::vector<__int64>{1801, 1804}), Rows(*page));
+    // A change is not filtered: 1804 keeps its row without the exception, and its overlay though
+    // its parent is now a route location; a hidden known object gets no row.
+    Object moved = view->m_objects[1804];
+    moved.parent = 530;
+    moved.attributes.clear();
+    view->OnObjectChanged(moved);
+    view->OnObjectChanged(view->m_objects[1803]);
+    EXPECT_EQ((std::vector<__int64>{1801, 1804}), Rows(*page));
+    EXPECT_EQ(INDEXTOOVERLAYMASK(1), ListView_GetItemState(page->m_list.m_hWnd,
+                                                           page->m_list.FindRowByData(reinterpret_cast<void*>(1804)),
+                                                           LVIS_OVERLAYMASK));
     exceptions->OnSelectionChanged(0);
+    EXPECT_EQ(1, exceptions->m_counts[1810]);
 
     // Status text on the frame and in the main window's status bar.
     Select(*page, {1801, 1802});
@@ -274,7 +292,18 @@ TEST_F(ScheduleGroupPagesLive, ComputersPageListsMarksDropsAndDeletes)
     // The mouse position of a drag is read signed, left of and above the page.
     auto* recorder = new RecordingPanel(page->m_host.m_hWnd, page);
     page->m_host.AddPanel(recorder, 7);
+    const int waiting = CTApp::Instance()->m_waitCount;
     ASSERT_TRUE(page->m_host.SelectPanel(7));
+    // The rows are rebuilt under the wait cursor; a rebuild put off for pending fetches leaves it.
+    ASSERT_FALSE(recorder->waits.empty());
+    EXPECT_EQ(waiting + 1, recorder->waits.front());
+    EXPECT_EQ(waiting, CTApp::Instance()->m_waitCount);
+    recorder->waits.clear();
+    ++view->m_pendingObjectRequests;
+    page->FillRows();
+    --view->m_pendingObjectRequests;
+    EXPECT_TRUE(recorder->waits.empty());
+    EXPECT_EQ(waiting, CTApp::Instance()->m_waitCount);
     page->m_dragging = true;
     SendMessageW(page->GetHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(-5, -7));
     POINT expected = {-5, -7};
