@@ -20,7 +20,7 @@
 #include "schedulegroups/ScheduleGroupPanels.h"
 #include "schedulegroups/ScheduleGroupWindows.h"
 
-#include "FormRequests.h"
+#include "schedulegroups/FormRequests.h"
 #include "app/SignedInSession.h"
 
 namespace {
