@@ -314,6 +314,29 @@ TEST_F(ScheduleGroupPagesLive, ComputersPageListsMarksDropsAndDeletes)
     SendMessageW(page->GetHwnd(), WM_LBUTTONUP, 0, 0);
     EXPECT_FALSE(page->m_dragging);
 
+    // A drag from the list carries the selected rows' images, one below the other, until the list
+    // loses the focus.
+    auto beginDrag = [&](const std::vector<__int64>& ids) {
+        Select(*page, ids);
+        NMLISTVIEW begin = {};
+        begin.hdr.hwndFrom = page->m_frame.m_hWnd;
+        begin.hdr.idFrom = 1016;
+        begin.hdr.code = LVN_BEGINDRAG;
+        SendMessageW(page->GetHwnd(), WM_NOTIFY, 1016, reinterpret_cast<LPARAM>(&begin));
+        int cx = 0, cy = 0;
+        if (page->m_dragImage)
+            ImageList_GetIconSize(page->m_dragImage, &cx, &cy);
+        return cy;
+    };
+    const int one = beginDrag({1801});
+    EXPECT_TRUE(page->m_dragging);
+    EXPECT_GT(one, 0);
+    EXPECT_EQ(3 * one, beginDrag({1801, 1802, 1803}));
+    NMHDR killFocus = {page->m_frame.m_hWnd, 1016, static_cast<UINT>(NM_KILLFOCUS)};
+    SendMessageW(page->GetHwnd(), WM_NOTIFY, 1016, reinterpret_cast<LPARAM>(&killFocus));
+    EXPECT_FALSE(page->m_dragging);
+    EXPECT_EQ(nullptr, page->m_dragImage);
+
     // A drop on a tag hands (6, key, tag) to the wizard once.
     ASSERT_TRUE(page->m_host.SelectPanel(View::DlgLHSBase::KindTag));
     auto* tags = dynamic_cast<View::DlgLHSTag*>(page->CurrentPanel());
