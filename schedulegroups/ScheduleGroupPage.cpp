@@ -463,14 +463,17 @@ void DlgScheduleGroup::CPageBase::SetFocus()
 
 bool DlgScheduleGroup::CPageBase::Accepts(const Object& object) const
 {
-    if (!m_view || object.id == 0)
+    if (!m_view || object.id == 0 || object.type == 0)
         return false;
-    switch (m_kind) {
-    case PageDeployments: return object.type == m_view->TypeId(L"Deployment") && object.type != 0;
-    case PageUsers: return m_view->IsUserType(object.type);
-    case PageComputers: return object.type == m_view->TypeId(L"Computer") && object.type != 0;
-    default: return false;
+    // A rebuild looks its type up once, not once per object.
+    const __int64 type = m_filling ? m_fillType : m_view->TypeId(TypeName());
+    if (type == 0)
+        return false;
+    if (m_kind == PageUsers) {
+        MainWindow* main = m_view->Main();
+        return object.type == type || (main && main->IsTypeOf(object.type, type));
     }
+    return object.type == type;
 }
 
 void DlgScheduleGroup::CPageBase::RefreshIfCurrent()
@@ -673,6 +676,7 @@ void DlgScheduleGroup::CPageBase::FillRows()
     if (!ReadyToFill())
         return;
     ++m_fills;
+    m_fillType = m_view->TypeId(TypeName());
     m_filling = true;
     // Rows selected before the rebuild are selected again when they are still listed.
     std::vector<void*> selected;

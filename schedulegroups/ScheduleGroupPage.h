@@ -41,6 +41,7 @@ public:
     int m_selectedCount = 0;
     int m_rowCount = 0;
     bool m_filling = false;
+    __int64 m_fillType = 0;               // the page type's number while the rows are rebuilt
     DeploymentWin m_windows;
     HIMAGELIST m_dragImage = nullptr;
     bool m_dragging = false;
