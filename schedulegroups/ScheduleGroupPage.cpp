@@ -618,15 +618,23 @@ void DlgScheduleGroup::CPageBase::DeleteSelected()
     RequestRoute route;
     route.requestId = 1057;
     route.param2 = DeleteRouteParam();
-    std::vector<Object> doomed;
-    for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-         item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED)) {
-        auto found = m_view->m_objects.find(reinterpret_cast<__int64>(m_list.GetRowData(item)));
+    for (__int64 id : SelectedIds()) {
+        auto found = m_view->m_objects.find(id);
         if (found != m_view->m_objects.end() && found->second.id != 0)
-            doomed.push_back(found->second);
+            app->m_db.ObjDelete(static_cast<unsigned>(found->second.id), static_cast<unsigned>(found->second.serial),
+                                route);
     }
-    for (const Object& object : doomed)
-        app->m_db.ObjDelete(static_cast<unsigned>(object.id), static_cast<unsigned>(object.serial), route);
+}
+
+std::vector<__int64> DlgScheduleGroup::CPageBase::SelectedIds()
+{
+    std::vector<__int64> ids;
+    if (!m_list.m_hWnd)
+        return ids;
+    for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED))
+        ids.push_back(reinterpret_cast<__int64>(m_list.GetRowData(item)));
+    return ids;
 }
 
 void DlgScheduleGroup::CPageBase::PutTypeIcon(DeleteConfirmInfo& info)
@@ -679,12 +687,9 @@ void DlgScheduleGroup::CPageBase::FillRows()
     m_fillType = m_view->TypeId(TypeName());
     m_filling = true;
     // Rows selected before the rebuild are selected again when they are still listed.
-    std::vector<void*> selected;
+    const std::vector<__int64> selected = SelectedIds();
     if (m_list.m_hWnd) {
         m_list.EnableAutoSort(false);
-        for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-             item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED))
-            selected.push_back(m_list.GetRowData(item));
         ::SendMessageW(m_list.m_hWnd, WM_SETREDRAW, FALSE, 0);
         m_list.DeleteAllRows();
     }
@@ -701,7 +706,7 @@ void DlgScheduleGroup::CPageBase::FillRows()
             if (item < 0)
                 continue;
             ApplyOverlay(item, object);
-            if (std::find(selected.begin(), selected.end(), reinterpret_cast<void*>(object.id)) != selected.end())
+            if (std::find(selected.begin(), selected.end(), object.id) != selected.end())
                 ListView_SetItemState(m_list.m_hWnd, item, LVIS_SELECTED, LVIS_SELECTED);
         }
         m_list.SetEmptyText(EmptyText());

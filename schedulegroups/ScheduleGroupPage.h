@@ -110,6 +110,8 @@ public:
     static CTString ColumnSpec(const std::vector<ColHeading>& columns);
     // The list image of an object's "tree_image" icon, added to the list once per icon; -1 without one.
     int RowImage(const Object& object);
+    // The object ids of the selected rows, in list order.
+    std::vector<__int64> SelectedIds();
     // Sends a delete for every selected row's object; the rows go when the view reports the deletion.
     void DeleteSelected();
     // The large icon of the page's type for the delete confirmation.
