@@ -72,7 +72,8 @@ public:
     virtual void RefreshColumn(const CTString& key);
     virtual void UpdateObjectRow(const Object& object, const Object* old);
     virtual void RemoveObjectRow(const Object& object);
-    // The group's deployment windows (1063) go into the deployments page's window record.
+    // An arrived icon (1022) replaces its placeholder in the list; the group's deployment windows
+    // (1063) go into the deployments page's window record, path replies to its panels.
     virtual void OnIconArrived(RequestResult& result);
     // The deployments page's record of the group's deployment windows; null on other pages.
     virtual DeploymentWin* GetWindowRecord() { return m_kind == PageDeployments ? &m_windows : nullptr; }
