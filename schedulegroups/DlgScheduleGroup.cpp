@@ -13,6 +13,7 @@
 #include "framework/CWindowManager.h"
 #include "framework/PopupMenuDriver.h"
 #include "schedulegroups/ScheduleGroupPage.h"
+#include "schedulegroups/ScheduleGroupPageComputers.h"
 #include "session/FormHelpers.h"
 #include "session/RequestResult.h"
 
@@ -225,7 +226,7 @@ void DlgScheduleGroup::ShowPage(int page)
         return;
     CPageBase* target = FindPage(page);
     if (!target) {
-        target = new CPageBase(page);
+        target = page == PageComputers ? new CPageComputers() : new CPageBase(page);
         if (page == PageDeployments) {
             target->m_initialPanel = 1;
             m_deploymentsPage = target;
