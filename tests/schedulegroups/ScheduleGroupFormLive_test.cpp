@@ -166,9 +166,10 @@ TEST_F(ScheduleGroupFormLive, LoadsTheGroupItsTasksAndTheLastWindowsSlots)
                 found = found || child.id == id;
             EXPECT_TRUE(found) << id;
         }
-        if (c.group == kAutumn)
+        if (c.group == kAutumn) {
             for (const Object& child : form->m_group.children)
                 EXPECT_NE(602, child.id);   // the first window's slot is not fetched
+        }
         EXPECT_FALSE(form->IsModified());
         // The header: the path title and the subtitle.
         EXPECT_STREQ(DlgScheduleGroupDlg::BuildSubtitle(form->m_group).GetBuffer(), form->m_header.subtitle.GetBuffer());
