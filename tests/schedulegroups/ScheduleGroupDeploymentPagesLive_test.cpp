@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <string>
@@ -57,10 +58,10 @@ Object Make(__int64 id, __int64 type, __int64 parent, const wchar_t* name)
     return object;
 }
 
-Object Deployment(__int64 id, __int64 type, const wchar_t* status, __int64 user = 0, __int64 slot = 0)
+Object Deployment(__int64 id, __int64 type, int status, __int64 user = 0, __int64 slot = 0)
 {
     Object deployment = Make(id, type, kSpring, L"D");
-    Put(deployment, 1, L"deployment_status", CAttribute(CTString(status)));
+    Put(deployment, 1, L"deployment_status", CAttribute(CAttribute::Integer, static_cast<__int64>(status)));
     if (user)
         Put(deployment, 2, L"link_user", CAttribute(CAttribute::Integer, user), Object::Attribute::Link);
     if (slot)
@@ -144,10 +145,37 @@ int IndexOf(HWND list, UINT32 data)
     return it == all.end() ? -1 : static_cast<int>(it - all.begin());
 }
 
+// A text for a query value: reserved characters as %XX.
+std::wstring Escaped(const std::string& text)
+{
+    std::wstring out;
+    for (unsigned char c : text) {
+        if (isalnum(c) || c == '/' || c == ':' || c == '.' || c == '-' || c == '_') {
+            out += static_cast<wchar_t>(c);
+        } else {
+            wchar_t hex[4];
+            _snwprintf(hex, 4, L"%%%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 class ScheduleGroupDeploymentPagesLive : public ::testing::Test {
 public:
     static void SetUpTestSuite()
     {
+        // A socket token of this process, so that pushed messages reach this process's socket
+        // alone while other tests share the fixture server.
+        s_token = "cslots" + std::to_string(GetCurrentProcessId());
+        fixture::Script(fixture::Shared(), "/api/api_logonWStoken.php",
+                        nlohmann::json::array({{{"status", 200},
+                                                {"headers", nlohmann::json::array({{"Content-Type", "application/xml"}})},
+                                                {"body", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<result><RC id=\"0\" "
+                                                         "ws=\"" + s_token + "\"/></result>\n"}}}));
+        // The socket takes the actions queued for its exact target when it connects: make that queue now.
+        fixture::Control(fixture::Shared(), L"POST", L"/control/ws?path=" + Escaped(SocketTarget()),
+                         R"([{"delay_ms": 1}])");
         s_app = signedin::SignIn();
         if (!s_app)
             return;
@@ -190,18 +218,24 @@ public:
 
     __int64 Type(const wchar_t* name) { return main->GetTypeId(CTString(name)); }
 
+    // The realtime socket's target with this process's token.
+    static std::string SocketTarget() { return "/socket.io?channels=dirupdates:events:slots:requests&token=" + s_token; }
+
     static App* s_app;
+    static std::string s_token;
     MainWindow* main = nullptr;
 };
 
 App* ScheduleGroupDeploymentPagesLive::s_app = nullptr;
+std::string ScheduleGroupDeploymentPagesLive::s_token;
+
 
 TEST_F(ScheduleGroupDeploymentPagesLive, StatusPanelCountsEachDeploymentOnceUnderAllAndCompleted)
 {
     // A status with both the succeeded and the failed bit, known to this process only.
     Object both = Make(1990, Type(L"Deployment Status"), 5, L"Partly done");
-    Put(both, 1, L"code", CAttribute(CTString(L"1990")));
-    Put(both, 2, L"deployment_attribs", CAttribute(CTString(L"12")));
+    Put(both, 1, L"code", CAttribute(CAttribute::Integer, static_cast<__int64>(1990)));
+    Put(both, 2, L"deployment_attribs", CAttribute(CAttribute::Integer, static_cast<__int64>(12)));
     main->m_cache.deploymentStatuses.push_back(both);
 
     View view;
@@ -211,8 +245,8 @@ TEST_F(ScheduleGroupDeploymentPagesLive, StatusPanelCountsEachDeploymentOnceUnde
     // Status codes of the sample: 1 scheduled, 2 completed (bit 4), 4 failed (bit 8); 999 is none.
     const struct {
         __int64 id;
-        const wchar_t* status;
-    } deployments[] = {{1900, L"1"}, {1901, L"2"}, {1902, L"4"}, {1903, L"1990"}, {1904, L"999"}, {1905, L"2"}};
+        int status;
+    } deployments[] = {{1900, 1}, {1901, 2}, {1902, 4}, {1903, 1990}, {1904, 999}, {1905, 2}};
     for (const auto& d : deployments)
         view.m_objects[d.id] = Deployment(d.id, type, d.status);
     view.m_objects[1906] = Make(1906, Type(L"Computer"), kSpring, L"Not a deployment");
@@ -250,12 +284,12 @@ TEST_F(ScheduleGroupDeploymentPagesLive, StatusPanelCountsEachDeploymentOnceUnde
 TEST_F(ScheduleGroupDeploymentPagesLive, SchedulePanelChoices)
 {
     const __int64 type = Type(L"Deployment");
-    Object none = Deployment(1910, type, L"1");
-    Object zero = Deployment(1911, type, L"1");
-    Put(zero, 3, L"link_deployment_slot", CAttribute(CAttribute::Integer, 0), Object::Attribute::Link);
-    Object text = Deployment(1912, type, L"1");
+    Object none = Deployment(1910, type, 1);
+    Object zero = Deployment(1911, type, 1);
+    Put(zero, 3, L"link_deployment_slot", CAttribute(CAttribute::Integer, static_cast<__int64>(0)), Object::Attribute::Link);
+    Object text = Deployment(1912, type, 1);
     Put(text, 3, L"link_deployment_slot", CAttribute(CTString(L"279")));
-    Object booked = Deployment(1913, type, L"1", 0, 279);
+    Object booked = Deployment(1913, type, 1, 0, 279);
     const struct {
         unsigned __int64 choice;
         std::vector<bool> passes;   // none, zero, text, booked
@@ -365,7 +399,15 @@ TEST_F(ScheduleGroupDeploymentPagesLive, RealtimeSlotsChangeOneWindowNotTheTotal
     };
     ASSERT_NE(nullptr, find(283));
     const int capacity = windows->m_capacityTotal, used = windows->m_usedTotal;
-    fixture::Control(fixture::Shared(), L"POST", L"/control/ws?path=/socket.io",
+    // This process's socket only: its exact target, with the token scripted for this process.
+    const std::wstring token = s_app->m_db.m_wsToken.GetBuffer() ? s_app->m_db.m_wsToken.GetBuffer() : L"";
+    ASSERT_EQ(std::wstring(s_token.begin(), s_token.end()), token) << "another process took the scripted token";
+    const std::string target = SocketTarget();
+    ASSERT_TRUE(PumpUntil(*s_app, [&] {
+        return fixture::Control(fixture::Shared(), L"GET", L"/control/ws_log").find("\"open\", \"data\": \"" + target) !=
+               std::string::npos;
+    }));
+    fixture::Control(fixture::Shared(), L"POST", L"/control/ws?path=" + Escaped(target),
                      R"([{"text": "{\"channel\":\"slots\",\"id\":\"283\",\"used\":\"2\",\"max\":\"9\"}"}])");
     ASSERT_TRUE(PumpUntil(*s_app, [&] { return find(283) && find(283)->capacity == 9; }))
         << fixture::Control(fixture::Shared(), L"GET", L"/control/ws_log");
@@ -467,10 +509,10 @@ TEST_F(ScheduleGroupDeploymentPagesLive, ObjectChangesTouchOnlyTheirRows)
         CAttribute(CAttribute::Integer, 280), Object::Attribute::Link);
     view->m_objects[300] = moved;
     page->UpdateObjectRow(moved, &before);
-    Object added = Deployment(1920, Type(L"Deployment"), L"1", 200, 279);
+    Object added = Deployment(1920, Type(L"Deployment"), 1, 200, 279);
     view->m_objects[1920] = added;
     page->UpdateObjectRow(added, nullptr);
-    Object elsewhere = Deployment(1921, Type(L"Deployment"), L"1", 200, 281);
+    Object elsewhere = Deployment(1921, Type(L"Deployment"), 1, 200, 281);
     view->m_objects[1921] = elsewhere;
     page->UpdateObjectRow(elsewhere, nullptr);
     EXPECT_EQ((std::vector<__int64>{305, 1920}), Only(RowIds(*page), {300, 301, 302, 303, 304, 305, 1920, 1921}));
