@@ -145,6 +145,14 @@ int IndexOf(HWND list, UINT32 data)
     return it == all.end() ? -1 : static_cast<int>(it - all.begin());
 }
 
+// Chooses an entry of the window list as a click does: selection, then LBN_SELCHANGE through the host.
+void Choose(View::CPageBase& page, View::DlgLHSSlot& slots, UINT32 entry)
+{
+    SendMessageW(slots.m_hWnd, LB_SETCURSEL, IndexOf(slots.m_hWnd, entry), 0);
+    SendMessageW(page.m_host.m_hWnd, WM_COMMAND, MAKEWPARAM(View::DlgLHSSlot::kIdList, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(slots.m_hWnd));
+}
+
 // A text for a query value: reserved characters as %XX.
 std::wstring Escaped(const std::string& text)
 {
@@ -347,6 +355,11 @@ TEST_F(ScheduleGroupDeploymentPagesLive, DeploymentsPageColumnsPanelsAndWindowLi
     EXPECT_TRUE(page->m_list.HasImageForKey(View::CPageDeployments::ImageSucceeded));
     EXPECT_TRUE(page->m_list.HasImageForKey(View::CPageDeployments::ImageFailed));
     EXPECT_EQ(RGB(221, 0, 0), page->m_list.LookupColour(View::CPageDeployments::kOverdueColour));
+    // The empty-list text follows the view's load.
+    EXPECT_STREQ(L"No Deployments", page->EmptyText().GetBuffer());
+    page->OnLoadState(0);
+    EXPECT_STREQ(L"Loading...", page->EmptyText().GetBuffer());
+    page->OnLoadState(view->m_loadedBits);
 
     // The user of every sample deployment lies outside the group (parent 22): overlay 1.
     EXPECT_EQ(1, Overlay(*page, 300));
@@ -362,17 +375,13 @@ TEST_F(ScheduleGroupDeploymentPagesLive, DeploymentsPageColumnsPanelsAndWindowLi
         {0xFFFFFFFEu, {300, 301, 302, 303, 304, 305}},
     };
     for (const auto& c : cases) {
-        SendMessageW(slots->m_hWnd, LB_SETCURSEL, IndexOf(slots->m_hWnd, c.entry), 0);
-        SendMessageW(page->m_host.m_hWnd, WM_COMMAND, MAKEWPARAM(View::DlgLHSSlot::kIdList, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(slots->m_hWnd));
+        Choose(*page, *slots, c.entry);
         EXPECT_EQ(c.entry, static_cast<UINT32>(slots->m_choice));
         EXPECT_EQ(c.rows, Only(RowIds(*page), {300, 301, 302, 303, 304, 305})) << c.entry;
     }
 
     // A new window reply refills the list and keeps its selection, not the rows.
-    SendMessageW(slots->m_hWnd, LB_SETCURSEL, IndexOf(slots->m_hWnd, 280), 0);
-    SendMessageW(page->m_host.m_hWnd, WM_COMMAND, MAKEWPARAM(View::DlgLHSSlot::kIdList, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(slots->m_hWnd));
+    Choose(*page, *slots, 280);
     const int fills = page->m_fills;
     s_app->GetDeploymentWindowsCached(static_cast<unsigned>(kSpring), view->ReplyRoute(View::ReqWindows));
     Settle(*s_app);
@@ -425,9 +434,7 @@ TEST_F(ScheduleGroupDeploymentPagesLive, DropsHandTheEntryToTheDeploymentWizard)
     page->m_host.SelectPanel(1);
     auto* slots = dynamic_cast<View::DlgLHSSlot*>(page->CurrentPanel());
     ASSERT_NE(nullptr, slots);
-    SendMessageW(slots->m_hWnd, LB_SETCURSEL, 0, 0);
-    SendMessageW(page->m_host.m_hWnd, WM_COMMAND, MAKEWPARAM(View::DlgLHSSlot::kIdList, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(slots->m_hWnd));
+    Choose(*page, *slots, 0xFFFFFFFEu);
     Settle(*s_app);
     Select(*page, {301, 302});
 
@@ -486,9 +493,7 @@ TEST_F(ScheduleGroupDeploymentPagesLive, ObjectChangesTouchOnlyTheirRows)
     page->m_host.SelectPanel(1);
     auto* slots = dynamic_cast<View::DlgLHSSlot*>(page->CurrentPanel());
     ASSERT_NE(nullptr, slots);
-    SendMessageW(slots->m_hWnd, LB_SETCURSEL, IndexOf(slots->m_hWnd, 279), 0);
-    SendMessageW(page->m_host.m_hWnd, WM_COMMAND, MAKEWPARAM(View::DlgLHSSlot::kIdList, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(slots->m_hWnd));
+    Choose(*page, *slots, 279);
     ASSERT_EQ((std::vector<__int64>{300, 305}), Only(RowIds(*page), {300, 301, 302, 303, 304, 305}));
     const int fills = page->m_fills;
 
