@@ -293,8 +293,20 @@ LRESULT CALLBACK DlgScheduleGroup::CPageBase::PageProc(HWND hwnd, UINT msg, WPAR
 
 bool DlgScheduleGroup::CPageBase::Create(HWND parent)
 {
-    m_hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
-                             0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // The page window's class is named after the page class: no background, the arrow cursor.
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(module, ClassName(), &wc)) {
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = module;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = ClassName();
+        RegisterClassExW(&wc);
+    }
+    m_hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, ClassName(), L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                             0, 0, parent, nullptr, module, nullptr);
     if (!m_hWnd)
         return false;
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -357,6 +369,9 @@ void DlgScheduleGroup::CPageBase::AppendCustomColumns(const Object& definition, 
         const CTString name = TextOf(mapping, L"attrib_name");
         const Object::Attribute* attribute = name.IsEmpty() ? nullptr : definition.FindAttribute(name);
         if (!attribute || attribute->name.GetLength() != name.GetLength() || attribute->name.Compare(name) != 0)
+            continue;
+        // Links and link arrays are value types of their own: no column.
+        if (attribute->flags & (Object::Attribute::Link | Object::Attribute::LinkArray))
             continue;
         ColHeading column;
         column.caption = mapping.name;
@@ -448,14 +463,17 @@ void DlgScheduleGroup::CPageBase::SetFocus()
 
 bool DlgScheduleGroup::CPageBase::Accepts(const Object& object) const
 {
-    if (!m_view || object.id == 0)
+    if (!m_view || object.id == 0 || object.type == 0)
         return false;
-    switch (m_kind) {
-    case PageDeployments: return object.type == m_view->TypeId(L"Deployment") && object.type != 0;
-    case PageUsers: return m_view->IsUserType(object.type);
-    case PageComputers: return object.type == m_view->TypeId(L"Computer") && object.type != 0;
-    default: return false;
+    // A rebuild looks its type up once, not once per object.
+    const __int64 type = m_filling ? m_fillType : m_view->TypeId(TypeName());
+    if (type == 0)
+        return false;
+    if (m_kind == PageUsers) {
+        MainWindow* main = m_view->Main();
+        return object.type == type || (main && main->IsTypeOf(object.type, type));
     }
+    return object.type == type;
 }
 
 void DlgScheduleGroup::CPageBase::RefreshIfCurrent()
@@ -600,15 +618,23 @@ void DlgScheduleGroup::CPageBase::DeleteSelected()
     RequestRoute route;
     route.requestId = 1057;
     route.param2 = DeleteRouteParam();
-    std::vector<Object> doomed;
-    for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-         item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED)) {
-        auto found = m_view->m_objects.find(reinterpret_cast<__int64>(m_list.GetRowData(item)));
+    for (__int64 id : SelectedIds()) {
+        auto found = m_view->m_objects.find(id);
         if (found != m_view->m_objects.end() && found->second.id != 0)
-            doomed.push_back(found->second);
+            app->m_db.ObjDelete(static_cast<unsigned>(found->second.id), static_cast<unsigned>(found->second.serial),
+                                route);
     }
-    for (const Object& object : doomed)
-        app->m_db.ObjDelete(static_cast<unsigned>(object.id), static_cast<unsigned>(object.serial), route);
+}
+
+std::vector<__int64> DlgScheduleGroup::CPageBase::SelectedIds()
+{
+    std::vector<__int64> ids;
+    if (!m_list.m_hWnd)
+        return ids;
+    for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED))
+        ids.push_back(reinterpret_cast<__int64>(m_list.GetRowData(item)));
+    return ids;
 }
 
 void DlgScheduleGroup::CPageBase::PutTypeIcon(DeleteConfirmInfo& info)
@@ -658,14 +684,12 @@ void DlgScheduleGroup::CPageBase::FillRows()
     if (!ReadyToFill())
         return;
     ++m_fills;
+    m_fillType = m_view->TypeId(TypeName());
     m_filling = true;
     // Rows selected before the rebuild are selected again when they are still listed.
-    std::vector<void*> selected;
+    const std::vector<__int64> selected = SelectedIds();
     if (m_list.m_hWnd) {
         m_list.EnableAutoSort(false);
-        for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-             item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED))
-            selected.push_back(m_list.GetRowData(item));
         ::SendMessageW(m_list.m_hWnd, WM_SETREDRAW, FALSE, 0);
         m_list.DeleteAllRows();
     }
@@ -682,7 +706,7 @@ void DlgScheduleGroup::CPageBase::FillRows()
             if (item < 0)
                 continue;
             ApplyOverlay(item, object);
-            if (std::find(selected.begin(), selected.end(), reinterpret_cast<void*>(object.id)) != selected.end())
+            if (std::find(selected.begin(), selected.end(), object.id) != selected.end())
                 ListView_SetItemState(m_list.m_hWnd, item, LVIS_SELECTED, LVIS_SELECTED);
         }
         m_list.SetEmptyText(EmptyText());

@@ -41,6 +41,7 @@ public:
     int m_selectedCount = 0;
     int m_rowCount = 0;
     bool m_filling = false;
+    __int64 m_fillType = 0;               // the page type's number while the rows are rebuilt
     DeploymentWin m_windows;
     HIMAGELIST m_dragImage = nullptr;
     bool m_dragging = false;
@@ -71,7 +72,8 @@ public:
     virtual void RefreshColumn(const CTString& key);
     virtual void UpdateObjectRow(const Object& object, const Object* old);
     virtual void RemoveObjectRow(const Object& object);
-    // The group's deployment windows (1063) go into the deployments page's window record.
+    // An arrived icon (1022) replaces its placeholder in the list; the group's deployment windows
+    // (1063) go into the deployments page's window record, path replies to its panels.
     virtual void OnIconArrived(RequestResult& result);
     // The deployments page's record of the group's deployment windows; null on other pages.
     virtual DeploymentWin* GetWindowRecord() { return m_kind == PageDeployments ? &m_windows : nullptr; }
@@ -109,6 +111,8 @@ public:
     static CTString ColumnSpec(const std::vector<ColHeading>& columns);
     // The list image of an object's "tree_image" icon, added to the list once per icon; -1 without one.
     int RowImage(const Object& object);
+    // The object ids of the selected rows, in list order.
+    std::vector<__int64> SelectedIds();
     // Sends a delete for every selected row's object; the rows go when the view reports the deletion.
     void DeleteSelected();
     // The large icon of the page's type for the delete confirmation.

@@ -80,6 +80,9 @@ MainWindow* DlgScheduleGroup::DlgLHSBase::Main() const
 
 __int64 DlgScheduleGroup::DlgLHSBase::DeploymentType() const
 {
+    // While the deployments page rebuilds its rows it holds the number already.
+    if (m_owner && m_owner->m_filling && m_owner->GetPageKind() == PageDeployments)
+        return m_owner->m_fillType;
     DlgScheduleGroup* view = View();
     return view ? view->TypeId(L"Deployment") : 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The API requests the fixture server recorded for the schedule-group form tests: each one's page
-// and its decoded form fields.
+// The API requests the fixture server recorded for the schedule-group tests: each one's page and
+// its decoded form fields.
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>

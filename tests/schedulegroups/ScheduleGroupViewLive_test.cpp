@@ -23,90 +23,18 @@
 #include "session/BoxRecorder.h"
 #include "session/RequestResult.h"
 
+#include "schedulegroups/FormRequests.h"
 #include "app/SignedInSession.h"
 
 namespace {
 
 using signedin::PumpUntil;
 using signedin::Settle;
-using Form = std::map<std::string, std::string>;
+using namespace formrequests;
 
 // Sample groups (tests/fixtures/sample/directory.json): 52 with deployments, contacts, a site and
 // two deployment locations (530, 531); 1100 without a deployment window.
 constexpr __int64 kSpring = 52, kPilot = 1100;
-
-struct Request {
-    std::string page;
-    Form form;
-};
-
-std::string UrlDecode(const std::string& in)
-{
-    std::string out;
-    for (size_t i = 0; i < in.size(); ++i) {
-        if (in[i] == '+') {
-            out += ' ';
-        } else if (in[i] == '%' && i + 2 < in.size()) {
-            out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += in[i];
-        }
-    }
-    return out;
-}
-
-Form ParseForm(const std::string& body)
-{
-    Form form;
-    size_t start = 0;
-    while (start <= body.size()) {
-        size_t end = body.find('&', start);
-        if (end == std::string::npos)
-            end = body.size();
-        std::string pair = body.substr(start, end - start);
-        size_t eq = pair.find('=');
-        if (!pair.empty())
-            form[UrlDecode(pair.substr(0, eq))] = eq == std::string::npos ? "" : UrlDecode(pair.substr(eq + 1));
-        start = end + 1;
-    }
-    return form;
-}
-
-std::vector<Request> RequestsSince(int& mark)
-{
-    std::vector<Request> out;
-    nlohmann::json all = fixture::Requests(fixture::Shared(), "/api/");
-    int last = mark;
-    for (const auto& record : all) {
-        int seq = record.value("seq", 0);
-        if (seq <= mark)
-            continue;
-        last = std::max(last, seq);
-        std::string target = record.value("target", "");
-        Request request;
-        request.page = target.substr(target.rfind('/') + 1);
-        request.form = ParseForm(fixture::Base64Decode(record.value("body_b64", "")));
-        out.push_back(request);
-    }
-    mark = last;
-    return out;
-}
-
-std::vector<Form> Of(const std::vector<Request>& requests, const std::string& page)
-{
-    std::vector<Form> out;
-    for (const Request& request : requests)
-        if (request.page == page)
-            out.push_back(request.form);
-    return out;
-}
-
-std::string Get(const Form& form, const std::string& key)
-{
-    auto it = form.find(key);
-    return it == form.end() ? "<absent>" : it->second;
-}
 
 size_t CountItems(const std::string& list)
 {
