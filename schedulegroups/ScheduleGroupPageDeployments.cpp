@@ -275,11 +275,7 @@ void DlgScheduleGroup::CPageDeployments::CollectSelection(int wizardKind, std::m
     if ((wizardKind != 0 && wizardKind != 1) || !m_view)
         return;
     out.clear();
-    if (!m_list.m_hWnd)
-        return;
-    for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-         item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED)) {
-        const __int64 id = reinterpret_cast<__int64>(m_list.GetRowData(item));
+    for (__int64 id : SelectedIds()) {
         if (wizardKind == 1) {
             out[id] = 1;
             continue;

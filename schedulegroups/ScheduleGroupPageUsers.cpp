@@ -120,9 +120,6 @@ void DlgScheduleGroup::CPageUsers::CollectSelection(int wizardKind, std::map<__i
     if (wizardKind != 0)
         return;
     out.clear();
-    if (!m_list.m_hWnd)
-        return;
-    for (int item = ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-         item = ListView_GetNextItem(m_list.m_hWnd, item, LVNI_SELECTED))
-        out[reinterpret_cast<__int64>(m_list.GetRowData(item))] = 1;
+    for (__int64 id : SelectedIds())
+        out[id] = 1;
 }
