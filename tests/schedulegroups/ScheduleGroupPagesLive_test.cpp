@@ -29,9 +29,10 @@ using View = DlgScheduleGroup;
 using signedin::Settle;
 using namespace formrequests;
 
-// Group 1800 (tests/fixtures/sample/directory.json) and its computers: 1801 at location 530 with
-// asset type 1, 1802 at 531 with asset type 1, 1803 at 531, 1804 at site 22, 1805 a "Laptop", 1806
-// a child of the group; routes of 530 and 531 as the sample has them.
+// Group 1800 (tests/fixtures/sample/directory.json) with deployment locations 1820 (a legacy and an
+// other route) and 1823 (a legacy route), and its computers: 1801 at 1820 with asset type 1, 1802 at
+// 1823 with asset type 1, 1803 at 1823, 1804 at 1825 (no location), 1805 a "Laptop", 1806 a child of
+// the group.
 constexpr __int64 kGroup = 1800;
 
 // Answers message boxes with a chosen button and keeps their texts.
@@ -272,7 +273,7 @@ TEST_F(ScheduleGroupPagesLive, ComputersPageListsMarksDropsAndDeletes)
     // A change is not filtered: 1804 keeps its row without the exception, and its overlay though
     // its parent is now a route location; a hidden known object gets no row.
     Object moved = view->m_objects[1804];
-    moved.parent = 530;
+    moved.parent = 1820;
     moved.attributes.clear();
     view->OnObjectChanged(moved);
     view->OnObjectChanged(view->m_objects[1803]);
