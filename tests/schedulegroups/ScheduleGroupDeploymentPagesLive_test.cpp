@@ -16,6 +16,8 @@
 #include "app/App.h"
 #include "app/MainWindow.h"
 #include "calendars/model/DeploymentWin.h"
+#include "framework/CTWndMessageBox.h"
+#include "framework/MessageBoxAnswerer.h"
 #include "schedulegroups/DlgScheduleGroup.h"
 #include "schedulegroups/ScheduleGroupPage.h"
 #include "schedulegroups/ScheduleGroupPageDeployments.h"
@@ -24,12 +26,17 @@
 #include "schedulegroups/ScheduleGroupPanelSlot.h"
 #include "schedulegroups/ScheduleGroupPanels.h"
 #include "schedulegroups/ScheduleGroupWindows.h"
+#include "schedulegroups/FormRequests.h"
 #include "session/RequestResult.h"
 
 #include "app/SignedInSession.h"
 
 namespace {
 
+using formrequests::Form;
+using formrequests::Get;
+using formrequests::Of;
+using formrequests::RequestsSince;
 using signedin::PumpUntil;
 using signedin::Settle;
 using View = DlgScheduleGroup;
@@ -68,6 +75,22 @@ Object Deployment(__int64 id, __int64 type, int status, __int64 user = 0, __int6
         Put(deployment, 3, L"link_deployment_slot", CAttribute(CAttribute::Integer, slot), Object::Attribute::Link);
     return deployment;
 }
+
+// Records the message boxes and presses one button in each.
+class BoxAnswer : public MessageBoxAnswerer {
+public:
+    explicit BoxAnswer(int button) : press(button) { MessageBoxAnswerer::Install(this); }
+    ~BoxAnswer() override { MessageBoxAnswerer::Install(nullptr); }
+    void OnMessageBox(CTWndMessageBox& box, HWND) override
+    {
+        texts.push_back(box.m_text ? box.m_text : L"");
+        captions.push_back(box.m_caption ? box.m_caption : L"");
+        box.Press(press);
+    }
+    int press = IDCANCEL;
+    std::vector<std::wstring> texts;
+    std::vector<std::wstring> captions;
+};
 
 // What a stand-in wizard read from the view's current page as it opened.
 struct WizardRecord {
@@ -603,6 +626,40 @@ TEST_F(ScheduleGroupDeploymentPagesLive, PanelAndChoiceAreBackInTheNextView)
     page->m_host.SelectPanel(View::DlgLHSBase::KindSlot);
     status = dynamic_cast<View::DlgLHSDepStatus*>(page->m_host.FindPanel(View::DlgLHSBase::KindStatus));
     status->m_choice = 0;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ScheduleGroupDeploymentPagesLive, DeleteAsksAboutDeploymentsAndDecliningSendsNothing)
+{
+    View* view = Open();
+    ASSERT_NE(nullptr, view);
+    View::CPageDeployments* page = Deployments(view);
+    ASSERT_NE(nullptr, page);
+    page->m_host.SelectPanel(View::DlgLHSBase::KindSlot);
+    auto* slots = dynamic_cast<View::DlgLHSSlot*>(page->CurrentPanel());
+    ASSERT_NE(nullptr, slots);
+    Choose(*page, *slots, 0xFFFFFFFEu);
+    int mark = 0;
+    RequestsSince(mark);
+    {
+        BoxAnswer cancel(IDCANCEL);
+        Select(*page, {300, 301, 302, 303});
+        SendMessageW(page->m_list.m_hWnd, WM_KEYDOWN, VK_DELETE, 0);
+        Select(*page, {300});
+        SendMessageW(page->m_list.m_hWnd, WM_KEYDOWN, VK_DELETE, 0);
+        ASSERT_GE(cancel.captions.size(), 2u);
+        EXPECT_EQ(L"Confirm Multiple Deployment Delete", cancel.captions[0]);
+        EXPECT_EQ(L"Are you sure you want to delete these 4 items?", cancel.texts[0]);
+        EXPECT_EQ(L"Delete Deployment", cancel.captions[1]);
+        EXPECT_EQ(L"Are you sure you want to delete Deployment 'Grace Hopper'?", cancel.texts[1]);
+    }
+    Settle(*s_app);
+    for (const Form& sent : Of(RequestsSince(mark), "api_objDelete.php"))
+        for (const char* id : {"300", "301", "302", "303"})
+            EXPECT_NE(id, Get(sent, "ID"));
 }
 
 } // namespace
