@@ -247,6 +247,13 @@ public:
         return view ? dynamic_cast<View::CPageDeployments*>(view->FindPage(View::PageDeployments)) : nullptr;
     }
 
+    // The page's deployment-window panel, made current.
+    View::DlgLHSSlot* SchedulePanel(View::CPageDeployments& page)
+    {
+        page.m_host.SelectPanel(View::DlgLHSBase::KindSlot);
+        return dynamic_cast<View::DlgLHSSlot*>(page.CurrentPanel());
+    }
+
     __int64 Type(const wchar_t* name) { return main->GetTypeId(CTString(name)); }
 
     // The realtime socket's target with this process's token.
@@ -454,8 +461,7 @@ TEST_F(ScheduleGroupDeploymentPagesLive, DropsHandTheEntryToTheDeploymentWizard)
     ASSERT_NE(nullptr, view);
     View::CPageDeployments* page = Deployments(view);
     ASSERT_NE(nullptr, page);
-    page->m_host.SelectPanel(1);
-    auto* slots = dynamic_cast<View::DlgLHSSlot*>(page->CurrentPanel());
+    auto* slots = SchedulePanel(*page);
     ASSERT_NE(nullptr, slots);
     Choose(*page, *slots, 0xFFFFFFFEu);
     Settle(*s_app);
@@ -513,8 +519,7 @@ TEST_F(ScheduleGroupDeploymentPagesLive, ObjectChangesTouchOnlyTheirRows)
     ASSERT_NE(nullptr, view);
     View::CPageDeployments* page = Deployments(view);
     ASSERT_NE(nullptr, page);
-    page->m_host.SelectPanel(1);
-    auto* slots = dynamic_cast<View::DlgLHSSlot*>(page->CurrentPanel());
+    auto* slots = SchedulePanel(*page);
     ASSERT_NE(nullptr, slots);
     Choose(*page, *slots, 279);
     ASSERT_EQ((std::vector<__int64>{300, 305}), Only(RowIds(*page), {300, 301, 302, 303, 304, 305}));
@@ -638,8 +643,7 @@ TEST_F(ScheduleGroupDeploymentPagesLive, DeleteAsksAboutDeploymentsAndDecliningS
     ASSERT_NE(nullptr, view);
     View::CPageDeployments* page = Deployments(view);
     ASSERT_NE(nullptr, page);
-    page->m_host.SelectPanel(View::DlgLHSBase::KindSlot);
-    auto* slots = dynamic_cast<View::DlgLHSSlot*>(page->CurrentPanel());
+    auto* slots = SchedulePanel(*page);
     ASSERT_NE(nullptr, slots);
     Choose(*page, *slots, 0xFFFFFFFEu);
     int mark = 0;
