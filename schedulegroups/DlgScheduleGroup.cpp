@@ -14,6 +14,8 @@
 #include "framework/PopupMenuDriver.h"
 #include "schedulegroups/ScheduleGroupPage.h"
 #include "schedulegroups/ScheduleGroupPageComputers.h"
+#include "schedulegroups/ScheduleGroupPageDeployments.h"
+#include "schedulegroups/ScheduleGroupPageUsers.h"
 #include "session/FormHelpers.h"
 #include "session/RequestResult.h"
 
@@ -226,7 +228,9 @@ void DlgScheduleGroup::ShowPage(int page)
         return;
     CPageBase* target = FindPage(page);
     if (!target) {
-        target = page == PageComputers ? new CPageComputers() : new CPageBase(page);
+        target = page == PageComputers ? static_cast<CPageBase*>(new CPageComputers())
+                 : page == PageUsers   ? static_cast<CPageBase*>(new CPageUsers())
+                                       : static_cast<CPageBase*>(new CPageDeployments());
         if (page == PageDeployments) {
             target->m_initialPanel = 1;
             m_deploymentsPage = target;

@@ -143,7 +143,8 @@ public:
     LRESULT OnListNotify(NMHDR* hdr);
 
 protected:
-    void CreatePanels();
+    // The exceptions and tags panels (the deployments page's fail-code and administrators panels first).
+    virtual void CreatePanels();
     static LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     WNDPROC m_staticProc = nullptr;
     bool m_laidOut = false;

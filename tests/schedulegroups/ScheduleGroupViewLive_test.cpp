@@ -833,9 +833,10 @@ TEST_F(ScheduleGroupViewLive, PagesKeepTheirPanelAndFilterThroughIt)
 
     DlgScheduleGroup* view = Open(kSpring);
     ASSERT_NE(nullptr, view);
-    // The deployments page has no window panel yet: its first panel, the fail codes, lists all.
+    // The fail codes, chosen on the deployments page, list all.
     DlgScheduleGroup::CPageBase* deployments = view->m_currentPage;
     ASSERT_NE(nullptr, deployments->CurrentPanel());
+    deployments->m_host.SelectPanel(DlgScheduleGroup::DlgLHSBase::KindFailCode);
     EXPECT_EQ(DlgScheduleGroup::DlgLHSBase::KindFailCode, deployments->CurrentPanel()->GetKind());
     const int all = deployments->m_list.GetItemCount();   // the sample's six and any other tests made
     EXPECT_GE(all, 6);
