@@ -55,7 +55,7 @@ void DataPointsPage::Build()
     if (m_list.Create(m_hWnd, kIdList, true, 0)) {
         CTListCtrlReport& report = m_list.m_report;
         report.ModifyOptions(CTListCtrlReport::OptGridLines, 0);
-        report.ModifyStyle(0, LVS_SINGLESEL | WS_TABSTOP, 0);
+        report.ModifyStyle(LVS_SORTASCENDING, LVS_SINGLESEL | WS_TABSTOP, 0);
         ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
         report.SetColumns(CTString(L"Date Time,140;"), 0, nullptr, nullptr);
         report.SortBy(0, false);

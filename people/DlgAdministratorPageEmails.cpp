@@ -2,6 +2,12 @@
 
 #include "app/App.h"
 
+bool DlgAdministratorDlg::CPageEmails::CreatePage(HWND parent)
+{
+    CTWndListCtrlEx2::RegisterClass(GetTemplateModule());
+    return CWindowManager::CWMFormPage::CreatePage(parent);
+}
+
 bool DlgAdministratorDlg::CPageEmails::Load()
 {
     if (m_visible) {

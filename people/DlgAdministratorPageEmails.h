@@ -15,6 +15,7 @@ public:
     bool m_loadPending = false;
 
     UINT GetTemplateId() override { return kTemplate; }
+    bool CreatePage(HWND parent) override;
     bool Load() override;
     bool Save() override { return true; }
     bool Reserved() override { return false; }

@@ -57,7 +57,7 @@ void DlgUser::CPageLogon::Build()
         return;
     Report& report = m_list.m_report;
     report.ModifyOptions(CTListCtrlReport::OptGridLines, CTListCtrlReport::OptOwnFirstColumn);
-    report.ModifyStyle(0, LVS_SINGLESEL | WS_TABSTOP, 0);
+    report.ModifyStyle(LVS_SORTASCENDING, LVS_SINGLESEL | WS_TABSTOP, 0);
     ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
     m_extraColumns = CountExtraColumns();
     CTString columns(L"Date,130;Event,100;Duration,100;");

@@ -37,7 +37,7 @@ bool ExceptionsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
         if (m_list.Create(m_hWnd, kIdList, true, 0)) {
             Report& report = m_list.m_report;
             report.ModifyOptions(CTListCtrlReport::OptGridLines, CTListCtrlReport::OptStretch);
-            report.ModifyStyle(LVS_SINGLESEL, WS_TABSTOP | LVS_NOCOLUMNHEADER, 0);
+            report.ModifyStyle(LVS_SINGLESEL | LVS_SORTASCENDING, WS_TABSTOP | LVS_NOCOLUMNHEADER, 0);
             ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
             report.SetColumns(CTString(L"\" \""), 0, nullptr, nullptr);
             report.SetEmptyText(CTString(L"No Exceptions"));

@@ -62,7 +62,8 @@ bool RecordList::Build(HWND dialog, void* ownerData, const Layout& layout)
         return false;
     CTListCtrlReportEx& report = m_frame.m_report;
     report.ModifyOptions(CTListCtrlReport::OptGridLines, 0);
-    report.ModifyStyle(0, WS_TABSTOP | LVS_SINGLESEL, 0);
+    // Rows stay in the order they are added unless the list sorts by a column.
+    report.ModifyStyle(LVS_SORTASCENDING, WS_TABSTOP | LVS_SINGLESEL, 0);
     ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
     report.SetColumns(CTString(layout.columns), 0, nullptr, nullptr);
     report.SetEmptyText(CTString(layout.emptyText));

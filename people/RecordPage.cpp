@@ -3,6 +3,13 @@
 #include <commctrl.h>
 #include "app/App.h"
 #include "app/CWMFormHost.h"
+#include "controls/CTWndListCtrlEx2.h"
+
+bool RecordPage::CreatePage(HWND parent)
+{
+    CTWndListCtrlEx2::RegisterClass(GetTemplateModule());
+    return CWMFormPage::CreatePage(parent);
+}
 
 RecordPageHost* RecordPage::GetPageHost() const
 {

@@ -15,6 +15,8 @@ public:
     Object* GetShown() const;
     __int64 GetShownId() const;
     RequestRoute Route(int requestId, __int64 param2) const;
+    // Registers the list frame class the templates use, then makes the page.
+    bool CreatePage(HWND parent) override;
     bool IsShown() const { return m_hWnd && IsWindowVisible(m_hWnd); }
     void MarkModified();
     static App* GetApp();
