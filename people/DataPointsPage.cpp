@@ -68,10 +68,7 @@ void DataPointsPage::Build()
     m_items.ModifyStyle(0, LVS_SINGLESEL | WS_TABSTOP, 0);
     ListView_SetExtendedListViewStyleEx(m_items.m_hWnd, LVS_EX_GRIDLINES, 0);
     m_items.SetColumns(CTString(L"Item,150;Value,250;"), 0, nullptr, nullptr);
-    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-    if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kItemIcon), IMAGE_ICON,
-                                                   cx, cy, LR_SHARED)))
-        m_itemImage = m_items.AddImage(icon);
+    m_itemImage = AddSmallIcon(m_items, kItemIcon);
 }
 
 bool DataPointsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)

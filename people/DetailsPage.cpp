@@ -96,37 +96,5 @@ void DetailsPage::OnChoicesArrived(int attributeId)
 
 void DetailsPage::StoreRows(Object& object, bool keepType)
 {
-    if (!m_grid.m_hWnd)
-        return;
-    CTString text;
-    __int64 data = 0;
-    for (int row = 0; m_grid.GetValueText(row, text, data); ++row) {
-        CTString name;
-        if (data == 0 || !object.GetAttributeNameById(static_cast<int>(data), name))
-            continue;
-        if (!SetAttributeInherited(m_grid.IsChecked(row) ? 1 : 0, object, name) || m_grid.IsReadOnly(row))
-            continue;
-        const Object::Attribute* current = object.FindAttribute(name);
-        if (!current)
-            continue;
-        CAttribute value;
-        m_grid.GetValue(row, value);
-        if (!keepType) {
-            const int type = current->GetType();
-            CAttribute values;
-            object.GetEditSpecItem(values, name, CTString(L"VALUES"));
-            __int64 position = 0;
-            if (values.GetTextLength() && object.FindAllowedValueIndex(name, text, position))
-                value = CAttribute(CAttribute::Integer, position);
-            else if (type == CAttribute::Integer)
-                value = CAttribute(CAttribute::Integer, CAttribute::IsTextType(value.GetType())
-                                                            ? ReadDecimal64(text.GetBuffer())
-                                                            : value.GetValue());
-            else if (CAttribute::IsTextType(type))
-                value = CAttribute(type, text);
-            else
-                value.SetValue(type, value.GetValue());
-        }
-        object.SetAttribute(name, value);
-    }
+    StorePropertyRows(m_grid, object, keepType);
 }

@@ -67,10 +67,7 @@ void DlgUser::CPageLogon::Build()
     report.SetEmptyText(CTString(L"No Events"));
     report.SortBy(0, false);
     report.EnableAutoSort(true);
-    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-    if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kItemIcon), IMAGE_ICON,
-                                                   cx, cy, LR_SHARED)))
-        report.AddImage(icon);
+    AddSmallIcon(report, kItemIcon);
     report.SetColour(1, RecentColour());
 }
 

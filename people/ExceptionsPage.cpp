@@ -1,32 +1,11 @@
 #include "people/ExceptionsPage.h"
 
-#include <algorithm>
 #include <commctrl.h>
+#include "app/ExceptionList.h"
 #include "app/MainWindow.h"
-
-namespace {
+#include "people/RecordList.h"
 
 using Report = CTListCtrlReportEx;
-
-// The system's small warning icon: user32's own, else the shared one.
-HICON LoadWarningIcon()
-{
-    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-    if (HMODULE user32 = LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
-        HICON icon = static_cast<HICON>(LoadImageW(user32, MAKEINTRESOURCEW(101), IMAGE_ICON, cx, cy, 0));
-        FreeLibrary(user32);
-        if (icon)
-            return icon;
-    }
-    return CopyIcon(LoadIconW(nullptr, IDI_EXCLAMATION));
-}
-
-__int64 RowId(Report& report, int item)
-{
-    return static_cast<__int64>(reinterpret_cast<INT_PTR>(report.GetRowData(item)));
-}
-
-} // namespace
 
 bool ExceptionsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
@@ -43,14 +22,10 @@ bool ExceptionsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
             report.SetEmptyText(CTString(L"No Exceptions"));
             const Report::ToolbarButton buttons[] = {{Report::CmdDelete, Report::kStandardImage, 108, BTNS_BUTTON}};
             m_list.CreateToolbar(this, TBSTYLE_TOOLTIPS, 1, buttons);
-            HICON warning = LoadWarningIcon();
+            HICON warning = ExceptionList::LoadWarningIcon();
             report.AddImage(warning);
             DestroyIcon(warning);
-            RECT rc;
-            GetWindowRect(m_list.m_hWnd, &rc);
-            const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
-            SetWindowPos(m_list.m_hWnd, nullptr, 0, 0, cx - 1, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            SetWindowPos(m_list.m_hWnd, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RecordList::NudgeFrame(m_list.m_hWnd);
         }
         *result = TRUE;
         return true;
@@ -87,51 +62,18 @@ bool ExceptionsPage::Load()
     Object* shown = GetShown();
     if (!report.m_hWnd)
         return true;
-    report.DeleteAllRows();
-    if (main && shown) {
-        std::vector<__int64> ids;
-        shown->GetLinkArray(ids, CTString(L"exceptions"));
-        for (__int64 id : ids) {
-            CTString description;
-            bool persistent = false;
-            if (!main->m_cache.GetExceptionInfo(id, description, persistent))
-                continue;
-            CTListCtrlReport::Row row(reinterpret_cast<void*>(static_cast<INT_PTR>(id)));
-            row.AddText(description);
-            report.InsertRow(report.GetItemCount(), 0, row);
-        }
-    }
+    if (main && shown)
+        ExceptionList::Fill(report, *shown, main->m_cache);
+    else
+        report.DeleteAllRows();
     UpdateTabImage(report.GetItemCount() > 0);
     return true;
 }
 
 void ExceptionsPage::ClearSelected()
 {
-    Report& report = m_list.m_report;
     MainWindow* main = GetMain();
     Object* shown = GetShown();
-    if (!report.m_hWnd || !main || !shown)
-        return;
-    // Rows are read first and deleted from the last one up, so that a deletion never moves a row
-    // still to be looked at.
-    std::vector<int> selected;
-    for (int item = ListView_GetNextItem(report.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-         item = ListView_GetNextItem(report.m_hWnd, item, LVNI_SELECTED))
-        selected.push_back(item);
-    bool changed = false;
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-        const __int64 id = RowId(report, *it);
-        CTString description;
-        bool persistent = false;
-        if (!main->m_cache.GetExceptionInfo(id, description, persistent) || !persistent)
-            continue;
-        std::vector<__int64> ids;
-        shown->GetLinkArray(ids, CTString(L"exceptions"));
-        ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
-        shown->SetLinkArray(CTString(L"exceptions"), ids);
-        report.DeleteRow(*it);
-        changed = true;
-    }
-    if (changed)
+    if (main && shown && ExceptionList::ClearSelected(m_list.m_report, *shown, main->m_cache))
         MarkModified();
 }

@@ -24,18 +24,17 @@ CTString NameOf(const Object& object)
     return CTString(text ? text : L"");
 }
 
-// Lets the frame lay out its toolbar and list: one pixel narrower and back.
-void NudgeFrame(HWND frame)
+} // namespace
+
+void RecordList::NudgeFrame(HWND frame)
 {
     RECT rc;
-    if (!GetWindowRect(frame, &rc))
+    if (!frame || !GetWindowRect(frame, &rc))
         return;
     const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
     SetWindowPos(frame, nullptr, 0, 0, cx - 1, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(frame, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-} // namespace
 
 CTString TextOf(const Object& object, const wchar_t* name)
 {

@@ -34,6 +34,8 @@ public:
     bool IsReady() const { return m_frame.m_report.m_hWnd != nullptr; }
     CTListCtrlReportEx& Report() { return m_frame.m_report; }
 
+    // Lets a list frame lay out its toolbar and list: one pixel narrower and back.
+    static void NudgeFrame(HWND frame);
     // What a notification of control 1016 or a command asks for.
     static Action ActionOfNotify(NMHDR* hdr);
     static Action ActionOfCommand(WPARAM wParam);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include "app/App.h"
 #include "app/CWMFormHost.h"
+#include "controls/CTListCtrlReport.h"
 #include "controls/CTWndListCtrlEx2.h"
 
 bool RecordPage::CreatePage(HWND parent)
@@ -49,6 +50,14 @@ MainWindow* RecordPage::GetMain()
 {
     App* app = App::Instance();
     return app ? app->m_mainWindow : nullptr;
+}
+
+int RecordPage::AddSmallIcon(CTListCtrlReport& list, UINT iconId)
+{
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    HICON icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, cx, cy, LR_SHARED));
+    return icon ? list.AddImage(icon) : -1;
 }
 
 bool RecordPage::SetTabImage(int image, bool onlyOnChange)

@@ -5,6 +5,7 @@
 #include "people/RecordPageHost.h"
 
 class App;
+class CTListCtrlReport;
 class MainWindow;
 struct RequestResult;
 
@@ -21,6 +22,9 @@ public:
     void MarkModified();
     static App* GetApp();
     static MainWindow* GetMain();
+    // Adds the program's icon resource at the small-icon size (shared) to the list's images; its
+    // index, or -1 when the icon is missing.
+    static int AddSmallIcon(CTListCtrlReport& list, UINT iconId);
     // Sets the image of this page's tab (-1 none); with onlyOnChange an equal image is left alone.
     // Lays the page area out again when it wrote the image; true then.
     bool SetTabImage(int image, bool onlyOnChange);

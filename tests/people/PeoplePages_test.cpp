@@ -13,6 +13,7 @@
 #include "foundation/TiXmlDocument.h"
 #include "foundation/CTTime.h"
 #include "foundation/UnixClock.h"
+#include "framework/ModalDialogDriver.h"
 #include "people/DlgComputerPageDataPoints.h"
 #include "people/DlgComputerPageDeployments.h"
 #include "people/DlgComputerPageDetails.h"
@@ -584,4 +585,47 @@ TEST_F(LogonPage, TheCheckBoxAndTheQueryFollowThePerson)
     ASSERT_TRUE(form.Get(L"ATTRIBID_434", value));
     EXPECT_STREQ(value.GetText(), L"0");
 }
+// Enters a new password twice and presses OK, or cancels.
+class ResetDriver : public ModalDialogDriver {
+public:
+    bool ok = true;
+    void OnModalDialog(CTWnd2&, HWND dialog) override
+    {
+        SetDlgItemTextW(dialog, 1011, L"N3w-secret");
+        SetDlgItemTextW(dialog, 1012, L"N3w-secret");
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(ok ? IDOK : IDCANCEL, BN_CLICKED), 0);
+    }
+};
+
+TEST_F(LogonPage, TheResetIsSilentAndThePagesOwnBoxTellsTheOutcome)
+{
+    auto* page = Add<DlgUser::CPageLogon>();
+    ResetDriver driver;
+    ModalDialogDriver::Install(&driver);
+    driver.ok = false;
+    SendMessageW(page->m_hWnd, WM_COMMAND, MAKEWPARAM(DlgUser::CPageLogon::kIdReset, BN_CLICKED), 0);
+    EXPECT_EQ(Sent("api/api_dirResetPassword.php"), 0);
+    driver.ok = true;
+    SendMessageW(page->m_hWnd, WM_COMMAND, MAKEWPARAM(DlgUser::CPageLogon::kIdReset, BN_CLICKED), 0);
+    ModalDialogDriver::Install(nullptr);
+    ASSERT_EQ(Sent("api/api_dirResetPassword.php"), 1);
+    EXPECT_EQ(LastBody("api/api_dirResetPassword.php"), "NewPasswd=N3w-secret&ID=2101");
+    // The server refuses: the application shows no box of its own for the silent request.
+    const size_t before = boxes.Texts().size();
+    t.Answer("api/api_dirResetPassword.php", XmlHeaders(), Doc("<RC id=\"1325\" text=\"Too short\"/>"));
+    EXPECT_EQ(boxes.Texts().size(), before);
+    RequestResult refused;
+    Parse(refused, "");
+    refused.returnCode = 1325;
+    refused.statusText = L"Too short";
+    page->OnResetReply(refused);
+    RequestResult done;
+    Parse(done, "");
+    page->OnResetReply(done);
+    ASSERT_EQ(boxes.Texts().size(), before + 2);
+    EXPECT_EQ(boxes.texts[before], L"Too short");
+    EXPECT_EQ(boxes.captions[before], L"Reset Password");
+    EXPECT_EQ(boxes.texts[before + 1], L"Password Set");
+}
+
 }   // namespace
