@@ -157,13 +157,20 @@ void DlgUser::CPageLogon::FillEvents(TiXmlDocument& document)
     if (!logonType.FindAllowedValueIndex(CTString(L"logon_event"), CTString(L"logonlink"), logonLink))
         logonLink = -1;
 
-    // Rows go in at the end and are found by id through the map; the list sorts once at the end.
-    report.EnableAutoSort(false);
-    report.DeleteAllRows();
-    std::unordered_map<__int64, int> rows;
+    // One row per id, holding the id's last event in reply order; the latest logon counts every
+    // event. The rows go in newest first, as the list shows them, so that its one sort at the end
+    // finds them in order.
+    std::vector<Object> events;
+    std::unordered_map<__int64, size_t> byId;
     bool found = false;
     __int64 latest = 0;
     TiXmlElement* result = document.FirstChildElementNamed(L"result");
+    size_t count = 0;
+    for (TiXmlElement* element = result ? result->FirstChildElementNamed(L"object") : nullptr; element;
+         element = element->NextSiblingElementNamed(L"object"))
+        ++count;
+    events.reserve(count);
+    byId.reserve(count);
     for (TiXmlElement* element = result ? result->FirstChildElementNamed(L"object") : nullptr; element;
          element = element->NextSiblingElementNamed(L"object")) {
         Object event;
@@ -177,25 +184,36 @@ void DlgUser::CPageLogon::FillEvents(TiXmlDocument& document)
             latest = created;
             found = true;
         }
+        auto known = byId.find(event.id);
+        if (known != byId.end()) {
+            events[known->second] = std::move(event);
+        } else {
+            byId[event.id] = events.size();
+            events.push_back(std::move(event));
+        }
+    }
+    std::vector<const Object*> order;
+    order.reserve(events.size());
+    for (const Object& event : events)
+        order.push_back(&event);
+    std::stable_sort(order.begin(), order.end(), [](const Object* a, const Object* b) {
+        return a->created.GetValue() > b->created.GetValue();
+    });
+
+    report.EnableAutoSort(false);
+    report.DeleteAllRows();
+    for (const Object* shown : order) {
+        const Object& event = *shown;
         CTListCtrlReport::Row row(reinterpret_cast<void*>(static_cast<INT_PTR>(event.id)));
         bool isNew = false, isUpdated = false;
         BuildEventListRow(row, m_extraColumns, event, false, isNew, isUpdated, app ? &app->m_dir : nullptr);
-        int item;
-        auto known = rows.find(event.id);
-        if (known == rows.end()) {
-            item = report.InsertRow(report.GetItemCount(), 0, row);
-            rows[event.id] = item;
-        } else {
-            item = known->second;
-            report.UpdateRow(item, 0, row);
-        }
+        const int item = report.InsertRow(report.GetItemCount(), 0, row);
         if (isNew)
             report.SetCellTextColour(item, 0, 1);
         if (isUpdated)
             report.SetCellTextColour(item, 2, 1);
     }
-    report.SortBy(0, false);
-    report.EnableAutoSort(true);
+    report.EnableAutoSort(true);   // sorts once, by the Date column set when the list was built
     report.FitColumnsToContent();
 
     CTString text;
