@@ -14,6 +14,7 @@
 #include "foundation/CTTime.h"
 #include "foundation/UnixClock.h"
 #include "framework/ModalDialogDriver.h"
+#include "people/DlgAdministratorPageEmails.h"
 #include "people/DlgComputerPageDataPoints.h"
 #include "people/DlgComputerPageDeployments.h"
 #include "people/DlgComputerPageDetails.h"
@@ -294,6 +295,32 @@ TEST_F(Pages, DeletingADeploymentAsksWithItsNameAndSendsItsSerialToTheApplicatio
     // New is the pane's.
     SendMessageW(page->m_hWnd, WM_COMMAND, CTListCtrlReportEx::CmdNew, 0);
     EXPECT_EQ(host.m_newDeployments, 1);
+}
+
+TEST_F(Pages, TheAdministratorsEmailsSearchOnceTheFormPageIsShown)
+{
+    struct StandInForm : CWindowManager::CWMForm {} form;
+    form.m_type = 5;
+    form.m_key = 90;
+    DlgAdministratorDlg::CPageEmails page;
+    page.m_form = &form;
+    ASSERT_TRUE(page.CreatePage(pane));
+    EXPECT_TRUE(page.Load());
+    EXPECT_EQ(Sent("api/api_objSearch.php"), 0);
+    EXPECT_TRUE(page.m_loadPending);
+    ShowWindow(page.m_hWnd, SW_SHOW);
+    ASSERT_EQ(Sent("api/api_objSearch.php"), 1);
+    EXPECT_EQ(LastBody("api/api_objSearch.php").rfind("TYPE=Email&PARENT=90&", 0), 0u);
+    EXPECT_FALSE(page.m_loadPending);
+    RequestResult reply;
+    Parse(reply, Xml(2145, 32, 90, "a", {{"subject", "Older"}}, 1700000000) +
+                     Xml(2146, 32, 90, "b", {{"subject", "Newer"}}, 1700000500));
+    page.OnSearchReply(reply);
+    EXPECT_EQ(RowIds(page.m_list.Report()), (std::vector<__int64>{2146, 2145}));
+    ShowWindow(page.m_hWnd, SW_HIDE);
+    page.Load();
+    EXPECT_EQ(Sent("api/api_objSearch.php"), 1);
+    DestroyWindow(page.m_hWnd);
 }
 
 // ---- Exceptions
