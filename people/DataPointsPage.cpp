@@ -48,7 +48,7 @@ bool DataPointsPage::Load()
     return true;
 }
 
-void DataPointsPage::Build()
+void DataPointsPage::BuildPage()
 {
     AddItem(GetDlgItem(m_hWnd, kIdList), 4);
     AddItem(GetDlgItem(m_hWnd, kIdItems), 12);
@@ -69,20 +69,6 @@ void DataPointsPage::Build()
     ListView_SetExtendedListViewStyleEx(m_items.m_hWnd, LVS_EX_GRIDLINES, 0);
     m_items.SetColumns(CTString(L"Item,150;Value,250;"), 0, nullptr, nullptr);
     m_itemImage = AddSmallIcon(m_items, kItemIcon);
-}
-
-bool DataPointsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
-{
-    bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
-    if (msg == WM_INITDIALOG) {
-        CTWndSize::Init(m_hWnd, false, 0, 0, false);
-        Build();
-        *result = TRUE;
-        return true;
-    }
-    if (handled)
-        return true;
-    return RecordPage::OnMessage(msg, wParam, lParam, result);
 }
 
 __int64 DataPointsPage::DataPointOfRow(int item)

@@ -17,7 +17,7 @@ public:
     ~DataPointsPage() override;
     UINT GetTemplateId() override { return kTemplate; }
     bool Load() override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void BuildPage() override;
     bool OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) override;
 
     // The cached objects the page lists for the object: below each of its "Link [DP]" children,
@@ -26,7 +26,4 @@ public:
     // The "link_data_point" of the cached object on that row; 0 when none.
     __int64 DataPointOfRow(int item);
     void ShowItems(int item);
-
-private:
-    void Build();
 };

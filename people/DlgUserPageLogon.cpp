@@ -46,7 +46,7 @@ int DlgUser::CPageLogon::CountExtraColumns()
     return static_cast<int>(most);
 }
 
-void DlgUser::CPageLogon::Build()
+void DlgUser::CPageLogon::BuildPage()
 {
     AddItem(GetDlgItem(m_hWnd, kIdAnchorSpare), 9);
     AddItem(GetDlgItem(m_hWnd, kIdChangePassword), 9);
@@ -69,20 +69,6 @@ void DlgUser::CPageLogon::Build()
     report.EnableAutoSort(true);
     AddSmallIcon(report, kItemIcon);
     report.SetColour(1, RecentColour());
-}
-
-bool DlgUser::CPageLogon::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
-{
-    bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
-    if (msg == WM_INITDIALOG) {
-        CTWndSize::Init(m_hWnd, false, 0, 0, false);
-        Build();
-        *result = TRUE;
-        return true;
-    }
-    if (handled)
-        return true;
-    return RecordPage::OnMessage(msg, wParam, lParam, result);
 }
 
 bool DlgUser::CPageLogon::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)

@@ -23,7 +23,7 @@ public:
     bool Load() override;
     // Stores the check box as "change_password".
     bool Save() override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void BuildPage() override;
     bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // Rebuilds the list from the query's reply document and shows the latest logon.
@@ -33,7 +33,4 @@ public:
     void ResetPassword();
     // Reply 1037 of the reset, handed over by the pane: the page's own box tells the outcome.
     void OnResetReply(RequestResult& reply);
-
-private:
-    void Build();
 };

@@ -7,32 +7,23 @@
 
 using Report = CTListCtrlReportEx;
 
-bool ExceptionsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+void ExceptionsPage::BuildPage()
 {
-    bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
-    if (msg == WM_INITDIALOG) {
-        CTWndSize::Init(m_hWnd, false, 0, 0, false);
-        AddItem(GetDlgItem(m_hWnd, kIdList), 12);
-        if (m_list.Create(m_hWnd, kIdList, true, 0)) {
-            Report& report = m_list.m_report;
-            report.ModifyOptions(CTListCtrlReport::OptGridLines, CTListCtrlReport::OptStretch);
-            report.ModifyStyle(LVS_SINGLESEL | LVS_SORTASCENDING, WS_TABSTOP | LVS_NOCOLUMNHEADER, 0);
-            ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
-            report.SetColumns(CTString(L"\" \""), 0, nullptr, nullptr);
-            report.SetEmptyText(CTString(L"No Exceptions"));
-            const Report::ToolbarButton buttons[] = {{Report::CmdDelete, Report::kStandardImage, 108, BTNS_BUTTON}};
-            m_list.CreateToolbar(this, TBSTYLE_TOOLTIPS, 1, buttons);
-            HICON warning = ExceptionList::LoadWarningIcon();
-            report.AddImage(warning);
-            DestroyIcon(warning);
-            RecordList::NudgeFrame(m_list.m_hWnd);
-        }
-        *result = TRUE;
-        return true;
+    AddItem(GetDlgItem(m_hWnd, kIdList), 12);
+    if (m_list.Create(m_hWnd, kIdList, true, 0)) {
+        Report& report = m_list.m_report;
+        report.ModifyOptions(CTListCtrlReport::OptGridLines, CTListCtrlReport::OptStretch);
+        report.ModifyStyle(LVS_SINGLESEL | LVS_SORTASCENDING, WS_TABSTOP | LVS_NOCOLUMNHEADER, 0);
+        ListView_SetExtendedListViewStyleEx(report.m_hWnd, LVS_EX_GRIDLINES, 0);
+        report.SetColumns(CTString(L"\" \""), 0, nullptr, nullptr);
+        report.SetEmptyText(CTString(L"No Exceptions"));
+        const Report::ToolbarButton buttons[] = {{Report::CmdDelete, Report::kStandardImage, 108, BTNS_BUTTON}};
+        m_list.CreateToolbar(this, TBSTYLE_TOOLTIPS, 1, buttons);
+        HICON warning = ExceptionList::LoadWarningIcon();
+        report.AddImage(warning);
+        DestroyIcon(warning);
+        RecordList::NudgeFrame(m_list.m_hWnd);
     }
-    if (handled)
-        return true;
-    return RecordPage::OnMessage(msg, wParam, lParam, result);
 }
 
 bool ExceptionsPage::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)

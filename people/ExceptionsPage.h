@@ -13,7 +13,7 @@ public:
 
     UINT GetTemplateId() override { return kTemplate; }
     bool Load() override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void BuildPage() override;
     bool OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) override;
     bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     int RowCount() { return m_list.m_report.m_hWnd ? m_list.m_report.GetItemCount() : 0; }

@@ -16,19 +16,10 @@ bool RecordListPage::Load()
     return true;
 }
 
-bool RecordListPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+void RecordListPage::BuildPage()
 {
-    bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
-    if (msg == WM_INITDIALOG) {
-        CTWndSize::Init(m_hWnd, false, 0, 0, false);
-        AddItem(GetDlgItem(m_hWnd, RecordList::kIdList), 12);
-        m_list.Build(m_hWnd, this, GetLayout());
-        *result = TRUE;
-        return true;
-    }
-    if (handled)
-        return true;
-    return RecordPage::OnMessage(msg, wParam, lParam, result);
+    AddItem(GetDlgItem(m_hWnd, RecordList::kIdList), 12);
+    m_list.Build(m_hWnd, this, GetLayout());
 }
 
 bool RecordListPage::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)

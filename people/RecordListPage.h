@@ -22,7 +22,7 @@ public:
 
     // Hidden: only marks the load pending. Shown: clears the mark and searches.
     bool Load() override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void BuildPage() override;
     bool OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) override;
     bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OpenSelected();

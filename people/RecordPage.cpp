@@ -6,6 +6,18 @@
 #include "controls/CTListCtrlReport.h"
 #include "controls/CTWndListCtrlEx2.h"
 
+bool RecordPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    bool handled = CTWndSize::HandleMessage(msg, wParam, lParam, result);
+    if (msg == WM_INITDIALOG) {
+        CTWndSize::Init(m_hWnd, false, 0, 0, false);
+        BuildPage();
+        *result = TRUE;
+        return true;
+    }
+    return handled || CWMFormPage::OnMessage(msg, wParam, lParam, result);
+}
+
 bool RecordPage::CreatePage(HWND parent)
 {
     CTWndListCtrlEx2::RegisterClass(GetTemplateModule());

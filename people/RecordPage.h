@@ -16,6 +16,10 @@ public:
     Object* GetShown() const;
     __int64 GetShownId() const;
     RequestRoute Route(int requestId, __int64 param2) const;
+    // The size handling, and BuildPage once the dialog is up.
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // Makes the page's controls (WM_INITDIALOG), after the anchoring has started.
+    virtual void BuildPage() {}
     // Registers the list frame class the templates use, then makes the page.
     bool CreatePage(HWND parent) override;
     bool IsShown() const { return m_hWnd && IsWindowVisible(m_hWnd); }
