@@ -26,7 +26,6 @@ public:
     };
 
     CTWndListCtrlEx2 m_frame;
-    std::map<int, int> m_images;      // what the host registered: icon key -> list image
 
     // Builds the list on the dialog's control 1016 (anchored by the caller); false when the frame
     // cannot be made. ownerData is handed to the toolbar (the page).
