@@ -489,26 +489,26 @@ TEST_F(Pages, DetailsRowsGoBackIntoThePerson)
 
 TEST(ComputerDetails, AChoiceListNamedThroughAnotherAttributeFollowsThePlusRule)
 {
-    const std::string listSpec = "TYPE=AttribList";
+    const std::string attribList = "TYPE=AttribList";
     struct Case {
         std::string value;
-        std::string spec;
+        std::string edit;
         std::wstring expected;
     } cases[] = {
-        {"Sites", listSpec, L"Sites"},
-        {"Rooms+building", listSpec, L"Rooms+North"},
+        {"Sites", attribList, L"Sites"},
+        {"Rooms+building", attribList, L"Rooms+North"},
         {"Rooms+building", "TYPE=Text", L"Rooms+building"},
-        {"", listSpec, L""},
+        {"", attribList, L""},
     };
     Object mapping = Obj(Xml(2180, 40, 6, "Room", {{"attrib_name", "room"}, {"attrib_list_name", "440", "value_int"}}));
     for (const Case& c : cases) {
-        Object computer = Obj(Xml(kComputer, 6, kGroup, "PC", {{"attrib_list_name", c.value, "value_varchar", c.spec, 440},
+        Object computer = Obj(Xml(kComputer, 6, kGroup, "PC", {{"attrib_list_name", c.value, "value_varchar", c.edit, 440},
                                                                {"building", "North", "value_varchar", "", 441}}));
         EXPECT_EQ(std::wstring(DlgComputer::CPageDetails::ListNameFor(mapping, computer).GetBuffer()
                                    ? DlgComputer::CPageDetails::ListNameFor(mapping, computer).GetBuffer()
                                    : L""),
                   c.expected)
-            << c.value << " " << c.spec;
+            << c.value << " " << c.edit;
     }
 }
 
