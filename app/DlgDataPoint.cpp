@@ -6,6 +6,7 @@
 #include "app/HeadingMarkup.h"
 #include "app/MainWindow.h"
 #include "framework/CTApp.h"
+#include "app/ListCellCopy.h"
 #include "framework/CTMenu.h"
 #include "framework/CTREngineDraw.h"
 #include "framework/CTWndToolbar.h"
@@ -192,61 +193,12 @@ void DlgDataPoint::OpenLink(int item)
 
 bool DlgDataPoint::CopyCell(int item, int subItem)
 {
-    if (!m_items.m_hWnd || item < 0 || subItem < 0)
-        return false;
-    wchar_t text[kCopyBuffer] = {};
-    LVITEMW lv = {};
-    lv.mask = LVIF_TEXT;
-    lv.iItem = item;
-    lv.iSubItem = subItem;
-    lv.pszText = text;
-    lv.cchTextMax = kCopyBuffer;
-    if (!::SendMessageW(m_items.m_hWnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lv)))
-        return false;
-    // The list may hand back its own buffer.
-    const wchar_t* source = lv.pszText ? lv.pszText : text;
-    size_t length = wcsnlen(source, kCopyBuffer - 1);
-    if (!OpenClipboard(m_items.m_hWnd))
-        return false;
-    bool copied = false;
-    EmptyClipboard();
-    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(wchar_t))) {
-        if (auto* target = static_cast<wchar_t*>(GlobalLock(block))) {
-            memcpy(target, source, length * sizeof(wchar_t));
-            target[length] = 0;
-            GlobalUnlock(block);
-            copied = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-        }
-        if (!copied)
-            GlobalFree(block);
-    }
-    CloseClipboard();
-    return copied;
+    return m_items.m_hWnd && ListCellCopy::CopyCell(m_items.m_hWnd, item, subItem);
 }
 
 void DlgDataPoint::ShowCopyMenu(const NMITEMACTIVATE& click)
 {
-    POINT screen = click.ptAction;
-    ClientToScreen(m_items.m_hWnd, &screen);
-    CTString copyText;
-    if (!copyText.LoadString(kStrCopy))
-        copyText = L"Copy";
-
-    CTMenu menu;
-    if (!menu.CreatePopup())
-        return;
-    AppendMenuW(menu.m_menu, MF_STRING, kCmdCopy, copyText.GetBuffer());
-    CTWndToolbar toolbar;
-    if (toolbar.Create(m_items.m_hWnd, nullptr, TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, CTWndToolbar::IconSmall, 0)) {
-        toolbar.AddButton(toolbar.m_firstStdImage + 1, kCmdCopy, TBSTATE_ENABLED, BTNS_BUTTON, kStrCopy);
-        menu.SetImagesFromToolbar(toolbar.m_hWnd);
-    }
-    UINT command = menu.Track(false, TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, m_hWnd);
-    menu.SetImageList(nullptr);
-    menu.Destroy();
-    toolbar.Destroy();
-    if (command == kCmdCopy)
-        CopyCell(click.iItem, click.iSubItem);
+    ListCellCopy::ShowCopyMenu(m_items.m_hWnd, m_hWnd, click);
 }
 
 bool DlgDataPoint::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)

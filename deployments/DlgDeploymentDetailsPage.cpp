@@ -102,36 +102,6 @@ void DlgDeployment::CPageDeployment::OnChoicesArrived(int attributeId)
 
 void DlgDeployment::CPageDeployment::SaveRows(Object& deployment)
 {
-    if (!m_properties.m_hWnd)
-        return;
-    CTString text;
-    __int64 data = 0;
-    for (int row = 0; m_properties.GetValueText(row, text, data); ++row) {
-        CTString name;
-        if (data == 0 || !deployment.GetAttributeNameById(static_cast<int>(data), name))
-            continue;
-        if (!SetAttributeInherited(m_properties.IsChecked(row) ? 1 : 0, deployment, name) ||
-            m_properties.IsReadOnly(row))
-            continue;
-        const Object::Attribute* current = deployment.FindAttribute(name);
-        if (!current)
-            continue;
-        const int type = current->GetType();
-        CAttribute value;
-        m_properties.GetValue(row, value);
-        CAttribute values;
-        deployment.GetEditSpecItem(values, name, CTString(L"VALUES"));
-        __int64 position = 0;
-        if (values.GetTextLength() && deployment.FindAllowedValueIndex(name, text, position))
-            value = CAttribute(CAttribute::Integer, position);
-        else if (type == CAttribute::Integer)
-            value = CAttribute(CAttribute::Integer, CAttribute::IsTextType(value.GetType())
-                                                        ? ReadDecimal64(text.GetBuffer())
-                                                        : value.GetValue());
-        else if (CAttribute::IsTextType(type))
-            value = CAttribute(type, text);
-        else
-            value.SetValue(type, value.GetValue());
-        deployment.SetAttribute(name, value);
-    }
+    if (m_properties.m_hWnd)
+        StorePropertyRows(m_properties, deployment, false);
 }

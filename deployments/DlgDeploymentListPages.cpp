@@ -5,25 +5,13 @@
 #include <algorithm>
 #include <commctrl.h>
 #include "app/App.h"
+#include "app/ExceptionList.h"
 #include "app/MainWindow.h"
 #include "deployments/DeploymentLinks.h"
 
 namespace {
 
 using Report = CTListCtrlReportEx;
-
-// The system's small warning icon: user32's own, else the shared one.
-HICON LoadWarningIcon()
-{
-    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-    if (HMODULE user32 = LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
-        HICON icon = static_cast<HICON>(LoadImageW(user32, MAKEINTRESOURCEW(101), IMAGE_ICON, cx, cy, 0));
-        FreeLibrary(user32);
-        if (icon)
-            return icon;
-    }
-    return CopyIcon(LoadIconW(nullptr, IDI_WARNING));
-}
 
 // Lets the frame lay out its toolbar: one pixel narrower and back.
 void NudgeFrame(HWND frame)
@@ -176,7 +164,7 @@ bool DlgDeployment::CPageExceptions::OnMessage(UINT msg, WPARAM wParam, LPARAM l
             report.SetEmptyText(CTString(L"No Exceptions"));
             const Report::ToolbarButton buttons[] = {{Report::CmdDelete, Report::kStandardImage, 108, BTNS_BUTTON}};
             m_list.CreateToolbar(this, TBSTYLE_TOOLTIPS, 1, buttons);
-            HICON warning = LoadWarningIcon();
+            HICON warning = ExceptionList::LoadWarningIcon();
             report.AddImage(warning);
             DestroyIcon(warning);
         }
@@ -209,54 +197,20 @@ bool DlgDeployment::CPageExceptions::OnCommand(WPARAM wParam, LPARAM lParam, LRE
 
 void DlgDeployment::CPageExceptions::Fill()
 {
-    Report& report = m_list.m_report;
     MainWindow* main = GetMain();
-    if (!report.m_hWnd || !main)
+    if (!m_list.m_report.m_hWnd || !main)
         return;
-    report.DeleteAllRows();
-    std::vector<__int64> ids;
-    GetDeployment().GetLinkArray(ids, CTString(L"exceptions"));
-    for (__int64 id : ids) {
-        CTString description;
-        bool persistent = false;
-        if (!main->m_cache.GetExceptionInfo(id, description, persistent))
-            continue;
-        CTListCtrlReport::Row row(reinterpret_cast<void*>(static_cast<INT_PTR>(id)));
-        row.AddText(description);
-        report.InsertRow(report.GetItemCount(), 0, row);
-    }
+    ExceptionList::Fill(m_list.m_report, GetDeployment(), main->m_cache);
     if (DlgDeployment* pane = GetPane())
         pane->UpdateTabImages();
 }
 
 void DlgDeployment::CPageExceptions::DeleteSelected()
 {
-    Report& report = m_list.m_report;
     MainWindow* main = GetMain();
     DlgDeployment* pane = GetPane();
-    if (!report.m_hWnd || !main || !pane)
+    if (!main || !pane)
         return;
-    // Rows are read first and deleted from the last one up, so that a deletion never moves a row
-    // that is still to be looked at.
-    std::vector<int> selected;
-    for (int item = ListView_GetNextItem(report.m_hWnd, -1, LVNI_SELECTED); item >= 0;
-         item = ListView_GetNextItem(report.m_hWnd, item, LVNI_SELECTED))
-        selected.push_back(item);
-    Object& deployment = pane->SlotRef(DlgDeployment::SlotDeployment);
-    bool changed = false;
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-        auto id = static_cast<__int64>(reinterpret_cast<INT_PTR>(report.GetRowData(*it)));
-        CTString description;
-        bool persistent = false;
-        if (!main->m_cache.GetExceptionInfo(id, description, persistent) || !persistent)
-            continue;
-        std::vector<__int64> ids;
-        deployment.GetLinkArray(ids, CTString(L"exceptions"));
-        ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
-        deployment.SetLinkArray(CTString(L"exceptions"), ids);
-        report.DeleteRow(*it);
-        changed = true;
-    }
-    if (changed)
+    if (ExceptionList::ClearSelected(m_list.m_report, pane->SlotRef(DlgDeployment::SlotDeployment), main->m_cache))
         MarkModified();
 }

@@ -1,6 +1,7 @@
 #include "session/FormHelpers.h"
 #include "controls/CGDIManager.h"
 #include "controls/CTWndHeader.h"
+#include "controls/CTWndPropertyList.h"
 #include "foundation/CTTime.h"
 #include "foundation/CTTokenString.h"
 #include "foundation/IPv4Address.h"
@@ -118,6 +119,46 @@ bool SetAttributeInherited(int mode, Object& object, const CTString& name)
     if (object.IsAttributeDefault(name))
         object.OverrideDefault(name);
     return true;
+}
+
+void StorePropertyRows(CTWndPropertyList& grid, Object& object, bool keepType)
+{
+    if (!grid.m_hWnd)
+        return;
+    CTString text;
+    __int64 data = 0;
+    for (int row = 0; grid.GetValueText(row, text, data); ++row) {
+        CTString name;
+        if (data == 0 || !object.GetAttributeNameById(static_cast<int>(data), name))
+            continue;
+        if (!SetAttributeInherited(grid.IsChecked(row) ? 1 : 0, object, name) ||
+            grid.IsReadOnly(row))
+            continue;
+        const Object::Attribute* current = object.FindAttribute(name);
+        if (!current)
+            continue;
+        CAttribute value;
+        grid.GetValue(row, value);
+        if (keepType) {
+            object.SetAttribute(name, value);
+            continue;
+        }
+        const int type = current->GetType();
+        CAttribute values;
+        object.GetEditSpecItem(values, name, CTString(L"VALUES"));
+        __int64 position = 0;
+        if (values.GetTextLength() && object.FindAllowedValueIndex(name, text, position))
+            value = CAttribute(CAttribute::Integer, position);
+        else if (type == CAttribute::Integer)
+            value = CAttribute(CAttribute::Integer, CAttribute::IsTextType(value.GetType())
+                                                        ? ReadDecimal64(text.GetBuffer())
+                                                        : value.GetValue());
+        else if (CAttribute::IsTextType(type))
+            value = CAttribute(type, text);
+        else
+            value.SetValue(type, value.GetValue());
+        object.SetAttribute(name, value);
+    }
 }
 
 void ApplyHeaderColours(CTWndHeader& header)

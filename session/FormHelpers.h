@@ -10,6 +10,7 @@
 #include "session/Object.h"
 
 class CTWndHeader;
+class CTWndPropertyList;
 class Dir;
 
 enum : int { kHeaderBackColour = 21, kHeaderTextColour = 24 };   // CGDIManager colour entries
@@ -30,6 +31,12 @@ std::vector<CTString>& SplitAtBar(std::vector<CTString>& out, const CTString& te
 // object's own; true when it now holds the object's own value. Attributes the type does not mark
 // inheritable answer true and stay as they are.
 bool SetAttributeInherited(int mode, Object& object, const CTString& name);
+// Writes the custom-attribute rows of a property grid into the object, row by row up to the first
+// without data (the attribute id): the row's inherit tick first (SetAttributeInherited); then, for
+// an own value of a row that is not read-only, the row's value. With keepType the value goes in as
+// the row holds it; otherwise a text in the attribute's VALUES list becomes its position, a number
+// attribute takes the row's text as a number and a text attribute the row's text.
+void StorePropertyRows(CTWndPropertyList& grid, Object& object, bool keepType);
 // The header takes the shared header colours (entries 21 and 24).
 void ApplyHeaderColours(CTWndHeader& header);
 // A row of an event list: creation time, type name, duration, optionally the linked user's name
