@@ -278,3 +278,28 @@ TEST(DlgList, ReportsCopyBothFormatsAndPasteOnlyWhatWasCopied)
     EXPECT_NE(t.transport->m_sent.back().body.find("4321"), std::string::npos);
     EXPECT_NE(t.transport->m_sent.back().body.find("77"), std::string::npos) << t.transport->m_sent.back().body;
 }
+
+TEST(DlgList, OpenPanesTakeTheirFoldersWhenTheSystemFolderReplyArrives)
+{
+    Panes t;
+    DlgList* organisations = t.Show(1022);
+    DlgList* administrators = t.Show(1016);
+    ASSERT_NE(organisations, nullptr);
+    ASSERT_NE(administrators, nullptr);
+    EXPECT_EQ(organisations->m_parentId, 0);
+
+    // The administrators' type (asked last) before the start-up loads ask for every type.
+    t.Reply("api/api_objType.php", TypeXml(9, "Administrator", "Name"));
+    t.app->m_mainWindow->StartStartupLoads();
+    t.Reply("api/api_dirPathToID.php", "<value id=\"1791\" path=\"\\System\\Users\"/>"
+                                       "<value id=\"1790\" path=\"\\System\\Organisations\"/>");
+    EXPECT_EQ(organisations->m_parentId, 1790);
+    EXPECT_EQ(administrators->m_parentId, 1791);
+
+    // New administrators are created in the users folder, though the list shows every administrator.
+    ASSERT_GE(administrators->AddNew(), 0);
+    ASSERT_FALSE(administrators->SaveChanges());
+    ASSERT_EQ(t.transport->m_sent.back().path, "api/api_objNew.php");
+    EXPECT_NE(t.transport->m_sent.back().body.find("PARENT=1791"), std::string::npos)
+        << t.transport->m_sent.back().body;
+}
