@@ -141,9 +141,9 @@ void CPickPage::SetEmptyText(const CTString& text)
 
 int CPickPage::UpdateRowItem(ObjectPick::Row& row, std::vector<LinkCell>* links)
 {
-    std::vector<LinkCell> own;
+    std::vector<LinkCell> single;   // the row's own link cells when no fill collects them
     if (!links)
-        links = &own;
+        links = &single;
     CTListCtrlReport::Row shown(&row);
     CTListCtrlEdit::Row editable(&row);
     shown.AddText(CTString());
@@ -172,8 +172,7 @@ int CPickPage::UpdateRowItem(ObjectPick::Row& row, std::vector<LinkCell>* links)
                 kind = CTListCtrlEdit::KindReadOnly;
                 if (value.GetValue() != 0)
                     links->push_back({&row, static_cast<int>(k), value.GetValue()});
-            }
-            else if (CTString(type.GetText()).CompareNoCase(CTString(L"Checkbox")) == 0)
+            } else if (CTString(type.GetText()).CompareNoCase(CTString(L"Checkbox")) == 0)
                 kind = CTListCtrlEdit::KindCheck;
             else if (!values.GetString().IsEmpty()) {
                 value = CAttribute(CAttribute::Text, ValueAt(values.GetString(), value.GetValue()).GetBuffer());
@@ -202,8 +201,8 @@ int CPickPage::UpdateRowItem(ObjectPick::Row& row, std::vector<LinkCell>* links)
         m_editor.SetReadOnly(&row, column, true);
     if (row.locked)
         m_editor.SetReadOnly(&row, 0, true);
-    if (links == &own && !own.empty())
-        ShowLinkNames(std::move(own));
+    if (links == &single && !single.empty())
+        ShowLinkNames(std::move(single));
     return item;
 }
 

@@ -443,6 +443,16 @@ void DlgList::OnReply(RequestResult& result)
     case kReqCopied:
         RefreshPane();
         break;
+    case kReqNotice:
+        UpdateSavedObject(report, m_editor, static_cast<Object*>(result.attached), m_parentId, ids);
+        RequestPaths(ids);
+        break;
+    case kReqDir:
+        if (auto* changed = static_cast<std::list<__int64>*>(result.attached)) {
+            UpdateFromCache(report, m_editor, *changed, ids);
+            RequestPaths(ids);
+        }
+        break;
     default:
         break;
     }

@@ -370,11 +370,8 @@ void DlgListTab::OnResult(RequestResult& result)
         break;
     case kReqNotice:
         // A form of the tab's kind saved its object: only objects of the tab's own folder belong here.
-        if (auto* object = static_cast<Object*>(result.attached);
-            object && m_parentId != 0 && object->parent == m_parentId) {
-            UpdateObject(report, m_editor, *object, ids);
-            RequestPaths(ids);
-        }
+        UpdateSavedObject(report, m_editor, static_cast<Object*>(result.attached), m_parentId, ids);
+        RequestPaths(ids);
         break;
     case kReqIcon:
         OnIcon(static_cast<int>(result.route.param2));

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include "app/App.h"
 #include "app/MainWindow.h"
+#include "app/SearchResultList.h"
 #include "foundation/TiXmlDocument.h"
 #include "framework/CTApp.h"
 #include "lists/PickerFrame.h"
@@ -105,28 +106,8 @@ void DlgSelectAccessList::Show(const CTString& heading, const std::vector<__int6
 
 int DlgSelectAccessList::ImageFor(const Object& object)
 {
-    App* app = App::Instance();
-    if (!app)
-        return 0;
-    CAttribute image;
-    object.GetAttribute(image, CTString(L"tree_image"));
-    CTString name(image.GetText());
-    if (name.IsEmpty())
-        return 0;
-    RequestRoute route{m_type, m_key, 0, 0, kReqIcon, 0, false};
-    int index = app->FindIcon(name);
-    if (index < 0)
-        index = app->AddIcon(name, route);
-    if (index < 0)
-        return 0;
-    CTListCtrlReport& report = m_list.m_report;
-    if (!report.HasImageForKey(index)) {
-        if (HICON icon = app->GetIcon(0, name, route)) {
-            report.AddImageForKey(icon, index);
-            DestroyIcon(icon);
-        }
-    }
-    return report.HasImageForKey(index) ? std::max(0, report.GetImageForKey(index)) : 0;
+    return SearchResultList::ImageFor(App::Instance(), m_list.m_report, object,
+                                      RequestRoute{m_type, m_key, 0, 0, kReqIcon, 0, false});
 }
 
 void DlgSelectAccessList::FillFromReply(TiXmlDocument& document)

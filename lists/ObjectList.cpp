@@ -566,6 +566,31 @@ int ObjectList::UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, c
     return UpdateRowItem(report, editor, AddRow(object), ids);
 }
 
+void ObjectList::UpdateSavedObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object* object,
+                                   __int64 folder, std::vector<__int64>& ids)
+{
+    if (object && folder != 0 && object->parent == folder)
+        UpdateObject(report, editor, *object, ids);
+}
+
+void ObjectList::UpdateFromCache(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::list<__int64>& changed,
+                                 std::vector<__int64>& ids)
+{
+    App* app = App::Instance();
+    if (!app)
+        return;
+    for (__int64 id : changed) {
+        Row* row = id != 0 ? FindRowById(id) : nullptr;
+        if (!row || row->operation != OpNone || row->dirty)
+            continue;
+        const Object* cached = app->m_dir.Lookup(id);
+        if (!cached || cached->id != id)
+            continue;
+        row->object = *cached;
+        UpdateRowItem(report, editor, *row, ids);
+    }
+}
+
 void ObjectList::UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
                                  std::vector<__int64>& ids)
 {

@@ -108,6 +108,13 @@ public:
     int UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& object, std::vector<__int64>& ids);
     void UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
                          std::vector<__int64>& ids);
+    // An object saved elsewhere (a form's notice): its row replaced, or added, when it lies in folder.
+    void UpdateSavedObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object* object, __int64 folder,
+                           std::vector<__int64>& ids);
+    // The rows of the changed ids take the directory cache's copy; a row with unsaved changes keeps
+    // its own, and ids the list does not show add no row.
+    void UpdateFromCache(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::list<__int64>& changed,
+                         std::vector<__int64>& ids);
     virtual void OnSearchFilled() {}
     // A new row (operation 1, dirty) from the template, its item added, selected and scrolled into view.
     int AddNewRow(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& templateObject,

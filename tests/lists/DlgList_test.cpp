@@ -303,3 +303,54 @@ TEST(DlgList, OpenPanesTakeTheirFoldersWhenTheSystemFolderReplyArrives)
     EXPECT_NE(t.transport->m_sent.back().body.find("PARENT=1791"), std::string::npos)
         << t.transport->m_sent.back().body;
 }
+
+TEST(DlgList, ChangesMadeElsewhereReachTheRowsOfThePanesFolder)
+{
+    Panes t;
+    DlgList* pane = t.Show(1015);
+    ASSERT_NE(pane, nullptr);
+    static_cast<CTWndConsole*>(pane)->Refresh();
+    t.Reply("api/api_objType.php", kFailCodeType);
+    t.Reply("api/api_objSearch.php", ObjectXml(1713, 41, 6, "Disk failure", Description("disk")) +
+                                         ObjectXml(1714, 41, 6, "User absent", Description("away")));
+    ASSERT_EQ(pane->rows.size(), 2u);
+    auto nameOf = [&](__int64 id) {
+        Object row;
+        pane->GetRowObject(row, id);
+        return row.id == id ? Wide(row.name) : std::wstring(L"<no row>");
+    };
+    // Unsaved edits are not overwritten by a directory notice.
+    pane->SetCellValue(pane->rows.back(), 2, CAttribute(CAttribute::Text, L"on leave"));
+
+    // A directory notice: rows of the changed ids take the cached objects; other ids add nothing.
+    for (auto [id, name] : {std::pair<__int64, const wchar_t*>{1713, L"Disk gone"}, {1714, L"Absent user"},
+                            {1715, L"Elsewhere"}}) {
+        Object changed;
+        changed.id = id;
+        changed.type = 41;
+        changed.parent = 6;
+        changed.name = name;
+        t.app->m_dir.StoreObject(changed, 0);
+    }
+    t.app->m_dir.NotifySubscribers({1713, 1714, 1715});
+    t.Pump();
+    EXPECT_EQ(pane->rows.size(), 2u);
+    EXPECT_EQ(nameOf(1713), L"Disk gone");
+    EXPECT_EQ(nameOf(1714), L"User absent");
+
+    // A form's save notice: an object of the pane's folder is added, one of another folder ignored.
+    for (auto [id, parent] : {std::pair<__int64, __int64>{1716, 6}, {1717, 99}}) {
+        Object saved;
+        saved.id = id;
+        saved.type = 41;
+        saved.parent = parent;
+        saved.name = L"Saved elsewhere";
+        RequestResult notice;
+        notice.route = pane->PaneRoute(DlgList::kReqNotice);
+        notice.attached = &saved;
+        pane->OnReply(notice);
+    }
+    EXPECT_EQ(nameOf(1716), L"Saved elsewhere");
+    EXPECT_EQ(nameOf(1717), L"<no row>");
+    EXPECT_EQ(pane->Report().GetItemCount(), 3);
+}
