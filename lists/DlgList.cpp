@@ -267,11 +267,8 @@ void DlgList::FillDeleteConfirm(DeleteConfirmInfo& info)
 void DlgList::OnEditValue(void* context, int item, int column, CAttribute* value)
 {
     auto* pane = static_cast<DlgList*>(context);
-    auto* row = static_cast<Row*>(pane->Report().GetRowData(item));
-    if (!value || !pane->IsRow(row))
-        return;
-    pane->SetCellValue(*row, column, *value);
-    pane->SetModified(true);
+    if (pane->StoreEditedValue(pane->Report(), item, column, value))
+        pane->SetModified(true);
 }
 
 void DlgList::OnFillChoices(void* context, const CTString* listName, CTListCtrlEdit::Choices* entries)

@@ -223,11 +223,8 @@ void DlgListTab::FillDeleteConfirm(DeleteConfirmInfo& info)
 void DlgListTab::OnEditValue(void* context, int item, int column, CAttribute* value)
 {
     auto* tab = static_cast<DlgListTab*>(context);
-    auto* row = static_cast<Row*>(tab->Report().GetRowData(item));
-    if (!value || !tab->IsRow(row))
-        return;
-    tab->SetCellValue(*row, column, *value);
-    tab->SetModified(true);
+    if (tab->StoreEditedValue(tab->Report(), item, column, value))
+        tab->SetModified(true);
 }
 
 void DlgListTab::OnFillChoices(void* context, const CTString* listName, CTListCtrlEdit::Choices* entries)

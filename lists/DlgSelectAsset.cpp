@@ -95,16 +95,10 @@ bool DlgSelectAsset::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
         *result = TRUE;
         return true;
     case WM_ACTIVATE:
-        if (m_activeDialog) {
-            if (LOWORD(wParam) != WA_INACTIVE)
-                *m_activeDialog = m_hWnd;
-            else if (*m_activeDialog == m_hWnd)
-                *m_activeDialog = nullptr;
-        }
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         break;
     case WM_DESTROY:
-        if (m_activeDialog && *m_activeDialog == m_hWnd)
-            *m_activeDialog = nullptr;
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         SavePlacement(L"DlgSelectAsset");
         Unregister();
         break;

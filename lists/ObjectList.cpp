@@ -566,6 +566,15 @@ int ObjectList::UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, c
     return UpdateRowItem(report, editor, AddRow(object), ids);
 }
 
+bool ObjectList::StoreEditedValue(CTListCtrlReport& report, int item, int column, const CAttribute* value)
+{
+    auto* row = static_cast<Row*>(report.GetRowData(item));
+    if (!value || !IsRow(row))
+        return false;
+    SetCellValue(*row, column, *value);
+    return true;
+}
+
 void ObjectList::UpdateSavedObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object* object,
                                    __int64 folder, std::vector<__int64>& ids)
 {

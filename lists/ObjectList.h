@@ -69,6 +69,8 @@ public:
     std::vector<ObjectListCell> BuildRowCells(Row& row, std::vector<__int64>& ids);
 
     void SetCellValue(Row& row, int column, const CAttribute& value);
+    // An in-place edit of a report item's cell into its row; false for an item of no row of the list.
+    bool StoreEditedValue(CTListCtrlReport& report, int item, int column, const CAttribute* value);
     void DeleteRow(Row& row);
     void SetAttributeForId(__int64 id, int attributeId, const CAttribute& value);
     // Drops the rows the test picks, with their pending values, before they have report items.

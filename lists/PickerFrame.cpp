@@ -68,3 +68,13 @@ void PickerFrame::AnchorButtons(CTWndSize& size, HWND dialog)
         size.AddItem(GetDlgItem(dialog, id), CTWndSize::LeftToRight | CTWndSize::RightToRight | CTWndSize::TopToBottom |
                                                  CTWndSize::BottomToBottom);
 }
+
+void PickerFrame::TrackActive(HWND* slot, HWND window, UINT msg, WPARAM wParam)
+{
+    if (!slot)
+        return;
+    if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+        *slot = window;
+    else if ((msg == WM_ACTIVATE || msg == WM_DESTROY) && *slot == window)
+        *slot = nullptr;
+}

@@ -25,4 +25,7 @@ public:
     static void AttachHeader(CTWndHeader& header, CTIcon& icon, HWND dialog, int headerId, UINT iconId);
     // OK and Cancel keep their distance from the bottom-right corner.
     static void AnchorButtons(CTWndSize& size, HWND dialog);
+    // The application's active-dialog slot follows the window's activation (WM_ACTIVATE) and lets
+    // go of it when it is destroyed (WM_DESTROY); other messages change nothing.
+    static void TrackActive(HWND* slot, HWND window, UINT msg, WPARAM wParam);
 };
