@@ -41,6 +41,8 @@ public:
     virtual void Refresh() {}
     // Called for every start-up load reply with its bit and the loads received before it.
     virtual void OnStartupProgress(int bit, int mask) { (void)bit; (void)mask; }
+    // The owner has read the system folder ids: a pane listing a folder's objects takes its own.
+    virtual void OnSystemFolders() {}
 
     enum Visibility : int { Hidden = -1, Unchanged = 0, Shown = 1 };
     // Follows the pane's window from a WM_WINDOWPOSCHANGING record: keeps m_visible and tells

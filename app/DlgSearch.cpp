@@ -5,6 +5,7 @@
 #include "app/App.h"
 #include "app/MainWindow.h"
 #include "app/SearchFilterSettings.h"
+#include "app/SearchResultList.h"
 #include "framework/CTApp.h"
 #include "session/FormHelpers.h"
 #include "session/RequestResult.h"
@@ -160,28 +161,8 @@ bool DlgSearch::IsHiddenParent(__int64 parent) const
 
 int DlgSearch::ImageFor(const Object& object)
 {
-    App* app = GetApp();
-    if (!app)
-        return 0;
-    CAttribute image;
-    object.GetAttribute(image, CTString(L"tree_image"));
-    CTString name(image.GetText());
-    if (name.IsEmpty())
-        return 0;
-    RequestRoute route{MainWindow::kWindowType, 0, kConsoleType, m_key, kReqIcon, 0, false};
-    int index = app->FindIcon(name);
-    if (index < 0)
-        index = app->AddIcon(name, route);
-    if (index < 0)
-        return 0;
-    if (m_list.GetImageForKey(index) <= 0) {
-        if (HICON icon = app->GetIcon(0, name, route)) {
-            m_list.AddImageForKey(icon, index);
-            DestroyIcon(icon);
-        }
-    }
-    int listImage = m_list.GetImageForKey(index);
-    return listImage > 0 ? listImage : 0;
+    return SearchResultList::ImageFor(GetApp(), m_list, object,
+                                      RequestRoute{MainWindow::kWindowType, 0, kConsoleType, m_key, kReqIcon, 0, false});
 }
 
 int DlgSearch::FillResults(TiXmlDocument& document)
@@ -277,53 +258,12 @@ void DlgSearch::OnSearchReply(RequestResult& result)
 
 void DlgSearch::OnPathReply(RequestResult& result)
 {
-    if (result.returnCode != 0)
-        return;
-    TiXmlElement* root = result.document.FirstChildElementNamed(L"result");
-    if (!root)
-        return;
-    __int64 id = 0;
-    if (TiXmlElement* parameters = root->FirstChildElementNamed(L"parameters")) {
-        int64_t value = 0;
-        parameters->GetAttributeInt64(L"ID", &value);
-        id = value;
-    }
-    TiXmlElement* value = root->FirstChildElementNamed(L"value");
-    if (id == 0 || !value)
-        return;
-    const wchar_t* pathText = value->GetAttribute(L"path");
-    CTString path(pathText ? pathText : L"");
-    m_paths[id] = path;
-    // Sorting stays off while the cells change, or rows would move under the loop's indices.
-    std::unordered_map<__int64, __int64> parents;
-    for (const Object& object : m_results)
-        parents[object.id] = object.parent;
-    bool autoSort = m_list.m_autoSort;
-    m_list.EnableAutoSort(false);
-    int count = m_list.GetItemCount();
-    for (int item = 0; item < count; ++item) {
-        auto objectId = static_cast<__int64>(reinterpret_cast<INT_PTR>(m_list.GetRowData(item)));
-        auto parent = parents.find(objectId);
-        if (parent != parents.end() && parent->second == id)
-            m_list.SetCell(item, 0, CTListCtrlReport::Cell(CAttribute::Text, path));
-    }
-    m_list.EnableAutoSort(autoSort);
-    if (autoSort && m_list.m_sortColumn >= 0)
-        m_list.SortBy(m_list.m_sortColumn, m_list.m_ascending);
+    SearchResultList::OnPathReply(m_list, m_results, m_paths, result);
 }
 
 void DlgSearch::OnIconReply(RequestResult& result)
 {
-    App* app = GetApp();
-    int index = static_cast<int>(result.route.param2);
-    if (!app || !app->m_smallImages || !m_list.HasImageForKey(index))
-        return;
-    HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT);
-    if (!icon)
-        return;
-    m_list.ReplaceImage(icon, m_list.GetImageForKey(index));
-    DestroyIcon(icon);
-    InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+    SearchResultList::OnIconReply(GetApp(), m_list, result);
 }
 
 void DlgSearch::OnReply(RequestResult& result)

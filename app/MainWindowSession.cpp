@@ -459,7 +459,8 @@ void MainWindow::OnSystemFoldersReply(DB::DBEvent& reply)
     if (reply.ReadXmlReply(doc) != 2)
         return;
     m_cache.ReadFolderIds(doc);
-    // Open panes learn their folders as their own subsystems give them a way to.
+    for (CLinkedListObject* item = m_panes.GetHead(); item; item = item->m_next)
+        static_cast<CTWndConsole*>(item)->OnSystemFolders();
     if (m_app) {
         m_app->m_dir.RequestObject(m_cache.folderIds[MainWindowCache::FolderTags], Dir::WithChildren, RequestRoute(),
                                    [] {}, nullptr);

@@ -9,6 +9,7 @@
 #include "foundation/CTTokenString.h"
 #include "framework/CTApp.h"
 #include "framework/PopupMenuDriver.h"
+#include "lists/ListRowSaver.h"
 #include "lists/_ExportData.h"
 #include "session/RequestResult.h"
 
@@ -382,9 +383,7 @@ bool DlgListDeployables::SaveChanges()
     App* app = GetApp();
     if (!app)
         return false;
-    // A row whose request failed never had its reply (the pump showed the error instead): it goes
-    // again, unless requests are still on their way and its reply may yet come.
-    if (IsRow(m_unanswered) && (!app->m_db.m_transport || app->m_db.m_transport->GetPendingCount() == 0)) {
+    if (IsRow(m_unanswered) && ListRowSaver::MayResendUnanswered(app)) {
         m_unanswered->dirty = true;
         m_unanswered = nullptr;
     }
@@ -395,25 +394,12 @@ bool DlgListDeployables::SaveChanges()
         route.param2 = reinterpret_cast<__int64>(row);
         row->dirty = false;
         m_unanswered = row;
-        if (row->state == Deleted) {
-            app->m_db.ObjDelete(static_cast<unsigned>(row->object.id), static_cast<unsigned>(row->object.serial), route);
-            return true;
-        }
-        // The changes go from a copy: the row keeps its marks until the server confirms them, so
-        // a failed save sends them again.
-        row->object.ApplyConsoleDisplayName();
-        if (row->state == New)
-            row->object.parent = FolderId();
-        Object sending(row->object);
-        CAttributes changes, privileges;
-        sending.CollectChanges(changes, true);
-        sending.CollectPrivilegeChanges(privileges);
-        if (row->state == New)
-            app->m_db.ObjNew(static_cast<unsigned>(sending.type), static_cast<unsigned>(FolderId()), sending.name,
-                             changes, privileges, route);
-        else
-            app->m_db.ObjSet(static_cast<unsigned>(sending.id), static_cast<unsigned>(sending.serial), sending.name,
-                             changes, privileges, route);
+        if (row->state == Changed)
+            row->object.ApplyConsoleDisplayName();   // a new row gets it from the save itself
+        const ListRowSaver::Kind kind = row->state == Deleted ? ListRowSaver::Remove
+                                        : row->state == New   ? ListRowSaver::Create
+                                                              : ListRowSaver::Change;
+        ListRowSaver::Send(app->m_db, row->object, kind, FolderId(), route);
         return true;
     }
     return false;
@@ -424,8 +410,7 @@ void DlgListDeployables::OnSaveResult(RequestResult& result)
     auto* row = reinterpret_cast<Row*>(result.route.param2);
     if (row == m_unanswered)
         m_unanswered = nullptr;
-    if (result.kind != RequestResult::KindServerAnswer || result.returnCode != 0 ||
-        result.resultCode != RequestResult::CodeOk) {
+    if (!ListRowSaver::Succeeded(result)) {
         // The chain stops; the row keeps its change and goes again with the next save.
         if (IsRow(row))
             row->dirty = true;
@@ -435,11 +420,7 @@ void DlgListDeployables::OnSaveResult(RequestResult& result)
     if (IsRow(row)) {
         switch (row->state) {
         case New: {
-            TiXmlElement* root = FirstResult(result.document);
-            TiXmlElement* insertId = root ? root->FirstChildElementNamed(L"insert_id") : nullptr;
-            const TiXmlNode* text = insertId ? insertId->FirstChild() : nullptr;
-            if (text && text->GetType() == TiXmlNode::TEXT)
-                row->object.id = ReadDecimal64(text->Value());
+            ListRowSaver::ReadInsertId(result.document, row->object.id);
             CAttributes sent;
             row->object.CollectChanges(sent, true);
             row->state = Unchanged;

@@ -1,11 +1,13 @@
 #include "lists/CPickPage.h"
 
 #include <commctrl.h>
+#include <list>
 #include "app/App.h"
 #include "foundation/CTTokenString.h"
 #include "framework/CTApp.h"
 #include "framework/PopupMenuDriver.h"
 #include "framework/ScreenDpi.h"
+#include "lists/ObjectList.h"
 #include "session/RequestResult.h"
 
 namespace {
@@ -46,6 +48,7 @@ CPickPage::CPickPage(const CTString& title, int requestId, const Object& linkTyp
 
 CPickPage::~CPickPage()
 {
+    *m_alive = false;
     if (m_list.m_report.m_hWnd)
         Report().DeleteAllRows();
     m_editor.RemoveAllRows();
@@ -124,10 +127,23 @@ void CPickPage::SetReportColumns()
     report.SetColumns(spec, 0, nullptr, nullptr);
     report.SetColumnFixedWidth(0, ScaledTickWidth());
     report.SortBy(1, true);
+    // The link type's icon is among the report's images before the rows ask for it.
+    ObjectList::ReportImage(report, m_model.linkType, m_model.route);
+    CTString loading;
+    loading.LoadString(kStrLoading);
+    SetEmptyText(loading);
 }
 
-int CPickPage::UpdateRowItem(ObjectPick::Row& row)
+void CPickPage::SetEmptyText(const CTString& text)
 {
+    Report().SetEmptyText(text);
+}
+
+int CPickPage::UpdateRowItem(ObjectPick::Row& row, std::vector<LinkCell>* links)
+{
+    std::vector<LinkCell> single;   // the row's own link cells when no fill collects them
+    if (!links)
+        links = &single;
     CTListCtrlReport::Row shown(&row);
     CTListCtrlEdit::Row editable(&row);
     shown.AddText(CTString());
@@ -152,9 +168,11 @@ int CPickPage::UpdateRowItem(ObjectPick::Row& row)
             const CAttribute values = CAttribute::ConstructFromSpec(spec, CTString(L"VALUES"));
             if (spec.IsEmpty())
                 kind = CTListCtrlEdit::KindNumber;
-            else if (attribute && (attribute->flags & Object::Attribute::Link))
+            else if (attribute && (attribute->flags & Object::Attribute::Link)) {
                 kind = CTListCtrlEdit::KindReadOnly;
-            else if (CTString(type.GetText()).CompareNoCase(CTString(L"Checkbox")) == 0)
+                if (value.GetValue() != 0)
+                    links->push_back({&row, static_cast<int>(k), value.GetValue()});
+            } else if (CTString(type.GetText()).CompareNoCase(CTString(L"Checkbox")) == 0)
                 kind = CTListCtrlEdit::KindCheck;
             else if (!values.GetString().IsEmpty()) {
                 value = CAttribute(CAttribute::Text, ValueAt(values.GetString(), value.GetValue()).GetBuffer());
@@ -169,20 +187,51 @@ int CPickPage::UpdateRowItem(ObjectPick::Row& row)
             readOnly.push_back(static_cast<int>(k));
     }
     CTListCtrlReportEx& report = Report();
+    const int image = ObjectList::ReportImage(report, row.link, m_model.route);
     int item = report.FindRowByData(&row);
     if (item < 0) {
-        report.AddRow(0, shown);
+        report.AddRow(image, shown);
         m_editor.AddRow(editable);
         item = report.FindRowByData(&row);
     } else {
-        report.UpdateRow(item, 0, shown);
+        report.UpdateRow(item, image, shown);
         m_editor.UpdateRow(item, editable);
     }
     for (int column : readOnly)
         m_editor.SetReadOnly(&row, column, true);
     if (row.locked)
         m_editor.SetReadOnly(&row, 0, true);
+    if (links == &single && !single.empty())
+        ShowLinkNames(std::move(single));
     return item;
+}
+
+void CPickPage::ShowLinkNames(std::vector<LinkCell> links)
+{
+    App* app = App::Instance();
+    if (!app || links.empty())
+        return;
+    std::list<__int64> ids;
+    for (const LinkCell& cell : links)
+        ids.push_back(cell.id);
+    std::shared_ptr<bool> alive = m_alive;
+    app->m_dir.FetchObjects(ids, FormRoute(), [this, alive, links] {
+        App* app = App::Instance();
+        if (!*alive || !app)
+            return;
+        CTListCtrlReportEx& report = Report();
+        for (const LinkCell& cell : links) {
+            if (!m_model.IsRow(cell.row))
+                continue;   // the rows were built again meanwhile
+            const int item = report.FindRowByData(cell.row);
+            const Object* linked = app->m_dir.Lookup(cell.id);
+            // An object the server did not return keeps showing its id.
+            if (item < 0 || !linked || linked->id == 0)
+                continue;
+            CTString name(linked->name);
+            report.SetCellAttribute(item, cell.column, CAttribute(CAttribute::Text, name.GetBuffer() ? name.GetBuffer() : L""));
+        }
+    }, nullptr);
 }
 
 void CPickPage::FillReport()
@@ -191,10 +240,12 @@ void CPickPage::FillReport()
     report.EnableAutoSort(false);
     report.DeleteAllRows();
     m_editor.RemoveAllRows();
+    std::vector<LinkCell> links;
     for (ObjectPick::Row& row : m_model.rows)
-        UpdateRowItem(row);
+        UpdateRowItem(row, &links);
     report.EnableAutoSort(true);
     report.SortBy(1, true);
+    ShowLinkNames(std::move(links));
 }
 
 bool CPickPage::Load()
@@ -209,6 +260,12 @@ bool CPickPage::Load()
     m_model.Fill(m_links, m_candidates, m_lockedIds);
     if (m_fillAtOnce || m_model.rows.empty()) {
         FillReport();
+        CTString none;
+        if (m_fillAtOnce)
+            none.LoadString(kStrNoItems);
+        else
+            none = CTString(L"No Entries");
+        SetEmptyText(none);
     } else if (App* app = App::Instance()) {
         std::vector<__int64> ids;
         for (const ObjectPick::Row& row : m_model.rows)
@@ -256,27 +313,13 @@ void CPickPage::OnResult(RequestResult& result)
 {
     const int id = result.route.requestId;
     if (id == kReqIcon) {
-        InvalidateRect(Report().m_hWnd, nullptr, FALSE);
+        if (HICON icon = ObjectList::ReplaceArrivedIcon(Report(), static_cast<int>(result.route.param2)))
+            DestroyIcon(icon);
         return;
     }
     if (m_pathRequest != 0 && id == m_pathRequest && m_fillAtOnce == 0) {
-        if (result.returnCode != 0)
-            return;
-        TiXmlElement* root = result.document.RootElement();
-        if (root && lstrcmpW(root->Value(), L"result") != 0)
-            root = root->FirstChildElementNamed(L"result");
-        for (TiXmlElement* value = root ? root->FirstChildElementNamed(L"value") : nullptr; value;
-             value = value->NextSiblingElementNamed(L"value")) {
-            const wchar_t* idText = value->GetAttribute(L"ID");
-            const wchar_t* path = value->GetAttribute(L"path");
-            const __int64 target = idText ? _wtoi64(idText) : 0;
-            for (ObjectPick::Row& row : m_model.rows)
-                if (row.target.id == target) {
-                    row.target.name = path ? path : L"";
-                    break;
-                }
-        }
-        FillReport();
+        if (result.returnCode == 0)
+            OnPathReply(result);
         return;
     }
     if (id != m_requestId)
@@ -289,6 +332,29 @@ void CPickPage::OnResult(RequestResult& result)
     UpdateRowItem(*row);
     if (settled)
         PostSaved();
+}
+
+void CPickPage::OnPathReply(RequestResult& result)
+{
+    TiXmlElement* root = result.document.RootElement();
+    if (root && lstrcmpW(root->Value(), L"result") != 0)
+        root = root->FirstChildElementNamed(L"result");
+    for (TiXmlElement* value = root ? root->FirstChildElementNamed(L"value") : nullptr; value;
+         value = value->NextSiblingElementNamed(L"value")) {
+        const wchar_t* idText = value->GetAttribute(L"ID");
+        const wchar_t* path = value->GetAttribute(L"path");
+        const __int64 target = idText ? _wtoi64(idText) : 0;
+        for (ObjectPick::Row& row : m_model.rows)
+            if (row.target.id == target) {
+                row.target.path = path ? path : L"";
+                row.target.name = row.target.path;
+                break;
+            }
+    }
+    // Built on every reply: a target the server does not know keeps its own name instead of
+    // leaving the page empty.
+    FillReport();
+    SetEmptyText(CTString(L"No Entries"));
 }
 
 void CPickPage::ApplySelect(int command)
@@ -311,13 +377,15 @@ void CPickPage::ApplySelect(int command)
     report.EnableAutoSort(false);
     // Locked rows keep their tick.
     m_model.ApplySelect(column, action);
+    std::vector<LinkCell> links;
     for (ObjectPick::Row& row : m_model.rows)
-        UpdateRowItem(row);
+        UpdateRowItem(row, &links);
     if (m_form)
         m_form->SetModified(true);
     report.EnableAutoSort(true);
     ::SendMessageW(report.m_hWnd, WM_SETREDRAW, TRUE, 0);
     report.SortBy(1, true);
+    ShowLinkNames(std::move(links));
 }
 
 HMENU CPickPage::BuildSelectMenu()
@@ -342,6 +410,17 @@ HMENU CPickPage::BuildSelectMenu()
         AppendMenuW(popup, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
                     entry.name.GetBuffer() ? entry.name.GetBuffer() : L"");
     }
+    return popup;
+}
+
+HMENU CPickPage::SelectMenuForReport()
+{
+    if (!Report().m_hWnd || ListView_GetNextItem(Report().m_hWnd, -1, LVNI_SELECTED) < 0)
+        return nullptr;
+    HMENU popup = BuildSelectMenu();
+    // The report destroys the sub-menus it is given.
+    if (popup && m_selectMenu.m_menu)
+        RemoveMenu(m_selectMenu.m_menu, 0, MF_BYPOSITION);
     return popup;
 }
 
@@ -418,6 +497,11 @@ bool CPickPage::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
     if (!hdr)
         return false;
     m_editor.OnNotify(kIdList, hdr, result);
+    if (hdr->idFrom == static_cast<UINT_PTR>(kIdList) && hdr->code == CTListCtrlReportEx::CodeDropDownMenu &&
+        reinterpret_cast<ReportCommandInfo*>(hdr)->id == kCmdSelect) {
+        *result = reinterpret_cast<LRESULT>(SelectMenuForReport());
+        return true;
+    }
     if (hdr->code == static_cast<UINT>(TBN_DROPDOWN) &&
         reinterpret_cast<NMTOOLBARW*>(hdr)->iItem == kCmdSelect) {
         ShowSelectMenu();

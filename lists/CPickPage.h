@@ -4,6 +4,7 @@
 // link's own attributes are edited in the row. Saving sends every pending row at once and posts
 // 1028 with the page's post value to the form once every row is settled.
 #include <functional>
+#include <memory>
 #include <vector>
 #include "controls/CTListCtrlEdit.h"
 #include "controls/CTWndListCtrlEx2.h"
@@ -21,6 +22,7 @@ public:
     enum : int { kCmdAll = 32808, kCmdNone = 32809, kCmdInvert = 32810, kCmdFirstColumn = 5000, kCmdLastColumn = 5198 };
     enum : UINT { kMsgSaved = WM_USER + 4 };
     enum : int { kReqIcon = 1022 };
+    enum : UINT { kStrLoading = 148, kStrNoItems = 152 };
 
     using Callback = std::function<void(TYPE, CTWndToolbar&)>;
 
@@ -54,6 +56,9 @@ public:
     void ApplySelect(int command);
     // The Select menu: one sub-menu per link-type column after the tick commands.
     HMENU BuildSelectMenu();
+    // The answer to the report's question for the Select button's sub-menu of its context menu:
+    // the Select menu, handed over to the report, while an item is selected; else nullptr.
+    HMENU SelectMenuForReport();
     CTListCtrlReportEx& Report() { return m_list.m_report; }
 
     CTWndListCtrlEx2 m_list;
@@ -75,10 +80,22 @@ public:
     std::vector<CSelect> m_selects;
 
 private:
+    // A cell showing a link id until the linked object's name is known.
+    struct LinkCell {
+        ObjectPick::Row* row = nullptr;
+        int column = 0;
+        __int64 id = 0;
+    };
+
     void InitDialog();
     void SetReportColumns();
     void FillReport();
-    int UpdateRowItem(ObjectPick::Row& row);
+    // Link cells of the row are queued on links, or fetched at once without a queue.
+    int UpdateRowItem(ObjectPick::Row& row, std::vector<LinkCell>* links = nullptr);
+    // The names of the linked objects, once the directory cache holds them, into their cells.
+    void ShowLinkNames(std::vector<LinkCell> links);
+    void OnPathReply(RequestResult& result);
+    void SetEmptyText(const CTString& text);
     void OnShown(bool shown);
     void ShowSelectMenu();
     void Notify(TYPE type);
@@ -86,4 +103,7 @@ private:
     RequestRoute FormRoute() const;
     __int64 FormObjectId() const;
     static void OnEditValue(void* context, int item, int column, CAttribute* value);
+
+    // Cleared when the page goes, so a directory fetch answered later touches nothing.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "controls/CTListCtrlReportEx.h"
 #include "framework/CTApp.h"
+#include "lists/ListRowSaver.h"
 #include "lists/_ExportData.h"
 #include "session/RequestResult.h"
 
@@ -28,14 +29,6 @@ const wchar_t* TypeNameOf(int consoleType)
     case 1059: return L"Report Portal Page";
     default: return L"";
     }
-}
-
-TiXmlElement* FirstResult(TiXmlDocument& doc)
-{
-    TiXmlElement* root = doc.RootElement();
-    if (!root)
-        return nullptr;
-    return lstrcmpW(root->Value(), L"result") == 0 ? root : root->FirstChildElementNamed(L"result");
 }
 
 } // namespace
@@ -80,12 +73,23 @@ __int64 DlgList::DefaultParentId() const
     const MainWindowCache& cache = m_owner->m_cache;
     switch (m_consoleType) {
     case 1015: return cache.systemSettings.parent;   // the settings folder
+    case 1016: return cache.folderIds[MainWindowCache::FolderUsers];   // where new administrators go
+    case 1017: return cache.folderIds[MainWindowCache::FolderStaging];
     case 1022: return cache.folderIds[MainWindowCache::FolderOrganisations];
     case 1024: return cache.folderIds[MainWindowCache::FolderGroups];
-    case 1042: return cache.slotDataFolder;
+    case 1042: {
+        const __int64 slots = cache.folderIds[MainWindowCache::FolderDeploymentSlots];
+        return slots != 0 ? slots : cache.slotDataFolder;
+    }
     case 1059: return cache.folderIds[MainWindowCache::FolderReports];
     default: return 0;
     }
+}
+
+void DlgList::OnSystemFolders()
+{
+    if (__int64 folder = DefaultParentId(); folder != 0)
+        m_parentId = folder;
 }
 
 void DlgList::OnInitDialog()
@@ -190,14 +194,7 @@ int DlgList::AddNew()
 
 void DlgList::DeleteSelected()
 {
-    CTListCtrlReportEx& report = Report();
-    for (int item = FirstSelected(); item >= 0; item = ListView_GetNextItem(report.m_hWnd, -1, LVNI_SELECTED)) {
-        void* row = report.GetRowData(item);
-        DeleteRow(report, m_editor, item);
-        SetModified(true);
-        if (report.FindRowByData(row) == item)
-            break;   // not one of the model's items: it stays, and so would the loop
-    }
+    DeleteSelectedRows(Report(), m_editor, [this] { SetModified(true); });
 }
 
 int DlgList::FirstSelected() const
@@ -208,10 +205,7 @@ int DlgList::FirstSelected() const
 
 bool DlgList::SaveChanges()
 {
-    // A row whose request failed never had its reply (the pump showed the error instead): it goes
-    // again, unless requests are still on their way and its reply may yet come.
-    App* app = GetApp();
-    if (app && GetUnanswered() && (!app->m_db.m_transport || app->m_db.m_transport->GetPendingCount() == 0))
+    if (GetUnanswered() && ListRowSaver::MayResendUnanswered(GetApp()))
         ResendUnanswered();
     return SaveNext();
 }
@@ -221,6 +215,8 @@ bool DlgList::SaveNext()
     App* app = GetApp();
     if (!app)
         return true;
+    if (m_parentId == 0)
+        m_parentId = DefaultParentId();
     return !SaveNextRow(app->m_db, static_cast<int>(m_parentId), PaneRoute(kReqSave));
 }
 
@@ -264,32 +260,15 @@ void DlgList::NotifyChanged(int operation, Object* object)
 
 void DlgList::FillDeleteConfirm(DeleteConfirmInfo& info)
 {
-    const wchar_t* caption = m_caption.GetBuffer() ? m_caption.GetBuffer() : L"";
-    if (info.count == 1) {
-        CTString name;
-        if (auto* row = static_cast<Row*>(Report().GetRowData(FirstSelected())); IsRow(row))
-            name = row->object.name;
-        info.caption.FormatResource(136, caption);
-        info.text.FormatResource(137, caption, name.GetBuffer() ? name.GetBuffer() : L"");
-        if (m_icon) {
-            if (info.icon)
-                DestroyIcon(info.icon);
-            info.icon = CopyIcon(m_icon);
-        }
-    } else {
-        info.caption.FormatResource(138, caption);
-        info.text.FormatResource(139, info.count);
-    }
+    // The pane's icon goes with the box of a single row only.
+    FillDeleteTexts(Report(), info, m_caption, info.count == 1 ? m_icon : nullptr);
 }
 
 void DlgList::OnEditValue(void* context, int item, int column, CAttribute* value)
 {
     auto* pane = static_cast<DlgList*>(context);
-    auto* row = static_cast<Row*>(pane->Report().GetRowData(item));
-    if (!value || !pane->IsRow(row))
-        return;
-    pane->SetCellValue(*row, column, *value);
-    pane->SetModified(true);
+    if (pane->StoreEditedValue(pane->Report(), item, column, value))
+        pane->SetModified(true);
 }
 
 void DlgList::OnFillChoices(void* context, const CTString* listName, CTListCtrlEdit::Choices* entries)
@@ -400,8 +379,7 @@ bool DlgList::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
 void DlgList::OnSaveResult(RequestResult& result)
 {
     auto* row = reinterpret_cast<Row*>(result.route.param2);
-    if (result.kind != RequestResult::KindServerAnswer || result.returnCode != 0 ||
-        result.resultCode != RequestResult::CodeOk) {
+    if (!ListRowSaver::Succeeded(result)) {
         // The chain stops; the row is sent again by the next save.
         OnSaveFailed(row);
         SetModified(true);
@@ -426,28 +404,18 @@ void DlgList::OnReply(RequestResult& result)
         OnSaveResult(result);
         break;
     case kReqIcon: {
-        const int index = static_cast<int>(result.route.param2);
-        App* app = GetApp();
-        if (app && report.HasImageForKey(index)) {
-            if (HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT)) {
-                report.ReplaceImage(icon, report.GetImageForKey(index));
-                if (m_icon)
-                    DestroyIcon(m_icon);
-                m_icon = icon;
-                ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
-                InvalidateRect(report.m_hWnd, nullptr, FALSE);
-            }
+        if (HICON icon = ReplaceArrivedIcon(report, static_cast<int>(result.route.param2))) {
+            if (m_icon)
+                DestroyIcon(m_icon);
+            m_icon = icon;
+            ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
         }
         if (m_owner)
             m_owner->RefreshTabCaption(m_hWnd);
         break;
     }
     case kReqPath:
-        OnPathReply(result.document, [&](Row& row, int column, const CTString& text) {
-            int item = report.FindRowByData(&row);
-            if (item >= 0)
-                report.SetCellAttribute(item, column, CAttribute(CAttribute::Text, text.GetBuffer()));
-        });
+        ShowPathReply(report, result.document);
         if (report.GetItemCount() > 0)
             report.FitColumnsToContent();
         break;
@@ -457,20 +425,12 @@ void DlgList::OnReply(RequestResult& result)
         FillFromSearch(report, m_editor, result.document, ids);
         RequestPaths(ids);
         break;
-    case kReqType: {
-        TiXmlElement* root = FirstResult(result.document);
-        TiXmlElement* type = root ? root->FirstChildElementNamed(L"type") : nullptr;
-        if (!type)
-            break;
-        Object definition;
-        definition.ReadFromXml(type, true);
-        SetType(report, definition, false);
-        if (m_loadAfterType) {
+    case kReqType:
+        if (SetTypeFromReply(report, result.document) && m_loadAfterType) {
             m_loadAfterType = false;
             Load();
         }
         break;
-    }
     case kReqFormSaved:
         if (result.returnCode == 0 && result.resultCode == RequestResult::CodeOk) {
             UpdateFromReply(report, m_editor, result.document, ids);
@@ -479,6 +439,16 @@ void DlgList::OnReply(RequestResult& result)
         break;
     case kReqCopied:
         RefreshPane();
+        break;
+    case kReqNotice:
+        UpdateSavedObject(report, m_editor, static_cast<Object*>(result.attached), m_parentId, ids);
+        RequestPaths(ids);
+        break;
+    case kReqDir:
+        if (auto* changed = static_cast<std::list<__int64>*>(result.attached)) {
+            UpdateFromCache(report, m_editor, *changed, ids);
+            RequestPaths(ids);
+        }
         break;
     default:
         break;

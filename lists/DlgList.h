@@ -56,6 +56,8 @@ public:
     bool IsTabPane() override { return true; }
     void OnReply(RequestResult& result) override;
     void RefreshPane() override;
+    // The pane's folder from the main window's system folder ids, when it has one.
+    void OnSystemFolders() override;
 
     // Tab page
     bool RefreshTab() override;

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "controls/CTListCtrlReportEx.h"
 #include "framework/CTApp.h"
+#include "lists/ListRowSaver.h"
 #include "session/RequestResult.h"
 
 namespace {
@@ -13,20 +14,6 @@ HMODULE TabModule()
 {
     HMODULE module = CTApp::Instance()->FindResourceModule(RT_DIALOG, MAKEINTRESOURCEW(DlgListTab::kTemplate));
     return module ? module : GetModuleHandleW(nullptr);
-}
-
-TiXmlElement* FirstResult(TiXmlDocument& doc)
-{
-    TiXmlElement* root = doc.RootElement();
-    if (!root)
-        return nullptr;
-    return lstrcmpW(root->Value(), L"result") == 0 ? root : root->FirstChildElementNamed(L"result");
-}
-
-bool Succeeded(const RequestResult& result)
-{
-    return result.kind == RequestResult::KindServerAnswer && result.returnCode == 0 &&
-           result.resultCode == RequestResult::CodeOk;
 }
 
 } // namespace
@@ -176,10 +163,7 @@ void DlgListTab::SetModified(bool modified)
 
 bool DlgListTab::SaveChanges()
 {
-    // A row whose request failed never had its reply (the pump showed the error instead): it goes
-    // again, unless requests are still on their way and its reply may yet come.
-    App* app = GetApp();
-    if (app && GetUnanswered() && (!app->m_db.m_transport || app->m_db.m_transport->GetPendingCount() == 0))
+    if (GetUnanswered() && ListRowSaver::MayResendUnanswered(GetApp()))
         ResendUnanswered();
     return SaveNext();
 }
@@ -208,14 +192,7 @@ void DlgListTab::AddNew()
 
 void DlgListTab::DeleteSelected()
 {
-    CTListCtrlReportEx& report = Report();
-    for (int item = FirstSelected(); item >= 0; item = ListView_GetNextItem(report.m_hWnd, -1, LVNI_SELECTED)) {
-        void* row = report.GetRowData(item);
-        DeleteRow(report, m_editor, item);
-        SetModified(true);
-        if (report.FindRowByData(row) == item)
-            break;   // not one of the model's items: it stays, and so would the loop
-    }
+    DeleteSelectedRows(Report(), m_editor, [this] { SetModified(true); });
 }
 
 int DlgListTab::FirstSelected()
@@ -240,32 +217,14 @@ void DlgListTab::NotifyChanged(int operation, Object* object)
 
 void DlgListTab::FillDeleteConfirm(DeleteConfirmInfo& info)
 {
-    const wchar_t* caption = m_caption.GetBuffer() ? m_caption.GetBuffer() : L"";
-    if (m_icon) {
-        if (info.icon)
-            DestroyIcon(info.icon);
-        info.icon = CopyIcon(m_icon);
-    }
-    if (info.count == 1) {
-        CTString name;
-        if (auto* row = static_cast<Row*>(Report().GetRowData(FirstSelected())); IsRow(row))
-            name = row->object.name;
-        info.caption.FormatResource(136, caption);
-        info.text.FormatResource(137, caption, name.GetBuffer() ? name.GetBuffer() : L"");
-    } else {
-        info.caption.FormatResource(138, caption);
-        info.text.FormatResource(139, info.count);
-    }
+    FillDeleteTexts(Report(), info, m_caption, m_icon);
 }
 
 void DlgListTab::OnEditValue(void* context, int item, int column, CAttribute* value)
 {
     auto* tab = static_cast<DlgListTab*>(context);
-    auto* row = static_cast<Row*>(tab->Report().GetRowData(item));
-    if (!value || !tab->IsRow(row))
-        return;
-    tab->SetCellValue(*row, column, *value);
-    tab->SetModified(true);
+    if (tab->StoreEditedValue(tab->Report(), item, column, value))
+        tab->SetModified(true);
 }
 
 void DlgListTab::OnFillChoices(void* context, const CTString* listName, CTListCtrlEdit::Choices* entries)
@@ -350,7 +309,7 @@ bool DlgListTab::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT* result)
 void DlgListTab::OnSaveResult(RequestResult& result)
 {
     auto* row = reinterpret_cast<Row*>(result.route.param2);
-    if (!Succeeded(result)) {
+    if (!ListRowSaver::Succeeded(result)) {
         // The chain stops; the row keeps its change and goes again with the next save.
         OnSaveFailed(row);
         SetModified(true);
@@ -367,17 +326,11 @@ void DlgListTab::OnSaveResult(RequestResult& result)
 
 void DlgListTab::OnIcon(int index)
 {
-    App* app = GetApp();
-    CTListCtrlReportEx& report = Report();
-    if (!app || !report.HasImageForKey(index))
-        return;
-    if (HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT)) {
-        report.ReplaceImage(icon, report.GetImageForKey(index));
+    if (HICON icon = ReplaceArrivedIcon(Report(), index)) {
         if (m_icon)
             DestroyIcon(m_icon);
         m_icon = icon;
         ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
-        InvalidateRect(report.m_hWnd, nullptr, FALSE);
     }
 }
 
@@ -386,20 +339,14 @@ void DlgListTab::OnResult(RequestResult& result)
     std::vector<__int64> ids;
     CTListCtrlReportEx& report = Report();
     switch (result.route.requestId) {
-    case kReqType: {
-        TiXmlElement* root = FirstResult(result.document);
-        TiXmlElement* type = root ? root->FirstChildElementNamed(L"type") : nullptr;
-        if (!type)
+    case kReqType:
+        if (!SetTypeFromReply(report, result.document))
             break;
-        Object definition;
-        definition.ReadFromXml(type, true);
-        SetType(report, definition, false);
         if (m_parentId != 0)
             if (App* app = GetApp())
                 app->m_db.ObjSearch(m_typeName, static_cast<unsigned>(m_parentId), CTString(), CTString(), false,
                                     DB::kNoMax, TabRoute(kReqSearch));
         break;
-    }
     case kReqSearch:
         if (result.kind != RequestResult::KindServerAnswer || result.returnCode != 0)
             break;
@@ -407,28 +354,21 @@ void DlgListTab::OnResult(RequestResult& result)
         RequestPaths(ids);
         break;
     case kReqPath:
-        OnPathReply(result.document, [&](Row& row, int column, const CTString& text) {
-            int item = report.FindRowByData(&row);
-            if (item >= 0)
-                report.SetCellAttribute(item, column, CAttribute(CAttribute::Text, text.GetBuffer()));
-        });
+        ShowPathReply(report, result.document);
         break;
     case kReqSave:
         OnSaveResult(result);
         break;
     case kReqFormSaved:
-        if (Succeeded(result)) {
+        if (ListRowSaver::Succeeded(result)) {
             UpdateFromReply(report, m_editor, result.document, ids);
             RequestPaths(ids);
         }
         break;
     case kReqNotice:
         // A form of the tab's kind saved its object: only objects of the tab's own folder belong here.
-        if (auto* object = static_cast<Object*>(result.attached);
-            object && m_parentId != 0 && object->parent == m_parentId) {
-            UpdateObject(report, m_editor, *object, ids);
-            RequestPaths(ids);
-        }
+        UpdateSavedObject(report, m_editor, static_cast<Object*>(result.attached), m_parentId, ids);
+        RequestPaths(ids);
         break;
     case kReqIcon:
         OnIcon(static_cast<int>(result.route.param2));

@@ -4,8 +4,10 @@
 #include <vector>
 #include "app/App.h"
 #include "app/MainWindow.h"
+#include "app/SearchResultList.h"
 #include "foundation/TiXmlDocument.h"
 #include "framework/CTApp.h"
+#include "lists/PickerFrame.h"
 #include "session/FormHelpers.h"
 
 namespace {
@@ -19,14 +21,6 @@ constexpr int kMinWidth = 320;
 constexpr int kMinHeight = 200;
 constexpr UINT kListIcon = 142;
 constexpr UINT kHeaderIcon = 161;
-
-HMODULE TemplateModule(UINT id)
-{
-    HMODULE module = nullptr;
-    if (CTApp* app = CTApp::Instance())
-        module = app->FindResourceModule(RT_DIALOG, MAKEINTRESOURCEW(id));
-    return module ? module : GetModuleHandleW(nullptr);
-}
 
 } // namespace
 
@@ -59,38 +53,17 @@ RequestRoute DlgPicker::Route(int requestId, __int64 param2, bool silent) const
 
 bool DlgPicker::Open()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        return true;
-    HMODULE module = TemplateModule(TemplateId());
-    CTWndHeader::RegisterClass(module);
-    if (!CreateDialogFromTemplate(module, MAKEINTRESOURCEW(TemplateId()), Owner()))
-        return false;
-    CenterOnWindow(Owner());
-    ShowWindow(SW_SHOW);
-    return true;
+    return PickerFrame::Open(*this, TemplateId(), Owner(), false);
 }
 
 void DlgPicker::Close()
 {
-    // The window's WM_DESTROY unregisters; without a window there is nothing else to end.
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        DestroyWindow(m_hWnd);
-    else
-        Unregister();
+    PickerFrame::Close(*this, *this);
 }
 
 void DlgPicker::CopyOwnerIcons()
 {
-    HWND top = Owner();
-    while (top && GetParent(top))
-        top = GetParent(top);
-    if (!top)
-        return;
-    for (WPARAM kind : {static_cast<WPARAM>(ICON_BIG), static_cast<WPARAM>(ICON_SMALL)}) {
-        auto icon = reinterpret_cast<LPARAM>(::SendMessageW(top, WM_GETICON, kind, 0));
-        if (icon)
-            SendMessage(WM_SETICON, kind, icon);
-    }
+    PickerFrame::CopyOwnerIcons(*this, Owner());
 }
 
 BOOL DlgPicker::OnInitDialog()
@@ -113,12 +86,7 @@ BOOL DlgPicker::OnInitDialog()
     }
     AddExtraItems();
 
-    m_headerIcon.LoadFromExe(kHeaderIcon, 32);
-    if (m_header.Attach(m_hWnd, kIdHeader)) {
-        if (m_headerIcon.icon)
-            m_header.SetIcon(m_headerIcon.icon);
-        ApplyHeaderColours(m_header);
-    }
+    PickerFrame::AttachHeader(m_header, m_headerIcon, m_hWnd, kIdHeader, kHeaderIcon);
 
     if (m_list.AttachReport(m_hWnd, kIdList)) {
         m_list.ModifyOptions(CTListCtrlReport::OptGridLines, 0xF0);
@@ -190,28 +158,7 @@ void DlgPicker::Search()
 
 int DlgPicker::ImageFor(const Object& object)
 {
-    App* app = GetApp();
-    if (!app)
-        return 0;
-    CAttribute image;
-    object.GetAttribute(image, CTString(L"tree_image"));
-    CTString name(image.GetText());
-    if (name.IsEmpty())
-        return 0;
-    RequestRoute route = Route(kReqIcon);
-    int index = app->FindIcon(name);
-    if (index < 0)
-        index = app->AddIcon(name, route);
-    if (index < 0)
-        return 0;
-    if (!m_list.HasImageForKey(index)) {
-        if (HICON icon = app->GetIcon(0, name, route)) {
-            m_list.AddImageForKey(icon, index);
-            DestroyIcon(icon);
-        }
-    }
-    int listImage = m_list.HasImageForKey(index) ? m_list.GetImageForKey(index) : 0;
-    return listImage > 0 ? listImage : 0;
+    return SearchResultList::ImageFor(GetApp(), m_list, object, Route(kReqIcon));
 }
 
 CTString DlgPicker::PathCell(const Object& object, bool& ask)
@@ -275,55 +222,12 @@ void DlgPicker::OnSearchReply(RequestResult& result)
 
 void DlgPicker::OnPathReply(RequestResult& result)
 {
-    if (result.returnCode != 0)
-        return;
-    TiXmlElement* root = result.document.FirstChildElementNamed(L"result");
-    if (!root)
-        return;
-    __int64 id = 0;
-    if (TiXmlElement* parameters = root->FirstChildElementNamed(L"parameters")) {
-        int64_t value = 0;
-        parameters->GetAttributeInt64(L"ID", &value);
-        id = value;
-    }
-    if (id == 0)
-        id = result.route.param2;
-    TiXmlElement* value = root->FirstChildElementNamed(L"value");
-    if (id == 0 || !value)
-        return;
-    const wchar_t* text = value->GetAttribute(L"path");
-    CTString path(text ? text : L"");
-    m_paths[id] = path;
-    std::map<__int64, __int64> parents;
-    for (const Object& object : m_results)
-        parents[object.id] = object.parent;
-    // Sorting stays off while the cells change, or rows would move under the loop.
-    bool autoSort = m_list.m_autoSort;
-    m_list.EnableAutoSort(false);
-    int count = m_list.GetItemCount();
-    for (int item = 0; item < count; ++item) {
-        auto objectId = static_cast<__int64>(reinterpret_cast<INT_PTR>(m_list.GetRowData(item)));
-        auto parent = parents.find(objectId);
-        if (parent != parents.end() && parent->second == id)
-            m_list.SetCell(item, 0, CTListCtrlReport::Cell(CAttribute::Text, path));
-    }
-    m_list.EnableAutoSort(autoSort);
-    if (autoSort && m_list.m_sortColumn >= 0)
-        m_list.SortBy(m_list.m_sortColumn, m_list.m_ascending);
+    SearchResultList::OnPathReply(m_list, m_results, m_paths, result);
 }
 
 void DlgPicker::OnIconReply(RequestResult& result)
 {
-    App* app = GetApp();
-    int index = static_cast<int>(result.route.param2);
-    if (!app || !app->m_smallImages || !m_list.HasImageForKey(index))
-        return;
-    HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT);
-    if (!icon)
-        return;
-    m_list.ReplaceImage(icon, m_list.GetImageForKey(index));
-    DestroyIcon(icon);
-    InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+    SearchResultList::OnIconReply(GetApp(), m_list, result);
 }
 
 void DlgPicker::Notify(void* param)
@@ -435,16 +339,10 @@ bool DlgPicker::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         *result = OnInitDialog();
         return true;
     case WM_ACTIVATE:
-        if (m_activeDialog) {
-            if (LOWORD(wParam) != WA_INACTIVE)
-                *m_activeDialog = m_hWnd;
-            else if (*m_activeDialog == m_hWnd)
-                *m_activeDialog = nullptr;
-        }
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         break;
     case WM_DESTROY:
-        if (m_activeDialog && *m_activeDialog == m_hWnd)
-            *m_activeDialog = nullptr;
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         OnDestroyWork();
         SavePlacement(PlacementName());
         Unregister();

@@ -6,6 +6,7 @@
 #include "foundation/TiXmlDocument.h"
 #include "framework/CTApp.h"
 #include "framework/CTREngine.h"
+#include "lists/PickerFrame.h"
 #include "session/Object.h"
 
 namespace {
@@ -242,16 +243,10 @@ bool DlgPopupDDLB::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* re
         }
         break;
     case WM_ACTIVATE:
-        if (m_activeDialog) {
-            if (LOWORD(wParam) != WA_INACTIVE)
-                *m_activeDialog = m_hWnd;
-            else if (*m_activeDialog == m_hWnd)
-                *m_activeDialog = nullptr;
-        }
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         break;
     case WM_DESTROY:
-        if (m_activeDialog && *m_activeDialog == m_hWnd)
-            *m_activeDialog = nullptr;
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         m_toolbar.Destroy();
         Unregister();
         break;

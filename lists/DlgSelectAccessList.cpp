@@ -4,20 +4,14 @@
 #include <commctrl.h>
 #include "app/App.h"
 #include "app/MainWindow.h"
+#include "app/SearchResultList.h"
 #include "foundation/TiXmlDocument.h"
 #include "framework/CTApp.h"
+#include "lists/PickerFrame.h"
 #include "session/FormHelpers.h"
 #include "session/Object.h"
 
 namespace {
-
-HMODULE TemplateModule()
-{
-    HMODULE module = nullptr;
-    if (CTApp* app = CTApp::Instance())
-        module = app->FindResourceModule(RT_DIALOG, MAKEINTRESOURCEW(DlgSelectAccessList::kTemplate));
-    return module ? module : GetModuleHandleW(nullptr);
-}
 
 void* Key(__int64 id)
 {
@@ -40,24 +34,12 @@ DlgSelectAccessList::~DlgSelectAccessList()
 
 bool DlgSelectAccessList::Open()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        return true;
-    HMODULE module = TemplateModule();
-    CTWndHeader::RegisterClass(module);
-    CTWndListCtrlEx2::RegisterClass(module);
-    if (!CreateDialogFromTemplate(module, MAKEINTRESOURCEW(kTemplate), Owner()))
-        return false;
-    CenterOnWindow(Owner());
-    ShowWindow(SW_SHOW);
-    return true;
+    return PickerFrame::Open(*this, kTemplate, Owner(), true);
 }
 
 void DlgSelectAccessList::Close()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        DestroyWindow(m_hWnd);
-    else
-        Unregister();
+    PickerFrame::Close(*this, *this);
 }
 
 void DlgSelectAccessList::OnValueChanged(void* context, int, int, CAttribute*)
@@ -73,26 +55,13 @@ void DlgSelectAccessList::MarkModified()
 
 void DlgSelectAccessList::OnInitDialog()
 {
-    HWND top = Owner();
-    while (top && GetParent(top))
-        top = GetParent(top);
-    for (WPARAM kind : {static_cast<WPARAM>(ICON_BIG), static_cast<WPARAM>(ICON_SMALL)}) {
-        if (LRESULT icon = top ? ::SendMessageW(top, WM_GETICON, kind, 0) : 0)
-            SendMessage(WM_SETICON, kind, icon);
-    }
+    HWND top = PickerFrame::CopyOwnerIcons(*this, Owner());
     CenterOnWindow(top);
     CTWndSize::Init(m_hWnd, true, 200, 200, false);
     AddItem(GetDlgItem(m_hWnd, kIdHeader), CTWndSize::RightToRight);
     AddItem(GetDlgItem(m_hWnd, kIdList), CTWndSize::RightToRight | CTWndSize::BottomToBottom);
-    for (int id : {IDOK, IDCANCEL})
-        AddItem(GetDlgItem(m_hWnd, id), CTWndSize::LeftToRight | CTWndSize::RightToRight | CTWndSize::TopToBottom |
-                                            CTWndSize::BottomToBottom);
-    m_headerIcon.LoadFromExe(255, 32);
-    if (m_header.Attach(m_hWnd, kIdHeader)) {
-        if (m_headerIcon.icon)
-            m_header.SetIcon(m_headerIcon.icon);
-        ApplyHeaderColours(m_header);
-    }
+    PickerFrame::AnchorButtons(*this, m_hWnd);
+    PickerFrame::AttachHeader(m_header, m_headerIcon, m_hWnd, kIdHeader, 255);
     if (m_list.Create(m_hWnd, kIdList, true, 0)) {
         CTListCtrlReportEx& report = m_list.m_report;
         report.ModifyOptions(CTListCtrlReport::OptGridLines, 0x20 | 0x40 | 0x80);
@@ -137,28 +106,8 @@ void DlgSelectAccessList::Show(const CTString& heading, const std::vector<__int6
 
 int DlgSelectAccessList::ImageFor(const Object& object)
 {
-    App* app = App::Instance();
-    if (!app)
-        return 0;
-    CAttribute image;
-    object.GetAttribute(image, CTString(L"tree_image"));
-    CTString name(image.GetText());
-    if (name.IsEmpty())
-        return 0;
-    RequestRoute route{m_type, m_key, 0, 0, kReqIcon, 0, false};
-    int index = app->FindIcon(name);
-    if (index < 0)
-        index = app->AddIcon(name, route);
-    if (index < 0)
-        return 0;
-    CTListCtrlReport& report = m_list.m_report;
-    if (!report.HasImageForKey(index)) {
-        if (HICON icon = app->GetIcon(0, name, route)) {
-            report.AddImageForKey(icon, index);
-            DestroyIcon(icon);
-        }
-    }
-    return report.HasImageForKey(index) ? std::max(0, report.GetImageForKey(index)) : 0;
+    return SearchResultList::ImageFor(App::Instance(), m_list.m_report, object,
+                                      RequestRoute{m_type, m_key, 0, 0, kReqIcon, 0, false});
 }
 
 void DlgSelectAccessList::FillFromReply(TiXmlDocument& document)
@@ -364,16 +313,10 @@ bool DlgSelectAccessList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         *result = TRUE;
         return true;
     case WM_ACTIVATE:
-        if (m_activeDialog) {
-            if (LOWORD(wParam) != WA_INACTIVE)
-                *m_activeDialog = m_hWnd;
-            else if (*m_activeDialog == m_hWnd)
-                *m_activeDialog = nullptr;
-        }
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         break;
     case WM_DESTROY:
-        if (m_activeDialog && *m_activeDialog == m_hWnd)
-            *m_activeDialog = nullptr;
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         *m_alive = false;
         SavePlacement(L"DlgSelectAccessList");
         Unregister();

@@ -1,19 +1,8 @@
 #include "lists/DlgSelectAsset.h"
 
 #include "framework/CTApp.h"
+#include "lists/PickerFrame.h"
 #include "session/FormHelpers.h"
-
-namespace {
-
-HMODULE TemplateModule()
-{
-    HMODULE module = nullptr;
-    if (CTApp* app = CTApp::Instance())
-        module = app->FindResourceModule(RT_DIALOG, MAKEINTRESOURCEW(DlgSelectAsset::kTemplate));
-    return module ? module : GetModuleHandleW(nullptr);
-}
-
-} // namespace
 
 DlgSelectAsset::DlgSelectAsset()
 {
@@ -27,23 +16,12 @@ DlgSelectAsset::~DlgSelectAsset()
 
 bool DlgSelectAsset::Open()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        return true;
-    HMODULE module = TemplateModule();
-    CTWndHeader::RegisterClass(module);
-    if (!CreateDialogFromTemplate(module, MAKEINTRESOURCEW(kTemplate), Owner()))
-        return false;
-    CenterOnWindow(Owner());
-    ShowWindow(SW_SHOW);
-    return true;
+    return PickerFrame::Open(*this, kTemplate, Owner(), false);
 }
 
 void DlgSelectAsset::Close()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        DestroyWindow(m_hWnd);
-    else
-        Unregister();
+    PickerFrame::Close(*this, *this);
 }
 
 void DlgSelectAsset::OnInitDialog()
@@ -52,15 +30,8 @@ void DlgSelectAsset::OnInitDialog()
     CTWndSize::Init(m_hWnd, true, 200, 200, false);
     AddItem(GetDlgItem(m_hWnd, kIdHeader), CTWndSize::RightToRight);
     AddItem(GetDlgItem(m_hWnd, kIdText), CTWndSize::RightToRight | CTWndSize::BottomToBottom);
-    for (int id : {IDOK, IDCANCEL})
-        AddItem(GetDlgItem(m_hWnd, id), CTWndSize::LeftToRight | CTWndSize::RightToRight | CTWndSize::TopToBottom |
-                                            CTWndSize::BottomToBottom);
-    m_headerIcon.LoadFromExe(192, 32);
-    if (m_header.Attach(m_hWnd, kIdHeader)) {
-        if (m_headerIcon.icon)
-            m_header.SetIcon(m_headerIcon.icon);
-        ApplyHeaderColours(m_header);
-    }
+    PickerFrame::AnchorButtons(*this, m_hWnd);
+    PickerFrame::AttachHeader(m_header, m_headerIcon, m_hWnd, kIdHeader, 192);
     CheckRadioButton(m_hWnd, kIdAssetTag, kIdName, kIdName);
     RestorePlacement(L"DlgSelectAsset", 0);
 }
@@ -124,16 +95,10 @@ bool DlgSelectAsset::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
         *result = TRUE;
         return true;
     case WM_ACTIVATE:
-        if (m_activeDialog) {
-            if (LOWORD(wParam) != WA_INACTIVE)
-                *m_activeDialog = m_hWnd;
-            else if (*m_activeDialog == m_hWnd)
-                *m_activeDialog = nullptr;
-        }
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         break;
     case WM_DESTROY:
-        if (m_activeDialog && *m_activeDialog == m_hWnd)
-            *m_activeDialog = nullptr;
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         SavePlacement(L"DlgSelectAsset");
         Unregister();
         break;

@@ -6,6 +6,7 @@
 #include "foundation/CTTokenString.h"
 #include "foundation/TiXmlDocument.h"
 #include "framework/CTApp.h"
+#include "lists/PickerFrame.h"
 
 namespace {
 
@@ -456,16 +457,10 @@ bool DlgSelectObject::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
         *result = TRUE;
         return true;
     case WM_ACTIVATE:
-        if (m_activeDialog) {
-            if (LOWORD(wParam) != WA_INACTIVE)
-                *m_activeDialog = m_hWnd;
-            else if (*m_activeDialog == m_hWnd)
-                *m_activeDialog = nullptr;
-        }
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         break;
     case WM_DESTROY:
-        if (m_activeDialog && *m_activeDialog == m_hWnd)
-            *m_activeDialog = nullptr;
+        PickerFrame::TrackActive(m_activeDialog, m_hWnd, msg, wParam);
         Unregister();
         break;
     default:

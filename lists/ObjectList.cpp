@@ -3,9 +3,13 @@
 #include "foundation/CTTokenString.h"
 #include "foundation/TiXmlDocument.h"
 #include <algorithm>
+#include <commctrl.h>
 #include "app/App.h"
 #include "app/MainWindow.h"
+#include "lists/ListRowSaver.h"
 #include "lists/ObjectListChoices.h"
+#include "controls/CTListCtrlEdit.h"
+#include "controls/CTListCtrlReportEx.h"
 #include "framework/CTApp.h"
 #include "controls/CTListCtrlReport.h"
 
@@ -224,26 +228,10 @@ bool ObjectList::SaveNextRow(DB& db, int parent, RequestRoute route)
         route.param2 = reinterpret_cast<__int64>(&row);
         row.dirty = 0;
         m_unanswered = &row;
-        if (row.operation == OpDelete) {
-            db.ObjDelete(static_cast<unsigned>(row.object.id), static_cast<unsigned>(row.object.serial), route);
-            return true;
-        }
-        // The changes are collected from a copy: the row keeps its marks until the server confirms
-        // them, so a failed save sends them again.
-        if (row.operation == OpNew) {
-            row.object.ApplyConsoleDisplayName();
-            row.object.parent = parent;
-        }
-        Object sending(row.object);
-        CAttributes changes, privileges;
-        sending.CollectChanges(changes, true);
-        sending.CollectPrivilegeChanges(privileges);
-        if (row.operation == OpNew)
-            db.ObjNew(static_cast<unsigned>(sending.type), static_cast<unsigned>(parent), sending.name, changes,
-                      privileges, route);
-        else
-            db.ObjSet(static_cast<unsigned>(sending.id), static_cast<unsigned>(sending.serial), sending.name, changes,
-                      privileges, route);
+        const ListRowSaver::Kind kind = row.operation == OpDelete ? ListRowSaver::Remove
+                                        : row.operation == OpNew  ? ListRowSaver::Create
+                                                                  : ListRowSaver::Change;
+        ListRowSaver::Send(db, row.object, kind, parent, route);
         return true;
     }
     return false;
@@ -442,6 +430,11 @@ void ObjectList::SetReportColumns(CTListCtrlReport& report)
 
 int ObjectList::RowImage(CTListCtrlReport& report, const Object& object)
 {
+    return ReportImage(report, object, ownerRoute);
+}
+
+int ObjectList::ReportImage(CTListCtrlReport& report, const Object& object, const RequestRoute& route)
+{
     CAttribute image;
     object.GetAttribute(image, L"tree_image");
     CTString name(image.GetString());
@@ -452,17 +445,31 @@ int ObjectList::RowImage(CTListCtrlReport& report, const Object& object)
         return 0;
     int index = app->FindIcon(name);
     if (index < 0)
-        index = app->AddIcon(name, ownerRoute);
+        index = app->AddIcon(name, route);
     if (index < 0)
         return 0;
     if (report.HasImageForKey(index) && report.GetImageForKey(index) != 0)
         return report.GetImageForKey(index);
-    HICON icon = app->GetIcon(0, name, ownerRoute);
+    HICON icon = app->GetIcon(0, name, route);
     if (!icon)
         return 0;
     report.AddImageForKey(icon, index);
     DestroyIcon(icon);
     return report.GetImageForKey(index);
+}
+
+HICON ObjectList::ReplaceArrivedIcon(CTListCtrlReport& report, int index)
+{
+    App* app = App::Instance();
+    if (!app || !report.HasImageForKey(index))
+        return nullptr;
+    HICON icon = ImageList_GetIcon(app->m_smallImages, index, ILD_TRANSPARENT);
+    if (!icon)
+        return nullptr;
+    report.ReplaceImage(icon, report.GetImageForKey(index));
+    if (report.m_hWnd)
+        InvalidateRect(report.m_hWnd, nullptr, FALSE);
+    return icon;
 }
 
 int ObjectList::UpdateRowItem(CTListCtrlReport& report, CTListCtrlEdit& editor, Row& row, std::vector<__int64>& ids)
@@ -559,6 +566,40 @@ int ObjectList::UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, c
     return UpdateRowItem(report, editor, AddRow(object), ids);
 }
 
+bool ObjectList::StoreEditedValue(CTListCtrlReport& report, int item, int column, const CAttribute* value)
+{
+    auto* row = static_cast<Row*>(report.GetRowData(item));
+    if (!value || !IsRow(row))
+        return false;
+    SetCellValue(*row, column, *value);
+    return true;
+}
+
+void ObjectList::UpdateSavedObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object* object,
+                                   __int64 folder, std::vector<__int64>& ids)
+{
+    if (object && folder != 0 && object->parent == folder)
+        UpdateObject(report, editor, *object, ids);
+}
+
+void ObjectList::UpdateFromCache(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::list<__int64>& changed,
+                                 std::vector<__int64>& ids)
+{
+    App* app = App::Instance();
+    if (!app)
+        return;
+    for (__int64 id : changed) {
+        Row* row = id != 0 ? FindRowById(id) : nullptr;
+        if (!row || row->operation != OpNone || row->dirty)
+            continue;
+        const Object* cached = app->m_dir.Lookup(id);
+        if (!cached || cached->id != id)
+            continue;
+        row->object = *cached;
+        UpdateRowItem(report, editor, *row, ids);
+    }
+}
+
 void ObjectList::UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
                                  std::vector<__int64>& ids)
 {
@@ -609,4 +650,62 @@ __int64 ObjectList::GetRowId(CTListCtrlReport& report, int item) const
 {
     Row* row = static_cast<Row*>(report.GetRowData(item));
     return IsRow(row) ? row->object.id : 0;
+}
+
+void ObjectList::DeleteSelectedRows(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::function<void()>& deleted)
+{
+    if (!report.m_hWnd)
+        return;
+    for (int item = ListView_GetNextItem(report.m_hWnd, -1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(report.m_hWnd, -1, LVNI_SELECTED)) {
+        void* row = report.GetRowData(item);
+        DeleteRow(report, editor, item);
+        if (deleted)
+            deleted();
+        if (report.FindRowByData(row) == item)
+            break;   // not one of the model's items: it stays, and so would the loop
+    }
+}
+
+void ObjectList::FillDeleteTexts(CTListCtrlReport& report, DeleteConfirmInfo& info, const CTString& caption,
+                                 HICON icon)
+{
+    const wchar_t* noun = caption.GetBuffer() ? caption.GetBuffer() : L"";
+    if (icon) {
+        if (info.icon)
+            DestroyIcon(info.icon);
+        info.icon = CopyIcon(icon);
+    }
+    if (info.count == 1) {
+        CTString name;
+        const int item = report.m_hWnd ? ListView_GetNextItem(report.m_hWnd, -1, LVNI_SELECTED) : -1;
+        if (auto* row = static_cast<Row*>(report.GetRowData(item)); IsRow(row))
+            name = row->object.name;
+        info.caption.FormatResource(136, noun);
+        info.text.FormatResource(137, noun, name.GetBuffer() ? name.GetBuffer() : L"");
+    } else {
+        info.caption.FormatResource(138, noun);
+        info.text.FormatResource(139, info.count);
+    }
+}
+
+void ObjectList::ShowPathReply(CTListCtrlReport& report, TiXmlDocument& reply)
+{
+    OnPathReply(reply, [&](Row& row, int column, const CTString& text) {
+        const int item = report.FindRowByData(&row);
+        if (item >= 0)
+            report.SetCellAttribute(item, column, CAttribute(CAttribute::Text, text.GetBuffer()));
+    });
+}
+
+bool ObjectList::SetTypeFromReply(CTListCtrlReport& report, TiXmlDocument& reply)
+{
+    TiXmlElement* root = FirstResult(reply);
+    TiXmlElement* type = root ? root->FirstChildElementNamed(L"type") : nullptr;
+    if (!type)
+        return false;
+    Object definition;
+    definition.ReadFromXml(type, true);
+    SetType(report, definition, false);
+    return true;
 }

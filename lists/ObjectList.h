@@ -2,6 +2,7 @@
 // The model behind the editable lists of directory objects: one row per object with its pending
 // operation, the cells its type's columns give, the values the owner is to supply, and the save
 // chain that sends the rows' changes to the server one request at a time.
+#include <functional>
 #include <list>
 #include <map>
 #include <string>
@@ -16,6 +17,7 @@
 #include "session/RequestRoute.h"
 
 class MainWindowCache;
+struct DeleteConfirmInfo;
 class TiXmlDocument;
 class CTListCtrlReport;
 
@@ -67,6 +69,8 @@ public:
     std::vector<ObjectListCell> BuildRowCells(Row& row, std::vector<__int64>& ids);
 
     void SetCellValue(Row& row, int column, const CAttribute& value);
+    // An in-place edit of a report item's cell into its row; false for an item of no row of the list.
+    bool StoreEditedValue(CTListCtrlReport& report, int item, int column, const CAttribute* value);
     void DeleteRow(Row& row);
     void SetAttributeForId(__int64 id, int attributeId, const CAttribute& value);
     // Drops the rows the test picks, with their pending values, before they have report items.
@@ -106,6 +110,13 @@ public:
     int UpdateObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& object, std::vector<__int64>& ids);
     void UpdateFromReply(CTListCtrlReport& report, CTListCtrlEdit& editor, TiXmlDocument& reply,
                          std::vector<__int64>& ids);
+    // An object saved elsewhere (a form's notice): its row replaced, or added, when it lies in folder.
+    void UpdateSavedObject(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object* object, __int64 folder,
+                           std::vector<__int64>& ids);
+    // The rows of the changed ids take the directory cache's copy; a row with unsaved changes keeps
+    // its own, and ids the list does not show add no row.
+    void UpdateFromCache(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::list<__int64>& changed,
+                         std::vector<__int64>& ids);
     virtual void OnSearchFilled() {}
     // A new row (operation 1, dirty) from the template, its item added, selected and scrolled into view.
     int AddNewRow(CTListCtrlReport& report, CTListCtrlEdit& editor, const Object& templateObject,
@@ -119,6 +130,20 @@ public:
     void RequestLinkPaths(std::vector<__int64>& ids);
     // The report image of the row's icon: "tree_image" through the application icon cache, 0 without one.
     int RowImage(CTListCtrlReport& report, const Object& object);
+    // As RowImage for any report: icon requests go to the route's window and console.
+    static int ReportImage(CTListCtrlReport& report, const Object& object, const RequestRoute& route);
+    // An icon of the application cache arrived: when the report shows it, its image is replaced and
+    // the report redrawn. The icon (the caller's to destroy), or nullptr when the report has none.
+    static HICON ReplaceArrivedIcon(CTListCtrlReport& report, int index);
+
+    // Every selected item's row deleted as DeleteRow does; deleted runs after each.
+    void DeleteSelectedRows(CTListCtrlReport& report, CTListCtrlEdit& editor, const std::function<void()>& deleted);
+    // The delete confirmation's texts, caption and icon (a copy) for the list named caption.
+    void FillDeleteTexts(CTListCtrlReport& report, DeleteConfirmInfo& info, const CTString& caption, HICON icon);
+    // A path reply's texts into the report's link cells.
+    void ShowPathReply(CTListCtrlReport& report, TiXmlDocument& reply);
+    // The first "type" of a type reply as the list's type, without subtypes; false without one.
+    bool SetTypeFromReply(CTListCtrlReport& report, TiXmlDocument& reply);
 
     // The editor's fill-choices handler: "VALUES" items, then FillChoices for a linked "TYPE".
     void FillChoicesFromSpec(const CTString& listName, CTListCtrlEdit::Choices& choices);

@@ -4,6 +4,7 @@
 #include "foundation/CAttributes.h"
 #include "foundation/CTTokenString.h"
 #include "foundation/TiXmlDocument.h"
+#include "lists/ListRowSaver.h"
 
 namespace {
 std::vector<CTString> Items(const CTString& text)
@@ -181,9 +182,9 @@ bool ObjectPick::OnSaveReply(TiXmlDocument& reply, Row* row)
                 row->link.ReadFromXml(element, true);
             break;
         case OpCreate: {
-            TiXmlElement* insertId = result ? result->FirstChildElementNamed(L"insert_id") : nullptr;
-            const TiXmlNode* text = insertId ? insertId->FirstChild() : nullptr;
-            row->link.id = text && text->GetType() == TiXmlNode::TEXT ? ReadDecimal64(text->Value()) : 0;
+            __int64 id = 0;
+            ListRowSaver::ReadInsertId(reply, id);
+            row->link.id = id;
             CAttributes sent;
             row->link.CollectChanges(sent, true);
             break;

@@ -26,6 +26,8 @@ public:
     void OnReply(RequestResult& result) override;
     // Assigns the folders from the main window's caches and reloads every tab.
     void RefreshPane() override;
+    // Each tab takes its folder from the main window's caches.
+    void OnSystemFolders() override { AssignFolders(); }
 
     // Tab strip: Cancel reloads, Save saves every tab; true when nothing was left to send.
     bool RefreshTab() override;

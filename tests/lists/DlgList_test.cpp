@@ -278,3 +278,79 @@ TEST(DlgList, ReportsCopyBothFormatsAndPasteOnlyWhatWasCopied)
     EXPECT_NE(t.transport->m_sent.back().body.find("4321"), std::string::npos);
     EXPECT_NE(t.transport->m_sent.back().body.find("77"), std::string::npos) << t.transport->m_sent.back().body;
 }
+
+TEST(DlgList, OpenPanesTakeTheirFoldersWhenTheSystemFolderReplyArrives)
+{
+    Panes t;
+    DlgList* organisations = t.Show(1022);
+    DlgList* administrators = t.Show(1016);
+    ASSERT_NE(organisations, nullptr);
+    ASSERT_NE(administrators, nullptr);
+    EXPECT_EQ(organisations->m_parentId, 0);
+
+    // The administrators' type (asked last) before the start-up loads ask for every type.
+    t.Reply("api/api_objType.php", TypeXml(9, "Administrator", "Name"));
+    t.app->m_mainWindow->StartStartupLoads();
+    t.Reply("api/api_dirPathToID.php", "<value id=\"1791\" path=\"\\System\\Users\"/>"
+                                       "<value id=\"1790\" path=\"\\System\\Organisations\"/>");
+    EXPECT_EQ(organisations->m_parentId, 1790);
+    EXPECT_EQ(administrators->m_parentId, 1791);
+
+    // New administrators are created in the users folder, though the list shows every administrator.
+    ASSERT_GE(administrators->AddNew(), 0);
+    ASSERT_FALSE(administrators->SaveChanges());
+    ASSERT_EQ(t.transport->m_sent.back().path, "api/api_objNew.php");
+    EXPECT_NE(t.transport->m_sent.back().body.find("PARENT=1791"), std::string::npos)
+        << t.transport->m_sent.back().body;
+}
+
+TEST(DlgList, ChangesMadeElsewhereReachTheRowsOfThePanesFolder)
+{
+    Panes t;
+    DlgList* pane = t.Show(1015);
+    ASSERT_NE(pane, nullptr);
+    static_cast<CTWndConsole*>(pane)->Refresh();
+    t.Reply("api/api_objType.php", kFailCodeType);
+    t.Reply("api/api_objSearch.php", ObjectXml(1713, 41, 6, "Disk failure", Description("disk")) +
+                                         ObjectXml(1714, 41, 6, "User absent", Description("away")));
+    ASSERT_EQ(pane->rows.size(), 2u);
+    auto nameOf = [&](__int64 id) {
+        Object row;
+        pane->GetRowObject(row, id);
+        return row.id == id ? Wide(row.name) : std::wstring(L"<no row>");
+    };
+    // Unsaved edits are not overwritten by a directory notice.
+    pane->SetCellValue(pane->rows.back(), 2, CAttribute(CAttribute::Text, L"on leave"));
+
+    // A directory notice: rows of the changed ids take the cached objects; other ids add nothing.
+    for (auto [id, name] : {std::pair<__int64, const wchar_t*>{1713, L"Disk gone"}, {1714, L"Absent user"},
+                            {1715, L"Elsewhere"}}) {
+        Object changed;
+        changed.id = id;
+        changed.type = 41;
+        changed.parent = 6;
+        changed.name = name;
+        t.app->m_dir.StoreObject(changed, 0);
+    }
+    t.app->m_dir.NotifySubscribers({1713, 1714, 1715});
+    t.Pump();
+    EXPECT_EQ(pane->rows.size(), 2u);
+    EXPECT_EQ(nameOf(1713), L"Disk gone");
+    EXPECT_EQ(nameOf(1714), L"User absent");
+
+    // A form's save notice: an object of the pane's folder is added, one of another folder ignored.
+    for (auto [id, parent] : {std::pair<__int64, __int64>{1716, 6}, {1717, 99}}) {
+        Object saved;
+        saved.id = id;
+        saved.type = 41;
+        saved.parent = parent;
+        saved.name = L"Saved elsewhere";
+        RequestResult notice;
+        notice.route = pane->PaneRoute(DlgList::kReqNotice);
+        notice.attached = &saved;
+        pane->OnReply(notice);
+    }
+    EXPECT_EQ(nameOf(1716), L"Saved elsewhere");
+    EXPECT_EQ(nameOf(1717), L"<no row>");
+    EXPECT_EQ(pane->Report().GetItemCount(), 3);
+}

@@ -216,3 +216,187 @@ TEST(CPickPage, SelectMenuInvertsUnlockedRowsAndSavesPostTheirCompletion)
     EXPECT_EQ(t.RowOf(501).link.id, 801);
     EXPECT_EQ(t.RowOf(502).link.id, 0);
 }
+
+namespace {
+
+// A report link type whose edited column links an owner object, with a row icon of its own.
+Object ReportLinkType()
+{
+    Object type;
+    type.type = 62;
+    type.name = L"Link [RP]";
+    AddAttribute(type, 1, L"console_edit_attribs", CAttribute(CAttribute::Text, L"link_owner"));
+    AddAttribute(type, 2, L"tree_image", CAttribute(CAttribute::Text, L"report-link.ico"));
+    AddAttribute(type, 7, L"link_report", CAttribute(CAttribute::Integer, 0ll), L"", Object::Attribute::Link);
+    AddAttribute(type, 8, L"link_owner", CAttribute(CAttribute::Integer, 0ll), L"TYPE='Administrator'",
+                 Object::Attribute::Link);
+    return type;
+}
+
+Object ReportLink(__int64 id, __int64 report, __int64 owner)
+{
+    Object link = ReportLinkType();
+    link.id = id;
+    link.parent = 90;
+    link.SetAttribute(CTString(L"link_report"), CAttribute(CAttribute::Integer, report));
+    link.SetAttribute(CTString(L"link_owner"), CAttribute(CAttribute::Integer, owner));
+    return link;
+}
+
+struct ReportPage : TestApp {
+    Form form;
+    CPickPage* page = nullptr;
+    ReportPage()
+    {
+        EXPECT_TRUE(form.Create(nullptr, nullptr, 0, L"PickPageTest"));
+        page = static_cast<CPickPage*>(
+            form.AddPage(new CPickPage(CTString(L"Reports"), kRequest, ReportLinkType(), kPost, nullptr)));
+    }
+    ~ReportPage() { form.Close(); }
+    int ItemOf(__int64 target)
+    {
+        for (ObjectPick::Row& row : page->m_model.rows)
+            if (row.target.id == target)
+                return page->Report().FindRowByData(&row);
+        return -1;
+    }
+    std::wstring Cell(__int64 target, int column)
+    {
+        CAttribute cell;
+        if (!page->Report().GetCell(ItemOf(target), column, cell))
+            return L"<none>";
+        if (cell.GetType() == CAttribute::Integer)
+            return std::to_wstring(cell.GetValue());
+        return cell.GetText() ? cell.GetText() : L"";
+    }
+    std::wstring EmptyText() { return Wide(page->Report().m_emptyText); }
+};
+
+} // namespace
+
+TEST(CPickPage, LinkCellsShowTheLinkedNamesAndRowsTheLinkIcon)
+{
+    ReportPage t;
+    Object cached;
+    cached.id = 1701;
+    cached.name = L"Owner One";
+    t.app->m_dir.StoreObject(cached, 0);
+    std::vector<Object> candidates = {Candidate(1710, L"Weekly"), Candidate(1711, L"Monthly"), Candidate(1712, L"Daily")};
+    std::vector<__int64> locked;
+    t.page->SetExistingLinks({ReportLink(1720, 1710, 1701), ReportLink(1721, 1711, 1702)});
+    t.page->SetCandidates(candidates, 1, 0, CTString(), locked);
+    ASSERT_TRUE(t.form.ShowPages());
+    t.form.LoadPages();
+    t.Pump();
+    ASSERT_EQ(t.page->Report().GetItemCount(), 3);
+
+    // The linked ids show until the directory holds every linked object; only the missing one is asked.
+    EXPECT_EQ(t.Cell(1710, 2), L"1701");
+    EXPECT_EQ(t.Cell(1711, 2), L"1702");
+    ASSERT_EQ(t.transport->CountPath("api/api_objGet.php"), 1u);
+    const std::string& asked = t.transport->m_sent.back().body;
+    EXPECT_NE(asked.find("IDS=1702"), std::string::npos) << asked;
+    EXPECT_EQ(asked.find("1701"), std::string::npos) << asked;
+    t.Answer("api/api_objGet.php", XmlHeaders(),
+             Doc("<parameters ID=\"0\"/><object id=\"1702\" name=\"Owner Two\"/>"));
+    EXPECT_EQ(t.Cell(1711, 2), L"Owner Two");
+    EXPECT_EQ(t.Cell(1710, 2), L"Owner One");
+
+    // Every row shows the link type's icon, fetched once through the application's icon cache.
+    const int key = t.app->FindIcon(CTString(L"report-link.ico"));
+    ASSERT_GE(key, 0);
+    CTListCtrlReportEx& report = t.page->Report();
+    ASSERT_TRUE(report.HasImageForKey(key));
+    for (__int64 target : {1710, 1711, 1712}) {
+        CTString text;
+        int image = -1;
+        void* data = nullptr;
+        ASSERT_TRUE(report.GetRowDetails(t.ItemOf(target), text, image, data));
+        EXPECT_EQ(image, report.GetImageForKey(key)) << target;
+    }
+    // The icon's arrival replaces the placeholder picture in place.
+    const int images = ImageList_GetImageCount(report.m_imageList);
+    RequestResult arrived;
+    arrived.route.requestId = CPickPage::kReqIcon;
+    arrived.route.param2 = key;
+    t.page->OnResult(arrived);
+    EXPECT_EQ(ImageList_GetImageCount(report.m_imageList), images);
+    EXPECT_EQ(t.page->Report().GetItemCount(), 3);
+}
+
+TEST(CPickPage, EmptyTextsFollowTheFillAndPathRepliesBuildTheRows)
+{
+    {
+        // Nothing offered, names known: "No Items".
+        ReportPage t;
+        std::vector<Object> none;
+        std::vector<__int64> locked;
+        t.page->SetCandidates(none, 1, 0, CTString(), locked);
+        ASSERT_TRUE(t.form.ShowPages());
+        t.form.LoadPages();
+        t.Pump();
+        EXPECT_EQ(t.page->Report().GetItemCount(), 0);
+        EXPECT_EQ(t.EmptyText(), L"No Items");
+    }
+    // Shown by path: "Loading..." until the paths come; a reply without one of the ids still
+    // builds the rows, that target keeping its own name.
+    ReportPage t;
+    constexpr int kPaths = 3101;
+    std::vector<Object> candidates = {Candidate(1710, L"Weekly"), Candidate(1711, L"Monthly")};
+    std::vector<__int64> locked;
+    t.page->SetCandidates(candidates, 0, kPaths, CTString(), locked);
+    ASSERT_TRUE(t.form.ShowPages());
+    t.form.LoadPages();
+    t.Pump();
+    EXPECT_EQ(t.page->Report().GetItemCount(), 0);
+    EXPECT_EQ(t.EmptyText(), L"Loading...");
+    EXPECT_EQ(t.transport->CountPath("api/api_dirIDToPath.php"), 1u);
+
+    RequestResult paths;
+    paths.route.requestId = kPaths;
+    paths.kind = RequestResult::KindServerAnswer;
+    paths.document.Parse(L"<result><value ID=\"1710\" path=\"\\Reports\\Weekly\"/></result>", nullptr, 0);
+    t.page->OnResult(paths);
+    ASSERT_EQ(t.page->Report().GetItemCount(), 2);
+    EXPECT_EQ(t.Cell(1710, 1), L"\\Reports\\Weekly");
+    EXPECT_EQ(t.Cell(1711, 1), L"Monthly");
+    EXPECT_EQ(t.EmptyText(), L"No Entries");
+}
+
+TEST(CPickPage, ContextMenuGetsTheSelectMenuWhileARowIsSelected)
+{
+    ReportPage t;
+    std::vector<Object> candidates = {Candidate(1710, L"Weekly"), Candidate(1711, L"Monthly")};
+    std::vector<__int64> locked;
+    t.page->SetCandidates(candidates, 1, 0, CTString(), locked);
+    ASSERT_TRUE(t.form.ShowPages());
+    t.form.LoadPages();
+    t.Pump();
+    CTListCtrlReportEx& report = t.page->Report();
+    auto ask = [&](int command) {
+        ReportCommandInfo info = {};
+        info.hdr.hwndFrom = report.m_hWnd;
+        info.hdr.idFrom = CPickPage::kIdList;
+        info.hdr.code = CTListCtrlReportEx::CodeDropDownMenu;
+        info.id = command;
+        return reinterpret_cast<HMENU>(
+            SendMessageW(t.page->m_hWnd, WM_NOTIFY, CPickPage::kIdList, reinterpret_cast<LPARAM>(&info)));
+    };
+    EXPECT_EQ(ask(CPickPage::kCmdSelect), nullptr);
+    ListView_SetItemState(report.m_hWnd, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(ask(CPickPage::kCmdAll), nullptr);
+    HMENU menu = ask(CPickPage::kCmdSelect);
+    ASSERT_TRUE(menu && IsMenu(menu));
+    // All, None, Invert on the ticks, then one sub-menu for the link column.
+    ASSERT_EQ(GetMenuItemCount(menu), 4);
+    EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(CPickPage::kCmdAll));
+    HMENU column = GetSubMenu(menu, 3);
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(GetMenuItemID(column, 2), 5002u);
+    // The report owns what it was given; the page's own menu no longer holds it.
+    DestroyMenu(menu);
+    EXPECT_FALSE(IsMenu(menu));
+    HMENU again = ask(CPickPage::kCmdSelect);
+    EXPECT_TRUE(again && IsMenu(again));
+    DestroyMenu(again);
+}
