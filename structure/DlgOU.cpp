@@ -10,7 +10,7 @@
 #include "structure/DlgOUGeneralPage.h"
 #include "structure/DlgOUSitePage.h"
 #include "structure/DlgOUDefaultsPage.h"
-#include "structure/StandInPage.h"
+#include "structure/DlgOUSurveyPage.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ bool DlgOU::OpenWindow()
     m_defaults = new CDefaultsPage(this);
     m_deployable = new CDeployablePage(this);
     m_site = new CSitePage(this);
-    m_survey = new StandInPage(L"Survey", false);
+    m_survey = new CSurveyPage(this);
     m_assetLocation = new CAssetLocationPage(this);
     m_security = new CSecurityPage(this);
     for (CWindowManager::CWMFormPage* page : {static_cast<CWindowManager::CWMFormPage*>(m_general),
@@ -180,8 +180,16 @@ void DlgOU::Notify(void* param)
         if (reply->returnCode == 0 && second != 6 && second != 13) OnPathReply(*reply);
         if (second == CSecurityPage::kPathTag && m_security) m_security->OnResult(*reply);
         break;
+    case kReqNames:
+        if (m_survey) m_survey->OnResult(*reply);
+        break;
+    case kReqCreate:
+    case kReqDelete:
+        if (second == CSurveyPage::kTag && m_survey) m_survey->OnResult(*reply);
+        break;
     case kReqSearch:
-        if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);
+        if (second == CSurveyPage::kTag && m_survey) m_survey->OnResult(*reply);
+        else if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);
         else if (second == CDeployablePage::kSearchTag && m_deployable) m_deployable->OnReply(*reply);
         break;
     case kReqSave:
@@ -192,7 +200,9 @@ void DlgOU::Notify(void* param)
             if (m_general) m_general->OnLinkReply(*reply);
         } else if (second == CAssetLocationPage::kAdministratorTag) {
             if (m_assetLocation) m_assetLocation->OnResult(*reply);
-        } else if (second == 6 || second == 7 || second == 11 || second == 12) {
+        } else if (second == CSurveyPage::kPersonTag) {
+            if (m_survey) m_survey->OnResult(*reply);
+        } else if (second == 6 || second == 11 || second == 12) {
             // Replies of pages other modules fill.
         } else {
             OnObjectReply(*reply);
@@ -200,6 +210,7 @@ void DlgOU::Notify(void* param)
         break;
     case kReqLanguages:
         if (Succeeded(*reply) && m_general) m_general->AddSurveyChoices(reply->document);
+        if (Succeeded(*reply) && m_survey) m_survey->FillFromReply(reply->document);
         break;
     case kReqChoices:
         if (m_general) m_general->RefillChoices(second);
