@@ -172,3 +172,38 @@ TEST_F(OrganisationPaneTest, AHiddenPaneSendsNothingUntilShown)
     Show(kOrganisation);
     EXPECT_GT(t.transport->m_sent.size(), before);
 }
+
+TEST_F(OrganisationPaneTest, AnIconReplyRefreshesTheFirstListImageToo)
+{
+    DlgOrganisation* pane = Show(kOrganisation);
+    ASSERT_NE(pane, nullptr);
+    AnswerList(ObjectXml(2035, kLocationType, "Store", Attr(103, "tree_image", "value_varchar", "icons/store-d.png"), 0));
+    const int appIndex = t.app->FindIcon(CTString(L"icons/store-d.png"));
+    ASSERT_GE(appIndex, 0);
+    CTListCtrlReportEx& report = pane->m_locationsList.m_report;
+    ASSERT_TRUE(report.HasImageForKey(appIndex));
+    ASSERT_EQ(report.GetImageForKey(appIndex), 0) << "the list's first image";
+
+    BYTE bits[16 * 16 * 4];
+    for (int i = 0; i < 16 * 16; ++i) {
+        bits[i * 4] = 0;
+        bits[i * 4 + 1] = 0;
+        bits[i * 4 + 2] = 255;
+        bits[i * 4 + 3] = 255;
+    }
+    HBITMAP colour = CreateBitmap(16, 16, 1, 32, bits);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+    ICONINFO info = {TRUE, 0, 0, mask, colour};
+    HICON red = CreateIconIndirect(&info);
+    ImageList_ReplaceIcon(t.app->m_smallImages, appIndex, red);
+    DestroyIcon(red);
+    DeleteObject(colour);
+    DeleteObject(mask);
+    EXPECT_NE(apptest::CentreColour(report.m_imageList, 0), RGB(255, 0, 0));
+    RequestResult result;
+    result.route = t.app->m_mainWindow->GetPaneKey(pane);
+    result.route.requestId = DlgOrganisation::kReqIcon;
+    result.route.param2 = appIndex;
+    pane->OnReply(result);
+    EXPECT_EQ(apptest::CentreColour(report.m_imageList, 0), RGB(255, 0, 0));
+}
