@@ -7,7 +7,6 @@
 #include "app/HeadingMarkup.h"
 #include "app/MainWindow.h"
 #include "foundation/TiXmlDocument.h"
-#include "framework/CTApp.h"
 #include "framework/CTRegKey.h"
 #include "session/FormHelpers.h"
 #include "session/RequestResult.h"
@@ -16,13 +15,6 @@ namespace {
 
 constexpr UINT kLayoutRoot = 104;
 constexpr int kStrOpen = 135;
-
-HMODULE PaneModule()
-{
-    CTApp* app = CTApp::Instance();
-    HMODULE module = app ? app->FindResourceModule(RT_DIALOG, MAKEINTRESOURCEW(DlgOrganisation::kTemplate)) : nullptr;
-    return module ? module : GetModuleHandleW(nullptr);
-}
 
 void* Key(__int64 id) { return reinterpret_cast<void*>(static_cast<INT_PTR>(id)); }
 __int64 IdOf(void* key) { return static_cast<__int64>(reinterpret_cast<INT_PTR>(key)); }
@@ -56,10 +48,9 @@ CTString TrimItem(const CTString& item)
 
 } // namespace
 
-DlgOrganisation::DlgOrganisation()
+DlgOrganisation::DlgOrganisation() : ObjectPane(kTemplate, kConsoleType)
 {
-    CTWndHeader::RegisterClass(PaneModule());
-    CTWndListCtrlEx2::RegisterClass(PaneModule());
+    CTWndListCtrlEx2::RegisterClass(TemplateModule());
     CTWndListCtrlEx2::RegisterClass(GetModuleHandleW(nullptr));
 }
 
@@ -67,32 +58,6 @@ DlgOrganisation::~DlgOrganisation()
 {
     m_ordersList.Destroy();
     m_locationsList.Destroy();
-    CTWnd2::Destroy();
-}
-
-bool DlgOrganisation::Create()
-{
-    if (!CreateDialogFromResource(PaneModule(), MAKEINTRESOURCEW(kTemplate), GetOwnerHwnd())) return false;
-    ::ShowWindow(m_hWnd, SW_SHOW);
-    return true;
-}
-
-void DlgOrganisation::Destroy() { CTWnd2::Destroy(); }
-
-RequestRoute DlgOrganisation::Route(int requestId, __int64 param2) const
-{
-    RequestRoute route;
-    if (m_owner) {
-        route = m_owner->GetPaneKey(const_cast<DlgOrganisation*>(this));
-    } else {
-        route.targetType = kMainWindowType;
-        route.consoleType = kConsoleType;
-        route.consoleKey = m_key;
-    }
-    route.requestId = requestId;
-    route.param2 = param2;
-    route.silent = requestId == kReqObject;
-    return route;
 }
 
 void DlgOrganisation::SetUpList(CTWndListCtrlEx2& list, const wchar_t* emptyText)
@@ -111,12 +76,8 @@ void DlgOrganisation::SetUpList(CTWndListCtrlEx2& list, const wchar_t* emptyText
 void DlgOrganisation::OnInitDialog()
 {
     CTWndSize::Init(m_hWnd, false, 100, 100, false);
-    AddItem(GetDlgItem(m_hWnd, kHeader), RightToRight);
+    AttachHeader(kHeader);
     AddItem(GetDlgItem(m_hWnd, kLocationsId), RightToRight | BottomToBottom);
-    if (m_header.Attach(m_hWnd, kHeader)) {
-        m_header.SetMarkupMode();
-        ApplyHeaderColours(m_header);
-    }
     if (m_locationsList.Create(m_hWnd, kLocationsId, true, 0)) {
         SetUpList(m_locationsList, L"No Locations");
         m_locationsList.SetColumns(CTString(L"Name;Type"), kLayoutRoot, GetModuleHandleW(nullptr),
@@ -150,13 +111,8 @@ void DlgOrganisation::RestoreSplitter()
     m_splitter.SetPosition(ReadSplitterPosition(app ? app->m_server : CTString()));
 }
 
-void DlgOrganisation::Refresh()
+void DlgOrganisation::SendRequests()
 {
-    if (!m_visible) {
-        m_refreshPending = true;
-        return;
-    }
-    m_refreshPending = false;
     m_organisation.id = m_key;
     App* app = GetApp();
     if (!app) return;
@@ -188,17 +144,6 @@ void DlgOrganisation::OnReply(RequestResult& result)
     }
 }
 
-void DlgOrganisation::TakeHeadingIcon()
-{
-    App* app = GetApp();
-    if (!app || !m_header.m_hWnd) return;
-    HICON icon = app->GetIcon(1, Value(m_organisation, L"tree_image").GetString(), Route(kReqIcon, 0));
-    if (!icon) return;
-    m_header.SetIcon(icon);
-    m_header.Invalidate(true);
-    DestroyIcon(icon);
-}
-
 void DlgOrganisation::OnOrganisationReply(RequestResult& result)
 {
     TiXmlElement* root = result.document.FirstChildElementNamed(L"result");
@@ -207,10 +152,10 @@ void DlgOrganisation::OnOrganisationReply(RequestResult& result)
     TiXmlElement* element = root->FirstChildElementNamed(L"object");
     m_organisation.Clear();
     if (element) m_organisation.ReadFromXml(element, true);
-    TakeHeadingIcon();
+    TakeHeadingIcon(m_organisation);
     if (!m_header.m_hWnd) return;
     Object type;
-    MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr);
+    MainWindow* main = Main();
     if (main) main->GetTypeById(type, m_organisation.type);
     CTString text;
     AppendHeadingMarkup(UserText(m_organisation.name), CTString(type.name), text);
@@ -222,13 +167,13 @@ bool DlgOrganisation::IsOrder(const Object& object, __int64 orderType) const
     if (orderType == 0) return false;
     if (object.type == orderType) return true;
     // Orders of the kinds derived from "Order" are orders too.
-    MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr);
+    MainWindow* main = Main();
     return main && main->m_cache.IsSubtypeOf(object.type, orderType);
 }
 
 void DlgOrganisation::OnListReply(RequestResult& result)
 {
-    MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr);
+    MainWindow* main = Main();
     const __int64 orderType = main ? main->GetTypeId(CTString(L"Order")) : 0;
     m_locations.clear();
     m_orders.clear();
@@ -268,7 +213,7 @@ void DlgOrganisation::FillLocations()
     report.DeleteAllRows();
     report.SetEmptyText(CTString(L"No Results Found"));
     report.EnableAutoSort(false);
-    MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr);
+    MainWindow* main = Main();
     App* app = GetApp();
     for (const Object& location : m_locations) {
         Object type;
@@ -396,7 +341,7 @@ void DlgOrganisation::OnIconReply(RequestResult& result)
         }
     }
     const int headingIndex = app->FindIcon(Value(m_organisation, L"tree_image").GetString());
-    if (index == 0 || (headingIndex >= 0 && headingIndex == index)) TakeHeadingIcon();
+    if (index == 0 || (headingIndex >= 0 && headingIndex == index)) TakeHeadingIcon(m_organisation);
 }
 
 void DlgOrganisation::OpenSelected(bool orders)
@@ -408,7 +353,7 @@ void DlgOrganisation::OpenSelected(bool orders)
     const __int64 id = IdOf(report.GetRowData(item));
     const std::vector<Object>& objects = orders ? m_orders : m_locations;
     auto found = std::find_if(objects.begin(), objects.end(), [id](const Object& o) { return o.id == id; });
-    MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr);
+    MainWindow* main = Main();
     if (found != objects.end() && main) main->OpenObject(*found, false, false);
 }
 
@@ -421,7 +366,7 @@ bool DlgOrganisation::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
         *result = TRUE;
         return true;
     case WM_WINDOWPOSCHANGING:
-        if (lParam && TrackVisibility(*reinterpret_cast<WINDOWPOS*>(lParam)) == Shown && m_refreshPending) Refresh();
+        OnWindowPosChanging(lParam);
         return false;
     case kMsgRestoreSplitter:
         RestoreSplitter();

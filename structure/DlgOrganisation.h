@@ -5,26 +5,21 @@
 #include <windows.h>
 #include <map>
 #include <vector>
-#include "app/CTWndConsole.h"
-#include "controls/CTWndHeader.h"
 #include "controls/CTWndListCtrlEx2.h"
-#include "framework/CTWnd2.h"
-#include "framework/CTWndSize.h"
 #include "framework/CTWndSplitter.h"
 #include "session/Object.h"
-#include "session/RequestRoute.h"
+#include "structure/ObjectPane.h"
 
 class TiXmlDocument;
 
-class DlgOrganisation : public CTWnd2, public CTWndSize, public CTWndConsole {
+class DlgOrganisation : public ObjectPane {
 public:
     enum : int { kConsoleType = 1023, kTemplate = 342, kHeader = 105, kLocationsId = 1016, kOrdersId = 1218 };
-    enum : int { kReqIcon = 1022, kReqPath = 1028, kReqSearch = 1047, kReqObject = 1052 };
+    enum : int { kReqPath = 1028, kReqSearch = 1047 };
     enum : UINT { kMsgRestoreSplitter = 1025 };
     static constexpr int kCmdOpen = 261;
     static constexpr int kDefaultSplitterPos = 280, kFirstMin = 280, kSecondMin = 100;
 
-    CTWndHeader m_header;
     CTWndListCtrlEx2 m_locationsList;
     CTWndSplitter m_splitter;
     CTWndListCtrlEx2 m_ordersList;
@@ -37,13 +32,7 @@ public:
     DlgOrganisation();
     ~DlgOrganisation() override;
 
-    bool Create() override;
-    void Destroy() override;
-    HWND GetHwnd() override { return m_hWnd; }
-    int GetConsoleType() override { return kConsoleType; }
-    bool IsTabPane() override { return false; }
     void OnReply(RequestResult& result) override;
-    void Refresh() override;
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     bool OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) override;
@@ -57,10 +46,10 @@ public:
     // The "SplitterPos" stored for the connection; the default when absent.
     static int ReadSplitterPosition(const CTString& connection);
 
-    using CTWnd2::Create;
+protected:
+    void SendRequests() override;
 
 private:
-    RequestRoute Route(int requestId, __int64 param2) const;
     void OnInitDialog();
     void RestoreSplitter();
     void OnOrganisationReply(RequestResult& result);
@@ -70,7 +59,6 @@ private:
     void FillLocations();
     void FillOrders();
     int ImageFor(CTListCtrlReport& list, const Object& object);
-    void TakeHeadingIcon();
     void OpenSelected(bool orders);
     void SetUpList(CTWndListCtrlEx2& list, const wchar_t* emptyText);
     bool IsOrder(const Object& object, __int64 orderType) const;

@@ -6,19 +6,10 @@
 #include "app/MainWindow.h"
 #include "controls/CGDIManager.h"
 #include "foundation/TiXmlDocument.h"
-#include "framework/CTApp.h"
-#include "framework/CTIcon.h"
 #include "session/FormHelpers.h"
 #include "session/RequestResult.h"
 
 namespace {
-
-HMODULE PaneModule()
-{
-    CTApp* app = CTApp::Instance();
-    HMODULE module = app ? app->FindResourceModule(RT_DIALOG, MAKEINTRESOURCEW(DlgSite::kTemplate)) : nullptr;
-    return module ? module : GetModuleHandleW(nullptr);
-}
 
 CAttribute Value(const Object& object, const wchar_t* name)
 {
@@ -68,57 +59,24 @@ void ReplaceAll(CTString& text, const wchar_t* variable, const CTString& value)
 
 } // namespace
 
-DlgSite::DlgSite()
+DlgSite::DlgSite() : ObjectPane(kTemplate, kConsoleType)
 {
-    CTWndHeader::RegisterClass(PaneModule());
-    CTWndDraw::RegisterClass(PaneModule());
+    CTWndDraw::RegisterClass(TemplateModule());
     CTWndListCtrlEx2::RegisterClass(GetModuleHandleW(nullptr));
 }
 
-DlgSite::~DlgSite()
-{
-    m_surveys.m_list.Destroy();
-    CTWnd2::Destroy();
-}
-
-bool DlgSite::Create()
-{
-    if (!CreateDialogFromResource(PaneModule(), MAKEINTRESOURCEW(kTemplate), GetOwnerHwnd())) return false;
-    ::ShowWindow(m_hWnd, SW_SHOW);
-    return true;
-}
-
-void DlgSite::Destroy() { CTWnd2::Destroy(); }
-
-RequestRoute DlgSite::Route(int requestId, __int64 param2) const
-{
-    RequestRoute route;
-    if (m_owner) {
-        route = m_owner->GetPaneKey(const_cast<DlgSite*>(this));
-    } else {
-        route.targetType = kMainWindowType;
-        route.consoleType = kConsoleType;
-        route.consoleKey = m_key;
-    }
-    route.requestId = requestId;
-    route.param2 = param2;
-    route.silent = requestId == kReqObject;
-    return route;
-}
+DlgSite::~DlgSite() { m_surveys.m_list.Destroy(); }
 
 void DlgSite::OnInitDialog()
 {
     CTWndSize::Init(m_hWnd, false, 100, 100, false);
-    for (int id : {kHeader, kDescription, kPanel})
+    AttachHeader(kHeader);
+    for (int id : {kDescription, kPanel})
         AddItem(GetDlgItem(m_hWnd, id), RightToRight);
     for (int id : {1005, static_cast<int>(kAddress)})
         AddItem(GetDlgItem(m_hWnd, id), LeftToRight | RightToRight);
     AddItem(GetDlgItem(m_hWnd, kAttributes), RightToRight | BottomToBottom);
     AddItem(GetDlgItem(m_hWnd, SurveyList::kListId), LeftToRight | RightToRight | BottomToBottom);
-    if (m_header.Attach(m_hWnd, kHeader)) {
-        m_header.SetMarkupMode();
-        ApplyHeaderColours(m_header);
-    }
     m_panel.AttachDlgItem(m_hWnd, kPanel, 0);
     m_description.AttachDlgItem(kDescription, m_hWnd);
     m_attributes.Create(kAttributes, m_hWnd);
@@ -126,13 +84,8 @@ void DlgSite::OnInitDialog()
     Refresh();
 }
 
-void DlgSite::Refresh()
+void DlgSite::SendRequests()
 {
-    if (!m_visible) {
-        m_refreshPending = true;
-        return;
-    }
-    m_refreshPending = false;
     App* app = GetApp();
     if (!app) return;
     CTString ids;
@@ -149,7 +102,7 @@ void DlgSite::OnReply(RequestResult& result)
     const __int64 second = result.route.param2;
     switch (result.route.requestId) {
     case kReqIcon:
-        TakeIcon();
+        TakeHeadingIcon(m_site);
         break;
     case SurveyList::kReqNames:
         m_surveys.OnNames(result);
@@ -217,21 +170,10 @@ const Object* DlgSite::FindLinked(__int64 id) const
     return nullptr;
 }
 
-void DlgSite::TakeIcon()
-{
-    App* app = GetApp();
-    if (!app || !m_header.m_hWnd) return;
-    HICON icon = app->GetIcon(1, Value(m_site, L"tree_image").GetString(), Route(kReqIcon, 0));
-    if (!icon) return;
-    m_header.SetIcon(icon);
-    m_header.Invalidate(true);
-    DestroyIcon(icon);
-}
-
 void DlgSite::ShowSite()
 {
     if (!m_hWnd) return;
-    TakeIcon();
+    TakeHeadingIcon(m_site);
     if (m_header.m_hWnd) m_header.SetText(BuildObjectHeadingMarkup(m_site, CTString(L"display_name"), true, false));
     const CTString address = BuildAddress(m_site);
     SetDlgItemTextW(m_hWnd, kAddress, address.GetBuffer() ? address.GetBuffer() : L"");
@@ -241,7 +183,7 @@ void DlgSite::ShowSite()
     if (m_panel.m_hWnd)
         m_panel.SetText(BuildPanelMarkup(m_site, m_site.children, GetSysColor(COLOR_HIGHLIGHT), entry ? &hot : nullptr));
     if (m_attributes.m_hWnd)
-        if (MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr)) {
+        if (MainWindow* main = Main()) {
             main->FillAttributeEditor(m_attributes, nullptr, m_hWnd, Route(kReqLookups, 0), m_site);
             m_attributes.SetListReadOnly(true);
         }
@@ -323,7 +265,7 @@ bool DlgSite::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
         *result = reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         return true;
     case WM_WINDOWPOSCHANGING:
-        if (lParam && TrackVisibility(*reinterpret_cast<WINDOWPOS*>(lParam)) == Shown && m_refreshPending) Refresh();
+        OnWindowPosChanging(lParam);
         break;
     default:
         break;
@@ -337,7 +279,7 @@ bool DlgSite::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
     const int id = static_cast<int>(wParam);
     if (id == SurveyList::kListId) {
         if (hdr->code == CTListCtrlReportEx::CodeActivate || hdr->code == NM_DBLCLK) {
-            if (MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr))
+            if (MainWindow* main = Main())
                 m_surveys.OpenSelected(main->m_cache.systemSettings);
             *result = 0;
             return true;
@@ -347,7 +289,7 @@ bool DlgSite::OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result)
     if (id == kPanel && hdr->code == static_cast<UINT>(NM_CLICK)) {
         const auto* click = reinterpret_cast<const CTWndDraw::NMDRAWCLICK*>(hdr);
         const Object* linked = FindLinked(click->clickId);
-        MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr);
+        MainWindow* main = Main();
         if (linked && main) main->OpenObject(*linked, false, false);
         *result = 0;
         return true;
@@ -363,7 +305,7 @@ bool DlgSite::OnCommand(WPARAM wParam, LPARAM, LRESULT* result)
         Close();
         return true;
     case SurveyList::kCmdOpen:
-        if (MainWindow* main = m_owner ? m_owner : (GetApp() ? GetApp()->m_mainWindow : nullptr))
+        if (MainWindow* main = Main())
             m_surveys.OpenSelected(main->m_cache.systemSettings);
         return true;
     default:

@@ -4,26 +4,21 @@
 // surveys, all read-only. The unit form edits sites.
 #include <windows.h>
 #include <vector>
-#include "app/CTWndConsole.h"
 #include "controls/CTWndDraw.h"
 #include "controls/CTWndEditLocale.h"
-#include "controls/CTWndHeader.h"
 #include "controls/CTWndPropertyList.h"
-#include "framework/CTWnd2.h"
-#include "framework/CTWndSize.h"
 #include "session/ObjectBranch.h"
-#include "session/RequestRoute.h"
+#include "structure/ObjectPane.h"
 #include "structure/SurveyList.h"
 
-class DlgSite : public CTWnd2, public CTWndSize, public CTWndConsole {
+class DlgSite : public ObjectPane {
 public:
     enum : int { kConsoleType = 1043, kTemplate = 406 };
     enum : int { kHeader = 105, kPanel = 1197, kDescription = 1194, kAddress = 1018, kAttributes = 1185 };
-    enum : int { kReqIcon = 1022, kReqSearch = 1047, kReqObject = 1052, kReqLookups = 1074 };
+    enum : int { kReqSearch = 1047, kReqLookups = 1074 };
     enum : int { kSiteTag = 1, kLinkedTag = 2, kSurveysTag = 3 };
     static constexpr int kGdiHotTrack = 25;
 
-    CTWndHeader m_header;
     CTWndDraw m_panel;
     CTWndEditLocale m_description;
     CTWndPropertyList m_attributes;
@@ -33,13 +28,7 @@ public:
     DlgSite();
     ~DlgSite() override;
 
-    bool Create() override;
-    void Destroy() override;
-    HWND GetHwnd() override { return m_hWnd; }
-    int GetConsoleType() override { return kConsoleType; }
-    bool IsTabPane() override { return false; }
     void OnReply(RequestResult& result) override;
-    void Refresh() override;
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     bool OnNotify(WPARAM wParam, NMHDR* hdr, LRESULT* result) override;
@@ -55,14 +44,13 @@ public:
     // "#RRGGBB".
     static CTString ColourText(COLORREF colour);
 
-    using CTWnd2::Create;
+protected:
+    void SendRequests() override;
 
 private:
-    RequestRoute Route(int requestId, __int64 param2) const;
     void OnInitDialog();
     void OnSiteReply(RequestResult& result);
     void OnLinkedReply(RequestResult& result);
     void ShowSite();
-    void TakeIcon();
     const Object* FindLinked(__int64 id) const;
 };
