@@ -27,29 +27,13 @@ __int64 ExactTypeId(const MainWindow* main, const wchar_t* name)
 
 DlgOU::DlgOU()
 {
-    m_templateId = kTemplateId;
-    m_headerId = 105;
-    m_tabId = 1187;
-    m_confirmCloseId = 112;
-    m_minWidth = 425;
-    m_minHeight = 600;
-    m_placementName = L"DlgOU";
+    SetFormLayout(L"DlgOU", 600);
     m_noticeConsoles = {kStructureConsole, kTransferConsole};
-}
-
-bool DlgOU::Open()
-{
-    if (!IsWindow() && !OpenWindow()) return false;
-    return Load(m_key);
 }
 
 bool DlgOU::OpenWindow()
 {
-    if (!Create(nullptr, IconModule(2), 2, L"DlgOU")) return false;
-    ApplyHeaderColours(m_header);
-    m_header.Invalidate(true);
-    // A form reopened while its last save was out starts with new pages.
-    m_pages.DeleteAll();
+    if (!CreateFormWindow(L"DlgOU")) return false;
     m_general = new CGeneralPage(this);
     m_defaults = new CDefaultsPage(this);
     m_deployable = new CDeployablePage(this);

@@ -36,7 +36,6 @@ public:
 
     DlgOU();
 
-    bool Open() override;
     bool Load(UINT64 key) override;
     bool Save() override;
     void Notify(void* param) override;
