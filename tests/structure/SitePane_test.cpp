@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 #include "StructureFixture.h"
-#include "foundation/IShellLauncher.h"
 #include "structure/DlgSite.h"
 
 using namespace structuretest;
@@ -15,19 +14,6 @@ namespace {
 
 constexpr int kSiteType = 4, kOrganisationType = 2, kPersonType = 5, kSurveyType = 40;
 constexpr __int64 kSite = 2010, kOwner = 2011, kPrimary = 2012, kSecondary = 2013;
-
-class RecordingLauncher : public IShellLauncher {
-public:
-    RecordingLauncher() { previous = SetShellLauncher(this); }
-    ~RecordingLauncher() override { SetShellLauncher(previous); }
-    HRESULT Open(const wchar_t* file) override
-    {
-        opened.push_back(file ? file : L"");
-        return S_OK;
-    }
-    std::vector<std::wstring> opened;
-    IShellLauncher* previous = nullptr;
-};
 
 Object Linked(__int64 id, const wchar_t* name)
 {

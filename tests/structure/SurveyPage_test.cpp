@@ -10,7 +10,6 @@
 #include "StructureFixture.h"
 #include "app/OrganisationalUnitParameter.h"
 #include "framework/FakeSeams.h"
-#include "foundation/IShellLauncher.h"
 #include "structure/DlgOU.h"
 #include "structure/DlgOUSurveyPage.h"
 
@@ -20,19 +19,6 @@ namespace {
 
 constexpr int kSiteType = 4, kPersonType = 5, kSurveyType = 40;
 constexpr __int64 kSite = 2050, kManager = 2051, kOther = 2052;
-
-class RecordingLauncher : public IShellLauncher {
-public:
-    RecordingLauncher() { previous = SetShellLauncher(this); }
-    ~RecordingLauncher() override { SetShellLauncher(previous); }
-    HRESULT Open(const wchar_t* file) override
-    {
-        opened.push_back(file ? file : L"");
-        return S_OK;
-    }
-    std::vector<std::wstring> opened;
-    IShellLauncher* previous = nullptr;
-};
 
 // Stands in for the user wizard: records the organisational-unit id it is given.
 class WizardStandIn : public apptest::RecordingWindow, public OrganisationalUnitParameter {
