@@ -45,29 +45,11 @@ void ShowText(HWND control, const CTString& text)
 
 } // namespace
 
-DlgComputerStock::DlgComputerStock()
-{
-    m_templateId = 170;
-    m_headerId = 105;
-    m_tabId = 1187;
-    m_confirmCloseId = 112;
-    m_minWidth = 425;
-    m_minHeight = 425;
-    m_placementName = L"DlgComputerStock";
-}
-
-bool DlgComputerStock::Open()
-{
-    if (!IsWindow() && !OpenWindow()) return false;
-    return Load(m_key);
-}
+DlgComputerStock::DlgComputerStock() { SetFormLayout(L"DlgComputerStock", 425); }
 
 bool DlgComputerStock::OpenWindow()
 {
-    if (!Create(nullptr, IconModule(2), 2, L"DlgComputerStock")) return false;
-    ApplyHeaderColours(m_header);
-    m_header.Invalidate(true);
-    m_pages.DeleteAll();
+    if (!CreateFormWindow(L"DlgComputerStock")) return false;
     m_general = new CGeneralPage(this);
     m_deployable = new CDeployablePage(this);
     AddPage(m_general);
@@ -76,15 +58,7 @@ bool DlgComputerStock::OpenWindow()
     return true;
 }
 
-bool DlgComputerStock::Load(UINT64)
-{
-    m_object.Clear();
-    m_object.id = static_cast<__int64>(m_key);
-    App* app = GetApp();
-    if (!app) return false;
-    app->m_db.ObjGet(static_cast<unsigned>(m_key), false, false, MakeRoute(kReqObject));
-    return true;
-}
+bool DlgComputerStock::Load(UINT64) { return RequestObject(); }
 
 void DlgComputerStock::RefreshHeader()
 {
@@ -98,13 +72,7 @@ void DlgComputerStock::RefreshHeader()
     SetModified(m_key == 0);
 }
 
-bool DlgComputerStock::Save()
-{
-    if (!m_modified) return true;
-    bool accepted = SavePages();
-    SendChanges(CAttributes());
-    return accepted;
-}
+bool DlgComputerStock::Save() { return SavePagesAndChanges(); }
 
 void DlgComputerStock::OnObjectReply(RequestResult& reply)
 {

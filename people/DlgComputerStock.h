@@ -19,7 +19,6 @@ public:
 
     DlgComputerStock();
 
-    bool Open() override;
     bool Load(UINT64 key) override;
     bool Save() override;
     void Notify(void* param) override;

@@ -30,16 +30,7 @@ __int64 NextPickerKey()
 
 // ---- DlgGroup ----
 
-DlgGroup::DlgGroup()
-{
-    m_templateId = 170;
-    m_headerId = 105;
-    m_tabId = 1187;
-    m_confirmCloseId = 112;
-    m_minWidth = 425;
-    m_minHeight = 425;
-    m_placementName = L"DlgGroup";
-}
+DlgGroup::DlgGroup() { SetFormLayout(L"DlgGroup", 425); }
 
 bool DlgGroup::Open()
 {
@@ -51,10 +42,7 @@ bool DlgGroup::Open()
 
 bool DlgGroup::OpenWindow()
 {
-    if (!Create(nullptr, IconModule(2), 2, L"DlgGroup")) return false;
-    ApplyHeaderColours(m_header);
-    m_header.Invalidate(true);
-    m_pages.DeleteAll();
+    if (!CreateFormWindow(L"DlgGroup")) return false;
     m_general = new CGeneralPage(this);
     m_security = new CSecurityPage(this);
     AddPage(m_general);

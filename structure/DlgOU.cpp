@@ -10,7 +10,7 @@
 #include "structure/DlgOUGeneralPage.h"
 #include "structure/DlgOUSitePage.h"
 #include "structure/DlgOUDefaultsPage.h"
-#include "structure/StandInPage.h"
+#include "structure/DlgOUSurveyPage.h"
 
 namespace {
 
@@ -27,34 +27,18 @@ __int64 ExactTypeId(const MainWindow* main, const wchar_t* name)
 
 DlgOU::DlgOU()
 {
-    m_templateId = kTemplateId;
-    m_headerId = 105;
-    m_tabId = 1187;
-    m_confirmCloseId = 112;
-    m_minWidth = 425;
-    m_minHeight = 600;
-    m_placementName = L"DlgOU";
+    SetFormLayout(L"DlgOU", 600);
     m_noticeConsoles = {kStructureConsole, kTransferConsole};
-}
-
-bool DlgOU::Open()
-{
-    if (!IsWindow() && !OpenWindow()) return false;
-    return Load(m_key);
 }
 
 bool DlgOU::OpenWindow()
 {
-    if (!Create(nullptr, IconModule(2), 2, L"DlgOU")) return false;
-    ApplyHeaderColours(m_header);
-    m_header.Invalidate(true);
-    // A form reopened while its last save was out starts with new pages.
-    m_pages.DeleteAll();
+    if (!CreateFormWindow(L"DlgOU")) return false;
     m_general = new CGeneralPage(this);
     m_defaults = new CDefaultsPage(this);
     m_deployable = new CDeployablePage(this);
     m_site = new CSitePage(this);
-    m_survey = new StandInPage(L"Survey", false);
+    m_survey = new CSurveyPage(this);
     m_assetLocation = new CAssetLocationPage(this);
     m_security = new CSecurityPage(this);
     for (CWindowManager::CWMFormPage* page : {static_cast<CWindowManager::CWMFormPage*>(m_general),
@@ -180,8 +164,16 @@ void DlgOU::Notify(void* param)
         if (reply->returnCode == 0 && second != 6 && second != 13) OnPathReply(*reply);
         if (second == CSecurityPage::kPathTag && m_security) m_security->OnResult(*reply);
         break;
+    case kReqNames:
+        if (m_survey) m_survey->OnResult(*reply);
+        break;
+    case kReqCreate:
+    case kReqDelete:
+        if (second == CSurveyPage::kTag && m_survey) m_survey->OnResult(*reply);
+        break;
     case kReqSearch:
-        if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);
+        if (second == CSurveyPage::kTag && m_survey) m_survey->OnResult(*reply);
+        else if (second == CAssetLocationPage::kSearchTag && m_assetLocation) m_assetLocation->OnResult(*reply);
         else if (second == CDeployablePage::kSearchTag && m_deployable) m_deployable->OnReply(*reply);
         break;
     case kReqSave:
@@ -192,7 +184,9 @@ void DlgOU::Notify(void* param)
             if (m_general) m_general->OnLinkReply(*reply);
         } else if (second == CAssetLocationPage::kAdministratorTag) {
             if (m_assetLocation) m_assetLocation->OnResult(*reply);
-        } else if (second == 6 || second == 7 || second == 11 || second == 12) {
+        } else if (second == CSurveyPage::kPersonTag) {
+            if (m_survey) m_survey->OnResult(*reply);
+        } else if (second == 6 || second == 11 || second == 12) {
             // Replies of pages other modules fill.
         } else {
             OnObjectReply(*reply);
@@ -200,6 +194,7 @@ void DlgOU::Notify(void* param)
         break;
     case kReqLanguages:
         if (Succeeded(*reply) && m_general) m_general->AddSurveyChoices(reply->document);
+        if (Succeeded(*reply) && m_survey) m_survey->FillFromReply(reply->document);
         break;
     case kReqChoices:
         if (m_general) m_general->RefillChoices(second);

@@ -4,8 +4,6 @@
 // objSet with what changed, replies handed to the page they belong to.
 #include "structure/ObjectForm.h"
 
-class StandInPage;
-
 class DlgOU : public ObjectForm {
 public:
     class CGeneralPage;
@@ -14,19 +12,23 @@ public:
     class CDefaultsPage;
     class CDeployablePage;
     class CSecurityPage;
+    class CSurveyPage;
 
     static constexpr int kWindowType = 6;
     static constexpr UINT kTemplateId = 170;
     static constexpr int kReqLanguages = 1068;
     static constexpr int kReqChoices = 1074;
     static constexpr int kReqSearch = 1047;
+    static constexpr int kReqNames = 1033;
+    static constexpr int kReqCreate = 1049;
+    static constexpr int kReqDelete = 1057;
     static constexpr int kStructureConsole = 1020;
     static constexpr int kTransferConsole = 1021;
 
     bool m_languagesRequested = false;
     CGeneralPage* m_general = nullptr;
     CSitePage* m_site = nullptr;
-    StandInPage* m_survey = nullptr;
+    CSurveyPage* m_survey = nullptr;
     CDefaultsPage* m_defaults = nullptr;
     CDeployablePage* m_deployable = nullptr;
     CAssetLocationPage* m_assetLocation = nullptr;
@@ -34,7 +36,6 @@ public:
 
     DlgOU();
 
-    bool Open() override;
     bool Load(UINT64 key) override;
     bool Save() override;
     void Notify(void* param) override;

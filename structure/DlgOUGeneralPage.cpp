@@ -1,4 +1,5 @@
 #include "structure/DlgOUGeneralPage.h"
+#include "structure/SurveyList.h"
 
 #include <commctrl.h>
 #include "app/App.h"
@@ -495,14 +496,7 @@ void GeneralPage::OnLinkReply(RequestResult& reply)
 
 void GeneralPage::AddSurveyChoices(TiXmlDocument& document)
 {
-    TiXmlElement* root = document.FirstChildElementNamed(L"result");
-    if (!root || !m_hWnd) return;
-    for (TiXmlElement* lang = root->FirstChildElementNamed(L"lang"); lang; lang = lang->NextSiblingElementNamed(L"lang")) {
-        const wchar_t* type = lang->GetAttribute(L"type");
-        const wchar_t* name = lang->GetAttribute(L"name");
-        if (type && lstrcmpiW(type, L"survey") == 0)
-            ::SendDlgItemMessageW(m_hWnd, kSurvey, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name ? name : L""));
-    }
+    if (m_hWnd) SurveyList::AddTemplateChoices(document, GetDlgItem(m_hWnd, kSurvey));
 }
 
 void GeneralPage::RefillChoices(__int64 attributeId)

@@ -6,43 +6,20 @@
 
 DlgRoute::DlgRoute()
 {
-    m_templateId = 170;
-    m_headerId = 105;
-    m_tabId = 1187;
-    m_confirmCloseId = 112;
-    m_minWidth = 425;
-    m_minHeight = 425;
-    m_placementName = L"DlgRoute";
+    SetFormLayout(L"DlgRoute", 425);
     m_noticeConsoles = {kTransferConsole};
-}
-
-bool DlgRoute::Open()
-{
-    if (!IsWindow() && !OpenWindow()) return false;
-    return Load(m_key);
 }
 
 bool DlgRoute::OpenWindow()
 {
-    if (!Create(nullptr, IconModule(2), 2, L"DlgRoute")) return false;
-    ApplyHeaderColours(m_header);
-    m_header.Invalidate(true);
-    m_pages.DeleteAll();
+    if (!CreateFormWindow(L"DlgRoute")) return false;
     m_general = new CGeneralPage(this);
     AddPage(m_general);
     ShowPages();
     return true;
 }
 
-bool DlgRoute::Load(UINT64)
-{
-    m_object.Clear();
-    m_object.id = static_cast<__int64>(m_key);
-    App* app = GetApp();
-    if (!app) return false;
-    app->m_db.ObjGet(static_cast<unsigned>(m_key), false, false, MakeRoute(kReqObject));
-    return true;
-}
+bool DlgRoute::Load(UINT64) { return RequestObject(); }
 
 void DlgRoute::RefreshHeader()
 {
@@ -63,13 +40,7 @@ void DlgRoute::RefreshHeader()
     SetModified(m_key == 0);
 }
 
-bool DlgRoute::Save()
-{
-    if (!m_modified) return true;
-    bool accepted = SavePages();
-    SendChanges(CAttributes());
-    return accepted;
-}
+bool DlgRoute::Save() { return SavePagesAndChanges(); }
 
 void DlgRoute::OnRouteReply(RequestResult& reply)
 {

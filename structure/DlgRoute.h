@@ -15,7 +15,6 @@ public:
 
     DlgRoute();
 
-    bool Open() override;
     bool Load(UINT64 key) override;
     bool Save() override;
     void Notify(void* param) override;

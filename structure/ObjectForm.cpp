@@ -3,8 +3,53 @@
 #include "app/App.h"
 #include "foundation/TiXmlElement.h"
 #include "framework/CTApp.h"
+#include "session/FormHelpers.h"
 
 App* ObjectForm::GetApp() { return App::Instance(); }
+
+void ObjectForm::SetFormLayout(const wchar_t* placementName, int minHeight)
+{
+    m_templateId = 170;
+    m_headerId = 105;
+    m_tabId = 1187;
+    m_confirmCloseId = 112;
+    m_minWidth = 425;
+    m_minHeight = minHeight;
+    m_placementName = placementName;
+}
+
+bool ObjectForm::Open()
+{
+    if (!IsWindow() && !OpenWindow()) return false;
+    return Load(m_key);
+}
+
+bool ObjectForm::CreateFormWindow(const wchar_t* placementName)
+{
+    if (!Create(nullptr, IconModule(2), 2, placementName)) return false;
+    ApplyHeaderColours(m_header);
+    m_header.Invalidate(true);
+    m_pages.DeleteAll();
+    return true;
+}
+
+bool ObjectForm::RequestObject()
+{
+    m_object.Clear();
+    m_object.id = static_cast<__int64>(m_key);
+    App* app = GetApp();
+    if (!app) return false;
+    app->m_db.ObjGet(static_cast<unsigned>(m_key), false, false, MakeRoute(kReqObject));
+    return true;
+}
+
+bool ObjectForm::SavePagesAndChanges()
+{
+    if (!m_modified) return true;
+    bool accepted = SavePages();
+    SendChanges(CAttributes());
+    return accepted;
+}
 
 HINSTANCE ObjectForm::IconModule(UINT id)
 {

@@ -29,11 +29,24 @@ public:
     std::vector<int> m_noticeConsoles;
 
     void* GetObject() override { return &m_object; }
+    // Makes the window when there is none, then loads the object.
+    bool Open() override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnOK() override;
     void OnDestroy() override;
     void Activate() override;
     void Close() override;
+
+    // The form template, header, tabs, close confirmation and minimum size the object forms share,
+    // with the form's own placement name and minimum height.
+    void SetFormLayout(const wchar_t* placementName, int minHeight);
+    // Creates the window with the application icon and colours the header; the pages of an earlier
+    // window are dropped, to be made anew.
+    bool CreateFormWindow(const wchar_t* placementName);
+    // Empties the shown object and fetches the one the form is keyed by.
+    bool RequestObject();
+    // Stores the pages and sends what changed; false when a page refused (the request still goes).
+    bool SavePagesAndChanges();
 
     // The route of a request of this form.
     RequestRoute MakeRoute(int requestId, __int64 param2 = 0) const;

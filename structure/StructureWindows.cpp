@@ -2,7 +2,9 @@
 #include "app/WindowCatalogue.h"
 #include "structure/DlgGroup.h"
 #include "structure/DlgOU.h"
+#include "structure/DlgOrganisation.h"
 #include "structure/DlgRoute.h"
+#include "structure/DlgSite.h"
 #include "structure/DlgStructure.h"
 
 void RegisterStructureWindows(WindowCatalogue& catalogue)
@@ -11,4 +13,6 @@ void RegisterStructureWindows(WindowCatalogue& catalogue)
     catalogue.RegisterWindow<DlgRoute>(DlgRoute::kWindowType);
     catalogue.RegisterPane<DlgStructure>(DlgStructure::kConsoleType);
     catalogue.RegisterWindow<DlgGroup>(DlgGroup::kWindowType);
+    catalogue.RegisterPane<DlgSite>(DlgSite::kConsoleType);
+    catalogue.RegisterPane<DlgOrganisation>(DlgOrganisation::kConsoleType);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 #include "app/AppFixture.h"
 #include "app/MainWindowCache.h"
+#include "foundation/IShellLauncher.h"
 #include "structure/StructureWindows.h"
 
 namespace structuretest {
@@ -121,6 +122,20 @@ inline void AnswerFor(apptest::TestApp& t, const std::string& path, __int64 id, 
     ASSERT_GE(which, 0) << path << " " << id;
     t.Answer(path, apptest::XmlHeaders(), body, which);
 }
+
+// Records what would have been opened in the browser instead of opening it.
+class RecordingLauncher : public IShellLauncher {
+public:
+    RecordingLauncher() { previous = SetShellLauncher(this); }
+    ~RecordingLauncher() override { SetShellLauncher(previous); }
+    HRESULT Open(const wchar_t* file) override
+    {
+        opened.push_back(file ? file : L"");
+        return S_OK;
+    }
+    std::vector<std::wstring> opened;
+    IShellLauncher* previous = nullptr;
+};
 
 inline std::wstring ItemText(HWND dialog, int id)
 {
