@@ -148,12 +148,14 @@ void DlgAdministratorDlg::CReportsV3Page::OnResult(RequestResult& reply)
         report.DeleteAllRows();
         m_editor.RemoveAllRows();
         m_reports.clear();
+        m_loadedUsers.clear();
         TiXmlElement* root = reply.document.FirstChildElementNamed(L"result");
         for (TiXmlElement* e = root ? root->FirstChildElementNamed(L"object") : nullptr; e;
              e = e->NextSiblingElementNamed(L"object")) {
             Object definition;
             definition.ReadFromXml(e, true);
             m_reports.push_back(definition);
+            definition.GetLinkArray(m_loadedUsers[definition.id], CTString(L"users"));
             AddReportRow(definition);
         }
         report.SortBy(1, true);
@@ -168,6 +170,7 @@ void DlgAdministratorDlg::CReportsV3Page::OnResult(RequestResult& reply)
         for (Object& kept : m_reports) {
             if (kept.id != saved || saved == 0) continue;
             if (object) kept.ReadFromXml(object, true);
+            kept.GetLinkArray(m_loadedUsers[kept.id], CTString(L"users"));
             counted = true;
         }
         if (!counted) return;
@@ -244,6 +247,10 @@ bool DlgAdministratorDlg::CReportsV3Page::Save()
     if (!m_loadPending) {
         m_admin->m_object.SetPrivilege(CTString(L"AllReports"), IsDlgButtonChecked(m_hWnd, kAllReports) == BST_CHECKED);
         for (Object& definition : m_reports) {
+            // Ticked and cleared again: nothing to send for it.
+            std::vector<__int64> users;
+            definition.GetLinkArray(users, CTString(L"users"));
+            if (users == m_loadedUsers[definition.id]) definition.ClearAttributeDirty(CTString(L"users"));
             CAttributes changes;
             if (!definition.CollectChanges(changes, true) || !app) continue;
             ++m_pendingSaves;

@@ -2,6 +2,7 @@
 // The "Reports (v3)" tab of the administrator form: the enabled report definitions with a tick for
 // access, kept in each report's "users", and the "AllReports" privilege that grants every report
 // and locks the list. Loads when first shown; a page never loaded saves nothing.
+#include <map>
 #include <vector>
 #include "controls/CTListCtrlEdit.h"
 #include "controls/CTWndListCtrlEx2.h"
@@ -15,6 +16,7 @@ public:
     CTWndListCtrlEx2 m_list;
     CTListCtrlEdit m_editor;
     std::vector<Object> m_reports;
+    std::map<__int64, std::vector<__int64>> m_loadedUsers;   // each report's "users" as loaded
     int m_pendingSaves = 0;
     bool m_visible = false;
     bool m_loadPending = true;     // nothing loaded yet
