@@ -1,0 +1,1 @@
+#include "people/AdministratorStandInPage.h"
