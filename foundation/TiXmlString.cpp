@@ -1,5 +1,7 @@
 #include "foundation/TiXmlString.h"
 
+#include "foundation/TiXmlArena.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -28,7 +30,7 @@ TiXmlString& TiXmlString::operator=(TiXmlString&& other) noexcept {
 
 void TiXmlString::Clear() {
     if (buffer_ != inline_)
-        free(buffer_);
+        TiXmlArena::Release(buffer_);
     buffer_ = nullptr;
     capacity_ = length_ = 0;
 }
@@ -60,7 +62,7 @@ void TiXmlString::Assign(const wchar_t* text, uint32_t count) {
         fresh = inline_;
         capacity = kInlineCapacity;
     } else {
-        fresh = (wchar_t*)malloc(((size_t)count + 1) * sizeof(wchar_t));
+        fresh = (wchar_t*)TiXmlArena::Allocate(((size_t)count + 1) * sizeof(wchar_t));
         capacity = count + 1;
         if (!fresh)
             return;
@@ -68,7 +70,7 @@ void TiXmlString::Assign(const wchar_t* text, uint32_t count) {
     wmemmove(fresh, text, count);
     fresh[count] = 0;
     if (buffer_ != inline_)
-        free(buffer_);
+        TiXmlArena::Release(buffer_);
     buffer_ = fresh;
     capacity_ = capacity;
     length_ = count;
@@ -94,7 +96,7 @@ bool TiXmlString::Reallocate(uint32_t newCapacity) {
     }
     wchar_t* fresh;
     if (buffer_ == inline_ || !buffer_) {
-        fresh = (wchar_t*)malloc((size_t)newCapacity * sizeof(wchar_t));
+        fresh = (wchar_t*)TiXmlArena::Allocate((size_t)newCapacity * sizeof(wchar_t));
         if (!fresh)
             return false;
         if (buffer_)
@@ -102,7 +104,8 @@ bool TiXmlString::Reallocate(uint32_t newCapacity) {
         else
             fresh[0] = length_ = 0;
     } else {
-        fresh = (wchar_t*)realloc(buffer_, (size_t)newCapacity * sizeof(wchar_t));
+        fresh = (wchar_t*)TiXmlArena::Reallocate(buffer_, (size_t)capacity_ * sizeof(wchar_t),
+                                                 (size_t)newCapacity * sizeof(wchar_t));
         if (!fresh)
             return false;
     }
