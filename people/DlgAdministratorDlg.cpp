@@ -10,7 +10,7 @@
 #include "framework/CTWndToolbar.h"
 #include "lists/CPickPage.h"
 #include "lists/DlgListKinds.h"
-#include "people/AdministratorStandInPage.h"
+#include "people/DlgAdministratorPageEmails.h"
 #include "people/DlgAdministratorDlgGeneralPage.h"
 #include "people/DlgAdministratorDlgGroupsPage.h"
 #include "people/DlgAdministratorDlgReportsV3Page.h"
@@ -116,7 +116,7 @@ bool DlgAdministratorDlg::OpenWindow()
         return definition;
     };
     m_general = new CGeneralPage(this);
-    m_emails = new AdministratorStandInPage();
+    m_emails = new CPageEmails();
     m_menus = new CPickPage(CTString(L"Menus"), 1011, linkType(L"Menu Link"), SavedMenus, nullptr);
     m_reports = v4 ? new CPickPage(CTString(L"Reports"), 1016, linkType(L"Link [RP]"), SavedReports,
                                    [this](CPickPage::TYPE type, CTWndToolbar& toolbar) { OnReportsToolbar(type, toolbar); })
@@ -464,7 +464,9 @@ void DlgAdministratorDlg::Notify(void* param)
     case kReqChoices:
         if (second == ChoiceReportsV3) {
             if (m_reportsV3) m_reportsV3->OnResult(*reply);
-        } else if (second != ChoiceEmails) {
+        } else if (second == ChoiceEmails) {
+            if (auto* emails = dynamic_cast<CPageEmails*>(m_emails)) emails->OnSearchReply(*reply);
+        } else {
             OnChoices(*reply);
         }
         break;

@@ -8,6 +8,9 @@
 #include "controls/CTWndListCtrlEx2.h"
 #include "framework/CWMForm.h"
 #include "people/ComputerPaneStandInPage.h"
+#include "people/DlgComputerPageDataPoints.h"
+#include "people/DlgComputerPageDetails.h"
+#include "people/DlgComputerPageExceptions.h"
 #include "people/DlgComputerPageTransfers.h"
 #include "schedulegroups/DlgScheduleGroup.h"
 #include "session/FormHelpers.h"
@@ -177,16 +180,16 @@ void DlgComputer::OnInitDialog()
 void DlgComputer::CreatePages()
 {
     auto add = [this](CWMFormPage* page) { return AddPage(m_hWnd, page); };
-    m_detailsPage = add(new ComputerPaneStandInPage(L"Details", 350));
+    m_detailsPage = add(new CPageDetails());
     m_deploymentsPage = add(new ComputerPaneStandInPage(L"Deployments", 195, true));
     if (CTListCtrlReportEx* list = DeploymentsList())
         list->SetColumns(CTString(L"Name,250;Type;Status,100;Locked,40;Completed,100;Success,20;"), 0, nullptr, nullptr);
     AddDeploymentImages();
     m_transfersPage = static_cast<CPageTransfers*>(add(new CPageTransfers()));
     if (m_owner && m_owner->m_dataPointCount > 0)
-        m_dataPointsPage = add(new ComputerPaneStandInPage(L"Data Points", 433));
+        m_dataPointsPage = add(new CPageDataPoints());
     m_requestsPage = add(new ComputerPaneStandInPage(L"Requests", 447));
-    m_exceptionsPage = add(new ComputerPaneStandInPage(L"Exceptions", 374));
+    m_exceptionsPage = add(new CPageExceptions());
 }
 
 void DlgComputer::AddDeploymentImages()
@@ -277,11 +280,14 @@ void DlgComputer::LoadDetails()
 
 void DlgComputer::OnDetailsChoices(int attributeId)
 {
-    (void)attributeId;
+    if (auto* page = dynamic_cast<CPageDetails*>(m_detailsPage))
+        page->OnChoicesArrived(attributeId);
 }
 
 void DlgComputer::StoreDetailsRows()
 {
+    if (auto* page = dynamic_cast<CPageDetails*>(m_detailsPage))
+        page->StoreRows(m_computer, true);
 }
 
 void DlgComputer::OnRequestChanged(__int64 requestId)

@@ -20,6 +20,7 @@
 #include "framework/CTHyperLink.h"
 #include "framework/CTWnd2.h"
 #include "framework/CTWndSize.h"
+#include "people/RecordPageHost.h"
 #include "session/Object.h"
 #include "session/RequestRoute.h"
 
@@ -29,7 +30,7 @@ class TiXmlDocument;
 class TiXmlElement;
 struct RequestResult;
 
-class DlgComputer : public CTWnd2, public CTWndSize, public CTWndConsole, public CWMFormHost {
+class DlgComputer : public CTWnd2, public CTWndSize, public CTWndConsole, public CWMFormHost, public RecordPageHost {
 public:
     class CPageDetails;
     class CPageDeployments;
@@ -106,6 +107,9 @@ public:
     bool IsNew() const { return m_consoleType == kConsoleNew; }
     // A route back to this pane: {main window, console 1013, the pane's key, request, param2, silent}.
     RequestRoute Route(int request, __int64 param2 = 0, bool silent = false) const;
+    // What the hosted pages read: the computer shown and routes back to the pane.
+    Object& GetShownObject() override { return m_computer; }
+    RequestRoute GetPageRoute(int requestId, __int64 param2) override { return Route(requestId, param2); }
     // The view that asked for a new computer, while it is open; null otherwise.
     DlgScheduleGroup* FindView() const;
 

@@ -1,1 +1,0 @@
-#include "people/AdministratorStandInPage.h"
