@@ -125,7 +125,7 @@ TEST_F(DeploymentPaneLive, ASampleDeploymentOpensWithAllItShows)
     EXPECT_EQ(L"Grace Hopper", Item(pane, DlgDeployment::kIdUserLink));
     EXPECT_EQ(L"MAN-LT-0101", Item(pane, DlgDeployment::kIdLegacyLink));
     EXPECT_EQ(L"NEW-LT-0401", Item(pane, DlgDeployment::kIdDeployedLink));
-    EXPECT_EQ(L"/=GH-LINK", Item(pane, DlgDeployment::kIdLinkAccess));
+    EXPECT_EQ(L"https://surveys.example.test/=GH-LINK", Item(pane, DlgDeployment::kIdLinkAccess));   // the settings' "web_address"
     // The user and both computers are outside the deployment's schedule group.
     EXPECT_TRUE(Shown(pane, DlgDeployment::kIdUserWarning));
     EXPECT_TRUE(Shown(pane, DlgDeployment::kIdLegacyWarning));

@@ -379,14 +379,16 @@ TEST_F(Pickers, LocationFiltersByTypeAndAssignmentAndRemembersBoth)
     EXPECT_EQ(5, picker->m_allData);
     EXPECT_EQ(0, picker->m_list.GetItemCount()); // no search before Go
 
-    // "<All>": no attribute and no search text; only the administrator's own location is listed
-    // although the server returns all, and a single row is not chosen by itself.
+    // The administrator's own locations: the sample's warehouse and the computer pane's outpost.
+    const std::vector<std::wstring> kOwnLocations{L"Central warehouse", L"Computer pane outpost"};
+    // "<All>": no attribute and no search text; only the administrator's own locations are listed
+    // although the server returns all, and no row is chosen by itself.
     selectType(L"<All>");
     Command(picker, DlgPicker::kIdGo);
     std::string body = LastSearchWith("&TYPE=Asset Location&");
     EXPECT_EQ(std::string::npos, body.find("&ATTRIB=")) << body;
     EXPECT_EQ(std::string::npos, body.find("&SEARCH=")) << body;
-    EXPECT_EQ((std::vector<std::wstring>{L"Central warehouse"}), Column(picker->m_list, 1));
+    EXPECT_EQ(kOwnLocations, Column(picker->m_list, 1));
     EXPECT_EQ(L"Warehouse", Cell(picker->m_list, 0, 2));
     EXPECT_FALSE(IsSelected(picker, 0));
     EXPECT_FALSE(OkEnabled(picker));
@@ -396,7 +398,7 @@ TEST_F(Pickers, LocationFiltersByTypeAndAssignmentAndRemembersBoth)
     SendMessageW(picker->m_hWnd, WM_COMMAND, MAKEWPARAM(DlgPicker::kIdGo, BN_CLICKED), 0);
     Tick(picker, DlgSelectLocation::kIdOnlyAssigned, true);
     Settle(*s_app);
-    EXPECT_EQ((std::vector<std::wstring>{L"Central warehouse"}), Column(picker->m_list, 1));
+    EXPECT_EQ(kOwnLocations, Column(picker->m_list, 1));
 
     Tick(picker, DlgSelectLocation::kIdOnlyAssigned, false);
     Command(picker, DlgPicker::kIdGo);
@@ -410,7 +412,8 @@ TEST_F(Pickers, LocationFiltersByTypeAndAssignmentAndRemembersBoth)
     EXPECT_NE(std::string::npos, body.find("&ATTRIB=asset_location_type&SEARCH=2&")) << body;
     names = Column(picker->m_list, 1);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ((std::vector<std::wstring>{L"Edinburgh stores", L"Manchester stores"}), names);
+    // Every store of the sample, the computer pane's outpost included.
+    EXPECT_EQ((std::vector<std::wstring>{L"Computer pane outpost", L"Edinburgh stores", L"Manchester stores"}), names);
     SelectRow(picker, RowOf(picker->m_list, L"Manchester stores"));
     EXPECT_TRUE(OkEnabled(picker));
     Command(picker, IDOK);

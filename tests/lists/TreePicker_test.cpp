@@ -161,7 +161,7 @@ TEST_F(TreePicker, CachedTreeShowsTheListedTypesOnlyAndAnswersASelectableNode)
     EXPECT_TRUE(owner.answers[0].sent);
     HWND tree = picker->m_tree;
     // The whole permitted tree at once, siblings by type and then by label.
-    EXPECT_EQ((std::vector<std::wstring>{L"Acme"}), Children(tree, nullptr));
+    EXPECT_EQ((std::vector<std::wstring>{L"Acme", L"Northwind"}), Children(tree, nullptr));   // the sample's organisations
     EXPECT_EQ((std::vector<std::wstring>{L"Engineering", L"Finance", L"Operations", L"Sales"}),
               Children(tree, ItemOf(picker, 10)));
     EXPECT_EQ((std::vector<std::wstring>{L"Hardware orders"}), Children(tree, ItemOf(picker, 13)));
