@@ -163,17 +163,6 @@ int wmain()
     for (const POINT& p : points) canvas.m_root.HitTestHot(p.x, p.y);
     double search = Now() - t0;
     for (CGfxObject* hit : hitObjects) hit->m_state = 0;
-    // What each hit costs besides the search, in its two parts: the tile's picture made again for
-    // its new state, and the synchronous repaint of its rectangle.
-    t0 = Now();
-    for (CGfxObject* hit : hitObjects) hit->Render();
-    double render = Now() - t0;
-    t0 = Now();
-    for (CGfxObject* hit : hitObjects) {
-        RECT rc = hit->ClientBounds();
-        RedrawWindow(canvas.m_hWnd, &rc, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    }
-    double repaint = Now() - t0;
     int reference = 0;
     t0 = Now();
     for (const POINT& p : points)
@@ -199,10 +188,6 @@ int wmain()
            found, linear * 1e3, reference, linear > 0 ? hits / linear : 0.0);
     printf("  search alone      %.3f ms (the objects found already hot, so none repaints: ratio %.2f)\n", search * 1e3,
            linear > 0 ? search / linear : 0.0);
-    printf("  re-render alone   %.3f ms (the found tiles' pictures made again: ratio %.2f)\n", render * 1e3,
-           linear > 0 ? render / linear : 0.0);
-    printf("  repaint alone     %.3f ms (RedrawWindow of the found tiles' rectangles: ratio %.2f)\n", repaint * 1e3,
-           linear > 0 ? repaint / linear : 0.0);
     printf("one scroll step     %.3f ms\n", scroll * 1e3);
     double paintMany = PaintOnce(host, module, 20000), paintFew = PaintOnce(host, module, 2000);
     printf("paint of 300 tiles  %.3f ms among 20000 drawables, %.3f ms among 2000, ratio %.2f\n", paintMany * 1e3,

@@ -10,9 +10,6 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-
-#include <algorithm>
-#include <vector>
 #include "BenchTimer.h"
 
 namespace {
@@ -53,7 +50,6 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 struct Figures {
     double add = 0, sortText = 0, sortDate = 0, update = 0, remove = 0;
     double plainText = 0, plainDate = 0;  // the platform's sort alone, same orders
-    double mergeText = 0, mergeDate = 0;  // a library merge sort of the same keys, same comparison
 };
 
 int CALLBACK CompareKeys(LPARAM a, LPARAM b, LPARAM)
@@ -91,15 +87,6 @@ void PlainSorts(HWND host, int rows, Figures& f)
     }
     f.plainDate = Time([&] { SendMessageW(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(CompareKeys)); });
     DestroyWindow(list);
-
-    // The same keys in the same orders through the same comparison, sorted by the C++ library's
-    // merge sort: what n log n comparisons cost without the list-view's moves.
-    std::vector<LPARAM> keys(rows);
-    for (int i = 0; i < rows; ++i) keys[i] = static_cast<LPARAM>((static_cast<long long>(i) * 7919) % rows);
-    auto merge = [&] { std::stable_sort(keys.begin(), keys.end(), [](LPARAM a, LPARAM b) { return CompareKeys(a, b, 0) < 0; }); };
-    f.mergeText = Time(merge);
-    for (int i = 0; i < rows; ++i) keys[i] = rows - i;
-    f.mergeDate = Time(merge);
 }
 
 Figures Run(int rows)
@@ -174,13 +161,9 @@ int wmain()
     printf("sort by text        %9.3f s  %9.3f s  %6.2f\n", small.sortText, large.sortText, large.sortText / small.sortText);
     printf("  plain list view   %9.3f s  %9.3f s  %6.2f\n", small.plainText, large.plainText,
            large.plainText / small.plainText);
-    printf("  library merge sort%9.3f s  %9.3f s  %6.2f\n", small.mergeText, large.mergeText,
-           large.mergeText / small.mergeText);
     printf("sort by date        %9.3f s  %9.3f s  %6.2f\n", small.sortDate, large.sortDate, large.sortDate / small.sortDate);
     printf("  plain list view   %9.3f s  %9.3f s  %6.2f\n", small.plainDate, large.plainDate,
            large.plainDate / small.plainDate);
-    printf("  library merge sort%9.3f s  %9.3f s  %6.2f\n", small.mergeDate, large.mergeDate,
-           large.mergeDate / small.mergeDate);
     printf("update 5000 rows    %9.3f s  %9.3f s  %6.2f\n", small.update, large.update, large.update / small.update);
     printf("delete 5000 rows    %9.3f s  %9.3f s  %6.2f\n", small.remove, large.remove, large.remove / small.remove);
     return 0;

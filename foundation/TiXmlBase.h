@@ -1,8 +1,6 @@
 #pragma once
 #include <cstdio>
-#include <new>
 
-#include "foundation/TiXmlArena.h"
 #include "foundation/TiXmlLocationTracker.h"
 #include "foundation/TiXmlString.h"
 
@@ -59,16 +57,6 @@ public:
     TiXmlBase(const TiXmlBase&) = delete;
     TiXmlBase& operator=(const TiXmlBase&) = delete;
     virtual ~TiXmlBase() = default;
-
-    // Nodes and attributes come from the parsing document's arena (see TiXmlArena).
-    static void* operator new(size_t size)
-    {
-        if (void* block = TiXmlArena::Allocate(size)) return block;
-        throw std::bad_alloc();
-    }
-    static void* operator new(size_t size, const std::nothrow_t&) noexcept { return TiXmlArena::Allocate(size); }
-    static void operator delete(void* block) noexcept { TiXmlArena::Release(block); }
-    static void operator delete(void* block, const std::nothrow_t&) noexcept { TiXmlArena::Release(block); }
 
     // Prints the node at the given indentation level (four blanks each) into a stream.
     virtual void Print(FILE* file, int depth) const;

@@ -268,7 +268,6 @@ const wchar_t* TiXmlDocument::Parse(const wchar_t* text, TiXmlLocationTracker* s
         SetError(TIXML_ERROR_DOCUMENT_EMPTY, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
         return nullptr;
     }
-    TiXmlArena arena;
     TiXmlLocationTracker tracker;
     tracker.cursor = start ? start->cursor : TiXmlLocation{0, 0};
     tracker.position = text;

@@ -1,7 +1,5 @@
 #include "foundation/TiXmlString.h"
 
-#include "foundation/TiXmlArena.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -30,7 +28,7 @@ TiXmlString& TiXmlString::operator=(TiXmlString&& other) noexcept {
 
 void TiXmlString::Clear() {
     if (buffer_ != inline_)
-        TiXmlArena::Release(buffer_);
+        free(buffer_);
     buffer_ = nullptr;
     capacity_ = length_ = 0;
 }
@@ -62,7 +60,7 @@ void TiXmlString::Assign(const wchar_t* text, uint32_t count) {
         fresh = inline_;
         capacity = kInlineCapacity;
     } else {
-        fresh = (wchar_t*)TiXmlArena::Allocate(((size_t)count + 1) * sizeof(wchar_t));
+        fresh = (wchar_t*)malloc(((size_t)count + 1) * sizeof(wchar_t));
         capacity = count + 1;
         if (!fresh)
             return;
@@ -70,7 +68,7 @@ void TiXmlString::Assign(const wchar_t* text, uint32_t count) {
     wmemmove(fresh, text, count);
     fresh[count] = 0;
     if (buffer_ != inline_)
-        TiXmlArena::Release(buffer_);
+        free(buffer_);
     buffer_ = fresh;
     capacity_ = capacity;
     length_ = count;
@@ -96,7 +94,7 @@ bool TiXmlString::Reallocate(uint32_t newCapacity) {
     }
     wchar_t* fresh;
     if (buffer_ == inline_ || !buffer_) {
-        fresh = (wchar_t*)TiXmlArena::Allocate((size_t)newCapacity * sizeof(wchar_t));
+        fresh = (wchar_t*)malloc((size_t)newCapacity * sizeof(wchar_t));
         if (!fresh)
             return false;
         if (buffer_)
@@ -104,8 +102,7 @@ bool TiXmlString::Reallocate(uint32_t newCapacity) {
         else
             fresh[0] = length_ = 0;
     } else {
-        fresh = (wchar_t*)TiXmlArena::Reallocate(buffer_, (size_t)capacity_ * sizeof(wchar_t),
-                                                 (size_t)newCapacity * sizeof(wchar_t));
+        fresh = (wchar_t*)realloc(buffer_, (size_t)newCapacity * sizeof(wchar_t));
         if (!fresh)
             return false;
     }
