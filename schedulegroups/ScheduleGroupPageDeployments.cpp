@@ -17,7 +17,7 @@ struct DeploymentColumn {
     int width;
     bool visible;
     const wchar_t* key;
-    const wchar_t* secondKey;   // "@name": the edit specification of that attribute
+    const wchar_t* secondKey;   // "@name": the edit rule of that attribute
     int kind;
 };
 

@@ -41,7 +41,7 @@ public:
     // The order columns from the orders' display attributes ("|" lists), each name once, in the
     // order first met; one text per order type.
     static std::vector<CTString> BuildOrderColumns(const std::vector<Object>& orders);
-    // The column specification: each name in double quotes followed by ";", or one blank for none.
+    // The column list: each name in double quotes followed by ";", or one blank for none.
     static CTString OrderColumnSpec(const std::vector<CTString>& columns);
     // The "SplitterPos" stored for the connection; the default when absent.
     static int ReadSplitterPosition(const CTString& connection);

@@ -114,7 +114,7 @@ const wchar_t kComputerSpec[] =
     L"Name,100,1;Exceptions,20,1;VIM,20,0;User,100,1;Asset Type,100,1;Asset Tag,100,1;Serial Number,100,1;"
     L"Make,20,1;Model,100,1;Type,100,1;Locked,100,1;Deployments,100,1";
 
-TEST(ScheduleGroupPageColumns, ComputersSpecificationWithAndWithoutCustomColumns)
+TEST(ScheduleGroupPageColumns, ComputersColumnListWithAndWithoutCustomColumns)
 {
     View::CPageComputers page;
     std::vector<View::ColHeading> columns = page.FixedColumns();
