@@ -67,3 +67,16 @@ void CTWndConsole::ReportObjectGone(const CTString& name)
     box.Show(GetOwnerHwnd(), module, text.GetBuffer(), L"Warning", MB_OK);
     Close();
 }
+
+RequestRoute CTWndConsole::PaneRoute(int consoleType, int request, __int64 param2, bool silent) const
+{
+    RequestRoute route;
+    route.targetType = MainWindow::kWindowType;
+    route.targetKey = m_owner ? m_owner->m_key : 0;
+    route.consoleType = consoleType;
+    route.consoleKey = m_key;
+    route.requestId = request;
+    route.param2 = param2;
+    route.silent = silent;
+    return route;
+}

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include "foundation/CLinkedList.h"
 #include "foundation/CTString.h"
+#include "session/RequestRoute.h"
 
 class App;
 class MainWindow;
@@ -18,6 +19,10 @@ public:
 
     MainWindow* m_owner = nullptr; // set by the pane factory before Create
     __int64 m_key = 0;             // object id, 0 for singleton views, page handle for the web pane
+
+    // A route for a reply to this pane: the main window, then the given console type and this
+    // pane's key.
+    RequestRoute PaneRoute(int consoleType, int request, __int64 param2, bool silent = false) const;
     bool m_visible = false;        // the pane's window is shown (see TrackVisibility)
     bool m_refreshPending = false; // a refresh asked for while hidden waits until the pane shows
 

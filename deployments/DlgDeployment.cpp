@@ -79,15 +79,7 @@ DlgDeployment::~DlgDeployment()
 
 RequestRoute DlgDeployment::Route(int request, __int64 param2, bool silent) const
 {
-    RequestRoute route;
-    route.targetType = MainWindow::kWindowType;
-    route.targetKey = m_owner ? m_owner->m_key : 0;
-    route.consoleType = m_consoleType;
-    route.consoleKey = m_key;
-    route.requestId = request;
-    route.param2 = param2;
-    route.silent = silent;
-    return route;
+    return PaneRoute(m_consoleType, request, param2, silent);
 }
 
 bool DlgDeployment::Create()

@@ -61,15 +61,7 @@ DlgComputer::~DlgComputer()
 
 RequestRoute DlgComputer::Route(int request, __int64 param2, bool silent) const
 {
-    RequestRoute route;
-    route.targetType = MainWindow::kWindowType;
-    route.targetKey = m_owner ? m_owner->m_key : 0;
-    route.consoleType = kConsoleType;
-    route.consoleKey = m_key;
-    route.requestId = request;
-    route.param2 = param2;
-    route.silent = silent;
-    return route;
+    return PaneRoute(kConsoleType, request, param2, silent);
 }
 
 DlgScheduleGroup* DlgComputer::FindView() const
